@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Every test: installs what is missing, builds both trees, runs the native unit tests, then the
+# Windows integration and end-to-end tests under Wine in a fresh private prefix.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+start=$(date +%s)
+scripts/install-deps.sh
+scripts/build.sh
+
+status=0
+ctest --test-dir build/host --output-on-failure || status=1
+
+source scripts/wine-env.sh
+wine_env_start "$root/build/test-prefix"
+ctest --test-dir build/win --output-on-failure || status=1
+
+echo "tests finished in $(( $(date +%s) - start )) s"
+exit $status

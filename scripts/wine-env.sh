@@ -1,0 +1,28 @@
+# Sourced by the scripts that run Windows programs: a private Wine prefix and a headless
+# display of their own, both ended when the calling script exits. Never touches ~/.wine.
+#   wine_env_start PREFIX_DIR
+wine_env_start() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=-all
+  export WINEARCH=win32
+  # No prompts to fetch Mono or Gecko; the installer needs neither.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ -z "${QF_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
+    local n=90
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    QF_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+  trap wine_env_stop EXIT
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+}
+
+wine_env_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${QF_XVFB_PID:-}" ] && kill "$QF_XVFB_PID" 2>/dev/null || true
+}

@@ -1,0 +1,151 @@
+#include "archive/archive_format.h"
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace qf {
+
+std::uint32_t ReadLe16(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8;
+}
+
+std::uint32_t ReadLe32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::uint32_t SumBytes(std::span<const std::uint8_t> bytes) {
+    const std::uint8_t* p = bytes.data();
+    std::size_t n = bytes.size();
+    std::uint64_t sum = 0;
+#if defined(__SSE2__)
+    // PSADBW against zero adds 8 bytes into each 64-bit lane; four lanes of accumulators keep
+    // the loads independent. A 64-bit lane cannot overflow for any 32-bit length.
+    const __m128i zero = _mm_setzero_si128();
+    __m128i a0 = zero, a1 = zero, a2 = zero, a3 = zero;
+    for (; n >= 64; n -= 64, p += 64) {
+        const auto* v = reinterpret_cast<const __m128i*>(p);
+        a0 = _mm_add_epi64(a0, _mm_sad_epu8(_mm_loadu_si128(v + 0), zero));
+        a1 = _mm_add_epi64(a1, _mm_sad_epu8(_mm_loadu_si128(v + 1), zero));
+        a2 = _mm_add_epi64(a2, _mm_sad_epu8(_mm_loadu_si128(v + 2), zero));
+        a3 = _mm_add_epi64(a3, _mm_sad_epu8(_mm_loadu_si128(v + 3), zero));
+    }
+    for (; n >= 16; n -= 16, p += 16) {
+        a0 = _mm_add_epi64(a0, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zero));
+    }
+    const __m128i total = _mm_add_epi64(_mm_add_epi64(a0, a1), _mm_add_epi64(a2, a3));
+    std::uint64_t lanes[2];
+    std::memcpy(lanes, &total, sizeof lanes);
+    sum = lanes[0] + lanes[1];
+#endif
+    for (; n > 0; --n) sum += *p++;
+    return static_cast<std::uint32_t>(sum);
+}
+
+std::uint32_t StoredChecksum(std::span<const std::uint8_t> archive) {
+    return ReadLe32(archive.data() + 1);
+}
+
+bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRepaint,
+                   void* context) {
+    if (archive.size() < ArchiveHeaderSize || archive.size() > UINT32_MAX) return false;
+    const auto length = static_cast<std::uint32_t>(archive.size());
+    std::uint32_t sum = 0;
+    std::uint32_t offset = ArchiveHeaderSize;
+    std::uint32_t next = VerifyRepaintInterval;
+    // Repaint at each multiple of the interval below the length, then sum the whole stretch up
+    // to the next one in one go.
+    while (offset < length) {
+        if (offset == next) {
+            if (onRepaint) onRepaint(context, offset);
+            next = next > UINT32_MAX - VerifyRepaintInterval ? UINT32_MAX
+                                                              : next + VerifyRepaintInterval;
+        }
+        const std::uint32_t stop = next < length ? next : length;
+        sum += SumBytes(archive.subspan(offset, stop - offset));
+        offset = stop;
+    }
+    return sum == StoredChecksum(archive);
+}
+
+bool IsSafeArchiveName(std::string_view name) {
+    if (name.empty()) return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("\\/", start);
+        if (end == std::string_view::npos) end = name.size();
+        const std::string_view component = name.substr(start, end - start);
+        if (component.empty() || component == "." || component == "..") return false;
+        start = end + 1;
+    }
+    return name.find(':') == std::string_view::npos;
+}
+
+namespace {
+
+// Length of the name at from, scanned up to limit bytes and never past the archive. Sets
+// terminated when a NUL ends it within both bounds.
+std::uint32_t ScanName(std::span<const std::uint8_t> archive, std::uint32_t from,
+                       std::uint32_t limit, bool& terminated) {
+    const auto length = static_cast<std::uint32_t>(archive.size());
+    const std::uint32_t available = from < length ? length - from : 0;
+    const std::uint32_t bound = limit < available ? limit : available;
+    const void* nul = std::memchr(archive.data() + from, 0, bound);
+    terminated = nul != nullptr;
+    return terminated ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) -
+                                                   (archive.data() + from))
+                      : bound;
+}
+
+}  // namespace
+
+WalkStep NextRecord(ArchiveWalk& walk, ArchiveRecord& record) {
+    const auto length = static_cast<std::uint32_t>(walk.archive.size());
+    const std::uint32_t p = walk.position;
+    if (length <= ArchiveHeaderSize || p >= length) return WalkStep::End;
+    const std::uint8_t* bytes = walk.archive.data();
+    const std::uint32_t remaining = length - p;
+    const auto fail = [&] {
+        walk.position = length;  // a corrupted walk never goes on
+        return WalkStep::Corrupted;
+    };
+
+    record.offset = p;
+    if (bytes[p] == static_cast<std::uint8_t>(RecordType::File)) {
+        if (remaining < 7) return fail();
+        const std::uint32_t headerLength = ReadLe16(bytes + p + 1);
+        const std::uint32_t size = ReadLe32(bytes + p + 3);
+        bool terminated = false;
+        const std::uint32_t n = ScanName(walk.archive, p + 7, headerLength, terminated);
+        if (!terminated || headerLength < n + FileHeaderOverhead) return fail();
+        const std::uint32_t dataStart = p + 7 + n + 1;
+        if (size > length - dataStart) return fail();
+        record.type = RecordType::File;
+        record.name = {reinterpret_cast<const char*>(bytes + p + 7), n};
+        record.data = walk.archive.subspan(dataStart, size);
+        if (!IsSafeArchiveName(record.name)) return fail();
+        walk.position = dataStart + size;
+        return WalkStep::Record;
+    }
+    if (bytes[p] == static_cast<std::uint8_t>(RecordType::Directory)) {
+        if (remaining < 3) return fail();
+        const std::uint32_t recordLength = ReadLe16(bytes + p + 1);
+        if (recordLength < DirectoryRecordOverhead + 1 || recordLength > remaining) return fail();
+        bool terminated = false;
+        const std::uint32_t n = ScanName(walk.archive, p + 3, recordLength - 3, terminated);
+        if (!terminated || recordLength < n + DirectoryRecordOverhead) return fail();
+        record.type = RecordType::Directory;
+        record.name = {reinterpret_cast<const char*>(bytes + p + 3), n};
+        record.data = {};
+        if (!IsSafeArchiveName(record.name)) return fail();
+        walk.position = p + recordLength;
+        return WalkStep::Record;
+    }
+    return fail();
+}
+
+}  // namespace qf

@@ -1,0 +1,49 @@
+// Facts about the product and this release that more than one part of the installer uses.
+// Each fact lives here once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qf {
+
+// The release this installer carries.
+inline constexpr char16_t ReleaseDateText[] = u"2019 12 20";
+inline constexpr char16_t ReleaseKeyName[] = u"20191220";
+
+inline constexpr char16_t InstallerTitleFormat[] = u"Quenfield ORIN-6 Installer - %s";
+inline constexpr char16_t InstallerName[] = u"Quenfield ORIN-6 Installer";
+inline constexpr char16_t CustomizationTitle[] = u"Quenfield ORIN-6 Installer - Customization";
+
+// Window classes of the three pages.
+inline constexpr char16_t LicenseBoxClass[] = u"LicenseBox";
+inline constexpr char16_t LocationBoxClass[] = u"LocationBox";
+inline constexpr char16_t CustomBoxClass[] = u"CustomBox";
+
+// Files the installer writes.
+inline constexpr char16_t UninstallerFileName[] = u"qfsetup.exe";
+inline constexpr char16_t ClientFileName[] = u"qfmgr.exe";
+inline constexpr char16_t ShortcutFileName[] = u"ORIN-6 Client.lnk";
+inline constexpr char16_t AllUsersDesktopSuffix[] = u"\\All Users\\Desktop";
+
+// Resources of the executable.
+inline constexpr int PayloadResourceType = 500;
+inline constexpr int PayloadResourceId = 500;
+inline constexpr int LicenceResourceType = 501;
+inline constexpr int LicenceResourceId = 501;
+inline constexpr int PageIconId = 40;
+inline constexpr unsigned ResourceLanguage = 1033;
+
+// Page window geometry.
+inline constexpr int PageWidth = 500;
+inline constexpr int PageHeight = 400;
+
+// Buffer sizes in UTF-16 units, terminator included.
+inline constexpr std::size_t PathCapacity = 260;          // AllUsersDesktop, own and output paths
+inline constexpr std::size_t TargetPathCapacity = 256;    // CurrentTargetPath, OwnExecutablePath
+inline constexpr std::size_t DirectoryPathCapacity = 1024;
+inline constexpr std::size_t MessageCapacity = 256;
+inline constexpr std::size_t InstallDirectoryCapacity = 101;  // 100 characters and the terminator
+inline constexpr std::size_t DisplayIconPathCapacity = 255;
+
+}  // namespace qf

@@ -1,0 +1,118 @@
+#include "base/text.h"
+
+#include <algorithm>
+
+namespace qf {
+
+std::size_t TextLength(std::span<const char16_t> buffer) {
+    const auto end = std::find(buffer.begin(), buffer.end(), u'\0');
+    return static_cast<std::size_t>(end - buffer.begin());
+}
+
+bool CopyText(std::span<char16_t> out, std::u16string_view text) {
+    if (out.empty()) return false;
+    if (text.size() >= out.size()) {
+        out[0] = u'\0';
+        return false;
+    }
+    std::copy(text.begin(), text.end(), out.begin());
+    out[text.size()] = u'\0';
+    return true;
+}
+
+bool AppendText(std::span<char16_t> out, std::u16string_view text) {
+    const std::size_t used = TextLength(out);
+    if (used >= out.size() || text.size() >= out.size() - used) return false;
+    std::copy(text.begin(), text.end(), out.begin() + static_cast<std::ptrdiff_t>(used));
+    out[used + text.size()] = u'\0';
+    return true;
+}
+
+namespace {
+
+// Decimal digits of n, most significant first, into digits; returns their count.
+std::size_t Decimal(std::uint32_t n, char16_t (&digits)[10]) {
+    char16_t reversed[10];
+    std::size_t count = 0;
+    do {
+        reversed[count++] = static_cast<char16_t>(u'0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    for (std::size_t i = 0; i < count; ++i) digits[i] = reversed[count - 1 - i];
+    return count;
+}
+
+}  // namespace
+
+bool FormatText(std::span<char16_t> out, std::u16string_view fmt,
+                std::initializer_list<FormatArg> args) {
+    if (out.empty()) return false;
+    std::size_t used = 0;
+    auto put = [&](std::u16string_view piece) {
+        if (piece.size() >= out.size() - used) return false;
+        std::copy(piece.begin(), piece.end(), out.begin() + static_cast<std::ptrdiff_t>(used));
+        used += piece.size();
+        return true;
+    };
+    auto arg = args.begin();
+    bool ok = true;
+    for (std::size_t i = 0; ok && i < fmt.size(); ++i) {
+        if (fmt[i] != u'%' || i + 1 == fmt.size()) {
+            ok = put(fmt.substr(i, 1));
+            continue;
+        }
+        const char16_t spec = fmt[++i];
+        if (spec == u'%') {
+            ok = put(u"%");
+        } else if (arg == args.end()) {
+            ok = false;
+        } else if (spec == u's' && arg->isText) {
+            ok = put((arg++)->text);
+        } else if ((spec == u'd' || spec == u'u') && !arg->isText) {
+            std::uint32_t n = arg->number;
+            const bool negative = spec == u'd' && static_cast<std::int32_t>(n) < 0;
+            if (negative) {
+                ok = put(u"-");
+                n = 0u - n;
+            }
+            char16_t digits[10];
+            const std::size_t count = Decimal(n, digits);
+            ok = ok && put(std::u16string_view(digits, count));
+            ++arg;
+        } else {
+            ok = false;
+        }
+    }
+    ok = ok && arg == args.end();
+    out[ok ? used : 0] = u'\0';
+    return ok;
+}
+
+char16_t AsciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+bool EndsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool WidenBytes(std::span<char16_t> out, std::string_view bytes) {
+    if (out.empty()) return false;
+    if (bytes.size() >= out.size()) {
+        out[0] = u'\0';
+        return false;
+    }
+    std::size_t i = 0;
+    for (const char b : bytes) out[i++] = static_cast<unsigned char>(b);
+    out[i] = u'\0';
+    return true;
+}
+
+}  // namespace qf

@@ -1,0 +1,93 @@
+// Every text the installer shows to its user, in one table. The wording, typos included, is the
+// product's own and is relied on by documentation and by people who recognise the messages; do
+// not "fix" it.
+#pragma once
+
+namespace qf::text {
+
+// --- Start-up -------------------------------------------------------------------------------
+inline constexpr char16_t AdminRightsCaption[] = u"Administrator rights needed";
+inline constexpr char16_t AdminRightsMessage[] =
+    u"To correctly install/update/uninstall the ORIN-6 software you must run this program with "
+    u"ADMINISTRATOR rights. You may continue to run this program without administrator rights, "
+    u"however the ORIN-6 software cannot be installed in its standard location, only the "
+    u"currently logged in user will be able to access ORIN-6 and previous versions of the "
+    u"software installed by other users may not be correctly updated."
+    u"\n\n"
+    u"If you understand these restrictions and wish to continue installing without "
+    u"ADMINISTRATOR rights choose YES below, otherwise choose NO and restart the program with "
+    u"administrator rights.";
+
+inline constexpr char16_t AlreadyCustomizedCaption[] = u"Can't cutomize";
+inline constexpr char16_t AlreadyCustomizedMessage[] =
+    u"This install program has already been customized and may not be used to create another "
+    u"customized version.  Please obtain a non-customized copy from "
+    u"https://releases.quenfield.example/orin-6/"
+    u" in order to be able to create a customized install file.";
+
+// --- Payload archive ------------------------------------------------------------------------
+inline constexpr char16_t CorruptedArchiveCaption[] = u"Install";
+inline constexpr char16_t CorruptedArchiveMessage[] =
+    u"The data contained in this archive appears to be corrupted\n"
+    u"Please obtain a new copy and try this installation again.";
+
+inline constexpr char16_t InstallationErrorsCaption[] = u"Installation Errors";
+inline constexpr char16_t InstallationErrorsMessage[] =
+    u"Errors have occured during the installation process.  The ORIN-6 software has not been "
+    u"correctly installed.  Please correct the issues and try again";
+
+inline constexpr char16_t CreateDirectoryErrorCaption[] = u"Create Directory Error";
+inline constexpr char16_t CreateDirectoryErrorFormat[] = u"Unable to create directory: %s";
+
+inline constexpr char16_t InstallErrorCaption[] = u"Install Error";
+inline constexpr char16_t InstallErrorFormat[] =
+    u"Unable to create/write file: %s\nError %d, Installation aborted.";
+
+inline constexpr char16_t ShortcutDescription[] = u"Shortcut to qfmgr.exe";
+
+// --- Installation page ----------------------------------------------------------------------
+inline constexpr char16_t VerifyingFormat[] = u"Verifying Contents of archive: %d";
+inline constexpr char16_t InstallingFormat[] = u"Installing: %s";
+inline constexpr char16_t UpgradingFormat[] = u"Upgrading: %s";
+
+inline constexpr char16_t InvalidPathCaption[] = u"Invalid Path";
+inline constexpr char16_t BlankDirectoryMessage[] =
+    u"The installation directory must not be blank and should represent the location you wish "
+    u"to install the ORIN-6 system on this station.";
+inline constexpr char16_t SystemDirectoryMessage[] =
+    u"You are not permitted to install into a system directory.";
+
+inline constexpr char16_t InstallationErrorCaption[] = u"Installation Error";
+inline constexpr char16_t DirectoryNotCreatedMessage[] =
+    u"The directory specified for installation could not be created. Check the path you "
+    u"specified and ensure that it contains a driveletter and full path to the location you "
+    u"wish to install in";
+
+inline constexpr char16_t ErrorOpeningFileCaption[] = u"Error opening file";
+inline constexpr char16_t SourceOpenFormat[] = u"Unable to open the source path %s";
+inline constexpr char16_t UninstallerOpenFormat[] =
+    u"Unable to open the uninstall program for writing.  Check that you have permission to "
+    u"write into: %s";
+inline constexpr char16_t InstallationNotCompleteCaption[] = u"Installation not complete";
+inline constexpr char16_t UninstallerWriteMessage[] = u"Unable to write uninstall program.";
+
+inline constexpr char16_t InstallationCompleteCaption[] = u"Installation Complete";
+inline constexpr char16_t InstallationCompleteMessage[] =
+    u"The ORIN-6 system has been installed, click on the desktop icon to begin using it.";
+
+// --- Registration ---------------------------------------------------------------------------
+inline constexpr char16_t RegistryErrorCaption[] = u"Registry error";
+inline constexpr char16_t RegistryErrorMessage[] = u"Cannot create regisitry keys required";
+inline constexpr char16_t SystemErrorCaption[] = u"System Error";
+inline constexpr char16_t SubkeyCountMessage[] = u"Unable to open registry key for writing.";
+inline constexpr char16_t NewerVersionCaption[] = u"Newer Version";
+inline constexpr char16_t NewerVersionMessage[] =
+    u"This system already has a newer version of the ORIN-6 software installed than this one."
+    u"   You cannot install this version unless you manually uninstall the current one.";
+inline constexpr char16_t DisplayNameFormat[] = u"ORIN-6 Version %s";
+
+inline constexpr char16_t UninstallCompleteCaption[] = u"Uninstall Complete";
+inline constexpr char16_t UninstallCompleteMessage[] =
+    u"The ORIN-6 system has been uninstalled from the system.";
+
+}  // namespace qf::text

@@ -1,0 +1,27 @@
+// Small helpers at the boundary between the portable code (char16_t) and the Win32 API
+// (wchar_t, the same 16-bit units on Windows).
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+namespace qf {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+inline const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+inline wchar_t* W(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+inline const char16_t* U(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+inline char16_t* U(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
+
+template <std::size_t N>
+std::span<char16_t> U(wchar_t (&buffer)[N]) {
+    return {reinterpret_cast<char16_t*>(buffer), N};
+}
+
+inline int ShowMessage(HWND owner, const char16_t* text, const char16_t* caption, UINT style) {
+    return MessageBoxW(owner, W(text), W(caption), style);
+}
+
+}  // namespace qf

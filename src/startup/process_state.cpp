@@ -1,0 +1,17 @@
+#include "startup/process_state.h"
+
+namespace qf {
+
+HINSTANCE Instance;
+HBRUSH PageBackgroundBrush;
+wchar_t AllUsersDesktop[PathCapacity];
+std::int32_t InstallProgressState;
+std::uint32_t ExtractedFileCount;
+MappedResource PayloadArchive;
+MappedResource LicenceText;
+PagePlacement PageGeometry;
+std::uint32_t QuietMode;
+std::uint32_t NoCheckMode;
+std::uint32_t UpgradeMode;
+
+}  // namespace qf

@@ -1,0 +1,33 @@
+// The process-wide state that start-up prepares and the pages and the install sequence share.
+// Everything lives in static storage, starts zeroed and is never freed.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+
+#include "base/product.h"
+#include "startup/geometry.h"
+
+namespace qf {
+
+struct MappedResource {
+    const std::uint8_t* bytes = nullptr;
+    std::uint32_t size = 0;
+    std::span<const std::uint8_t> Bytes() const { return {bytes, size}; }
+};
+
+extern HINSTANCE Instance;
+extern HBRUSH PageBackgroundBrush;
+extern wchar_t AllUsersDesktop[PathCapacity];
+extern std::int32_t InstallProgressState;
+extern std::uint32_t ExtractedFileCount;
+extern MappedResource PayloadArchive;
+extern MappedResource LicenceText;
+extern PagePlacement PageGeometry;
+extern std::uint32_t QuietMode;
+extern std::uint32_t NoCheckMode;
+extern std::uint32_t UpgradeMode;
+
+}  // namespace qf

@@ -1,0 +1,129 @@
+// The installer's entry: prepares the process-wide state, registers the page classes, reads
+// the command line and opens the first page of its run mode, or runs the uninstall.
+#include <windows.h>
+
+#include <array>
+#include <string_view>
+
+#include "base/product.h"
+#include "base/text.h"
+#include "base/texts.h"
+#include "base/win32.h"
+#include "pages/pages.h"
+#include "registration/uninstall.h"
+#include "startup/admin_query.h"
+#include "startup/command_line.h"
+#include "startup/desktop_path.h"
+#include "startup/process_state.h"
+#include "startup/settings_block.h"
+
+namespace qf {
+namespace {
+
+// Before anything can load a DLL, take the application's own folder (a downloads folder, say)
+// out of the search, so that a DLL planted beside the installer is never loaded.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!set || !set(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
+}
+
+void DeriveDesktop() {
+    wchar_t profile[PathCapacity];
+    const DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profile, PathCapacity);
+    // A profile that does not fit leaves the desktop unknown, so no shortcut is made or removed.
+    if (length >= PathCapacity) return;
+    DeriveAllUsersDesktop(std::u16string_view(U(profile), length), U(AllUsersDesktop));
+}
+
+bool RegisterPageClasses() {
+    struct PageClass {
+        const char16_t* name;
+        WNDPROC proc;
+    };
+    const std::array<PageClass, 3> classes{{{LicenseBoxClass, LicensePageProc},
+                                            {LocationBoxClass, LocationPageProc},
+                                            {CustomBoxClass, CustomPageProc}}};
+    for (const PageClass& page : classes) {
+        WNDCLASSW wc{};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = page.proc;
+        wc.hInstance = Instance;
+        wc.hIcon = LoadIconW(Instance, MAKEINTRESOURCEW(PageIconId));
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+        wc.lpszClassName = W(page.name);
+        if (!RegisterClassW(&wc)) return false;
+    }
+    return true;
+}
+
+MappedResource MapResource(int type, int id) {
+    const HRSRC found = FindResourceExW(Instance, MAKEINTRESOURCEW(type), MAKEINTRESOURCEW(id),
+                                        static_cast<WORD>(ResourceLanguage));
+    if (!found) return {};
+    const HGLOBAL loaded = LoadResource(Instance, found);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes) return {};
+    return {static_cast<const std::uint8_t*>(bytes), SizeofResource(Instance, found)};
+}
+
+int RunMessageLoop(const char16_t* pageClass, const char16_t* title) {
+    const HWND page = CreateWindowExW(0, W(pageClass), W(title),
+                                      WS_VISIBLE | WS_DLGFRAME | WS_SYSMENU, PageGeometry.left,
+                                      PageGeometry.top, PageGeometry.width, PageGeometry.height,
+                                      nullptr, nullptr, Instance, nullptr);
+    // Without a page nothing could ever post the quit message.
+    if (!page) return 0;
+    ShowWindow(page, SW_SHOWNORMAL);
+    UpdateWindow(page);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int Start(HINSTANCE instance) {
+    RestrictDllSearch();
+    Instance = instance;
+    PageBackgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    DeriveDesktop();
+    InstallProgressState = 0;
+    ExtractedFileCount = 0;
+    if (!RegisterPageClasses()) return 0;
+    PayloadArchive = MapResource(PayloadResourceType, PayloadResourceId);
+    LicenceText = MapResource(LicenceResourceType, LicenceResourceId);
+    PageGeometry = CentrePage(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
+
+    const RunModes modes = ClassifyCommandLine(CommandLineTail(GetCommandLineA()));
+    switch (modes.mode) {
+        case RunMode::Customize:
+            if (IsCustomised(EmbeddedSettings)) {
+                ShowMessage(nullptr, text::AlreadyCustomizedMessage, text::AlreadyCustomizedCaption,
+                            MB_OK | MB_ICONERROR);
+                return 0;
+            }
+            return RunMessageLoop(CustomBoxClass, CustomizationTitle);
+        case RunMode::Uninstall:
+            RunUninstall();  // asks AdministratorQuery first
+            return 0;
+        case RunMode::Install: {
+            QuietMode = modes.quiet;
+            NoCheckMode = modes.noCheck;
+            if (!AdministratorQuery()) return 0;
+            char16_t title[MessageCapacity];
+            FormatText(title, InstallerTitleFormat, {ReleaseDateText});
+            return RunMessageLoop(LicenseBoxClass, title);
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace qf
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return qf::Start(instance);
+}

@@ -1,0 +1,134 @@
+// qfpack: the release engineer's tool for payload archives and built installers.
+//
+//   qfpack pack TREE OUT            pack a directory tree into an archive
+//   qfpack list ARCHIVE             print the records in archive order
+//   qfpack verify ARCHIVE           check the archive's checksum
+//   qfpack check-licence FILE       check a licence text against the installer's rules
+//   qfpack check-settings-key EXE   check that the settings block's key occurs exactly once
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/archive_format.h"
+#include "archive/archive_writer.h"
+#include "pack_tree.h"
+#include "pages/licence_text.h"
+#include "startup/settings_block.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+int Usage() {
+    std::fputs(
+        "usage: qfpack pack TREE OUT\n"
+        "       qfpack list ARCHIVE\n"
+        "       qfpack verify ARCHIVE\n"
+        "       qfpack check-licence FILE\n"
+        "       qfpack check-settings-key EXE\n",
+        stderr);
+    return 2;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "qfpack: %s\n", message.c_str());
+    return 1;
+}
+
+bool ReadFile(const char* path, Bytes& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool WriteFile(const char* path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+int Pack(const char* tree, const char* output) {
+    Bytes archive = qf::StartArchive();
+    if (const std::string error = qfpack::PackTree(tree, archive); !error.empty()) return Fail(error);
+    qf::FinishArchive(archive);
+    if (!WriteFile(output, archive)) {
+        std::remove(output);
+        return Fail(std::string(output) + ": cannot be written");
+    }
+    return 0;
+}
+
+int List(const char* path) {
+    Bytes archive;
+    if (!ReadFile(path, archive)) return Fail(std::string(path) + ": cannot be read");
+    if (archive.size() < qf::ArchiveHeaderSize) return Fail(std::string(path) + ": corrupted (no header)");
+    qf::ArchiveWalk walk{archive};
+    qf::ArchiveRecord record;
+    for (;;) {
+        switch (qf::NextRecord(walk, record)) {
+            case qf::WalkStep::End: return 0;
+            case qf::WalkStep::Corrupted:
+                return Fail(std::string(path) + ": corrupted record at offset " + std::to_string(record.offset));
+            case qf::WalkStep::Record:
+                if (record.type == qf::RecordType::Directory)
+                    std::printf("dir  %.*s\n", static_cast<int>(record.name.size()), record.name.data());
+                else
+                    std::printf("file %.*s %zu\n", static_cast<int>(record.name.size()), record.name.data(),
+                                record.data.size());
+        }
+    }
+}
+
+int Verify(const char* path) {
+    Bytes archive;
+    if (!ReadFile(path, archive)) return Fail(std::string(path) + ": cannot be read");
+    if (!qf::VerifyArchive(archive, nullptr, nullptr)) return Fail(std::string(path) + ": checksum mismatch, corrupted");
+    std::printf("%s: checksum 0x%08x verified (%zu bytes)\n", path, qf::StoredChecksum(archive), archive.size());
+    return 0;
+}
+
+int CheckLicence(const char* path) {
+    Bytes text;
+    if (!ReadFile(path, text)) return Fail(std::string(path) + ": cannot be read");
+    const auto problem = qf::CheckLicenceText(text);
+    if (!problem) return 0;
+    static constexpr const char* Why[] = {"does not end with CR LF",
+                                          "is longer than 89 bytes",
+                                          "holds a NUL byte"};
+    return Fail(std::string(path) + ": line " + std::to_string(problem->line) + " " +
+                Why[static_cast<int>(problem->fault)]);
+}
+
+int CheckSettingsKey(const char* path) {
+    Bytes image;
+    if (!ReadFile(path, image)) return Fail(std::string(path) + ": cannot be read");
+    const std::span<const std::uint8_t> key(qf::EmbeddedSettings, qf::SettingsKeySize);
+    std::size_t count = 0;
+    for (auto it = image.begin();
+         (it = std::search(it, image.end(), key.begin(), key.end())) != image.end(); ++it)
+        ++count;
+    if (count != 1)
+        return Fail(std::string(path) + ": the settings block's key occurs " + std::to_string(count) +
+                    " times; it must occur exactly once");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string_view command = argv[1];
+    if (command == "pack" && argc == 4) return Pack(argv[2], argv[3]);
+    if (command == "list" && argc == 3) return List(argv[2]);
+    if (command == "verify" && argc == 3) return Verify(argv[2]);
+    if (command == "check-licence" && argc == 3) return CheckLicence(argv[2]);
+    if (command == "check-settings-key" && argc == 3) return CheckSettingsKey(argv[2]);
+    return Usage();
+}

@@ -1,0 +1,139 @@
+#include "pack_tree.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "archive/archive_format.h"
+#include "archive/archive_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace qfpack {
+
+namespace {
+
+constexpr char ForbiddenOnWindows[] = "\\/:*?\"<>|";
+constexpr std::uintmax_t FourGiB = 0x1'0000'0000ull;
+
+std::string Lowered(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool Within(const fs::path& inner, const fs::path& outer) {
+    const auto rel = inner.lexically_relative(outer);
+    return !rel.empty() && *rel.begin() != "..";
+}
+
+struct Entry {
+    std::string name;  // archive form of the file name
+    fs::directory_entry entry;
+};
+
+struct Packer {
+    fs::path root;  // canonical
+    std::vector<std::uint8_t>& archive;
+    std::string error;
+
+    bool Fail(const fs::path& where, const std::string& why) {
+        error = where.string() + ": " + why;
+        return false;
+    }
+
+    bool Directory(const fs::path& dir, const std::string& prefix) {
+        std::vector<Entry> entries;
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = ArchiveComponent(it->path().filename());
+            if (name.empty())
+                return Fail(it->path(), "name cannot be written on Windows as 8-bit text");
+            entries.push_back({name, *it});
+        }
+        if (ec) return Fail(dir, ec.message());
+        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+            return Lowered(a.name) < Lowered(b.name);
+        });
+        for (std::size_t i = 1; i < entries.size(); ++i) {
+            if (Lowered(entries[i].name) == Lowered(entries[i - 1].name))
+                return Fail(entries[i].entry.path(),
+                            "differs from " + entries[i - 1].name + " only in case");
+        }
+        for (const Entry& e : entries) {
+            const std::string name = prefix.empty() ? e.name : prefix + "\\" + e.name;
+            if (name.size() > qf::MaxArchiveNameLength)
+                return Fail(e.entry.path(), "name longer than " +
+                                                std::to_string(qf::MaxArchiveNameLength) +
+                                                " bytes does not fit the installer's paths");
+            if (!Add(e.entry, name)) return false;
+        }
+        return true;
+    }
+
+    bool Add(const fs::directory_entry& entry, const std::string& name) {
+        const fs::path path = entry.path();
+        std::error_code ec;
+        if (entry.is_symlink(ec)) {
+            const fs::path target = fs::canonical(path, ec);
+            if (ec) return Fail(path, "link cannot be resolved");
+            if (!Within(target, root)) return Fail(path, "link leaves the tree");
+            const fs::path parent = fs::canonical(path.parent_path(), ec);
+            if (fs::is_directory(target) && (parent == target || Within(parent, target)))
+                return Fail(path, "link to a directory above it would repeat forever");
+        }
+        if (entry.is_directory(ec)) {
+            qf::AppendDirectoryRecord(archive, name);
+            return Directory(path, name);
+        }
+        if (!entry.is_regular_file(ec)) return Fail(path, "neither a file nor a directory");
+        const std::uintmax_t size = entry.file_size(ec);
+        if (ec) return Fail(path, ec.message());
+        if (size >= FourGiB) return Fail(path, "file of 4 GiB or more");
+        std::ifstream in(path, std::ios::binary);
+        std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+        if (!in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size)))
+            return Fail(path, "cannot be read");
+        qf::AppendFileRecord(archive, name, data);
+        if (archive.size() >= FourGiB) return Fail(path, "archive would reach 4 GiB");
+        return true;
+    }
+};
+
+}  // namespace
+
+std::string ArchiveComponent(const fs::path& fileName) {
+    const std::u8string utf8 = fileName.u8string();
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        unsigned code;
+        if (c < 0x80) {
+            code = c;
+            i += 1;
+        } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size() &&
+                   (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+            code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            i += 2;
+        } else {
+            return {};
+        }
+        if (code > 0xFF || code < 0x20 || std::string_view(ForbiddenOnWindows).find(static_cast<char>(code)) != std::string_view::npos)
+            return {};
+        out.push_back(static_cast<char>(code));
+    }
+    // Windows drops trailing dots and blanks, which would make two names one.
+    if (out.empty() || out.back() == '.' || out.back() == ' ' || !qf::IsSafeArchiveName(out))
+        return {};
+    return out;
+}
+
+std::string PackTree(const fs::path& root, std::vector<std::uint8_t>& archive) {
+    std::error_code ec;
+    Packer packer{fs::canonical(root, ec), archive, {}};
+    if (ec || !fs::is_directory(packer.root)) return root.string() + ": not a directory";
+    packer.Directory(packer.root, "");
+    return packer.error;
+}
+
+}  // namespace qfpack
