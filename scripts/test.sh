@@ -4,16 +4,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# QF_BUILD: another build folder, so that several builds can live side by side.
+build=$(realpath -m "${QF_BUILD:-build}")
 start=$(date +%s)
 scripts/install-deps.sh
 scripts/build.sh
 
 status=0
-ctest --test-dir build/host --output-on-failure || status=1
+ctest --test-dir "$build/host" --output-on-failure || status=1
 
 source scripts/wine-env.sh
-wine_env_start "$root/build/test-prefix"
-ctest --test-dir build/win --output-on-failure || status=1
+wine_env_start "$build/test-prefix"
+ctest --test-dir "$build/win" --output-on-failure || status=1
 
 echo "tests finished in $(( $(date +%s) - start )) s"
 exit $status
