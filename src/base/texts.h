@@ -25,6 +25,24 @@ inline constexpr char16_t AlreadyCustomizedMessage[] =
     u"https://releases.quenfield.example/orin-6/"
     u" in order to be able to create a customized install file.";
 
+// --- Page controls -------------------------------------------------------------------------
+inline constexpr char16_t CancelButton[] = u"Cancel";
+inline constexpr char16_t NextButton[] = u"Next >";
+inline constexpr char16_t InstallButton[] = u"Install";
+inline constexpr char16_t BackButton[] = u"< Back";
+
+// --- Licence page ---------------------------------------------------------------------------
+inline constexpr char16_t AcceptBox[] = u"I Accept This Agreement";
+inline constexpr char16_t LicenceIntro[] =
+    u"Before installing this software you must read and understand the complete license agreement.";
+inline constexpr char16_t LicenceHint[] =
+    u"Click the box at the bottom if you agree with the license agreement.";
+inline constexpr char16_t LicenseCaption[] = u"License";
+inline constexpr char16_t LicenseMessage[] =
+    u"This software will not be installed unless the software\n"
+    u"license is agreed to by checking off the `I agree` box\n"
+    u"at the bottom of the page.";
+
 // --- Payload archive ------------------------------------------------------------------------
 inline constexpr char16_t CorruptedArchiveCaption[] = u"Install";
 inline constexpr char16_t CorruptedArchiveMessage[] =
@@ -46,6 +64,14 @@ inline constexpr char16_t InstallErrorFormat[] =
 inline constexpr char16_t ShortcutDescription[] = u"Shortcut to qfmgr.exe";
 
 // --- Installation page ----------------------------------------------------------------------
+inline constexpr char16_t DefaultInstallDirectory[] = u"C:\\Program Files\\Quenfield\\";
+inline constexpr char16_t LocationLine1[] =
+    u"The software will now be installed in the directory shown below.";
+inline constexpr char16_t LocationLine2[] =
+    u"You may change this directory if it is not suitable for your system.";
+inline constexpr char16_t LocationLine3[] =
+    u"When you are ready, click the Install button to begin the installation.";
+inline constexpr char16_t LocationLabel[] = u"Installation Directory:";
 inline constexpr char16_t VerifyingFormat[] = u"Verifying Contents of archive: %d";
 inline constexpr char16_t InstallingFormat[] = u"Installing: %s";
 inline constexpr char16_t UpgradingFormat[] = u"Upgrading: %s";
@@ -85,6 +111,49 @@ inline constexpr char16_t NewerVersionMessage[] =
     u"This system already has a newer version of the ORIN-6 software installed than this one."
     u"   You cannot install this version unless you manually uninstall the current one.";
 inline constexpr char16_t DisplayNameFormat[] = u"ORIN-6 Version %s";
+
+// --- Customisation page ---------------------------------------------------------------------
+inline constexpr char16_t CustomLine1[] =
+    u"This option creates a customized copy of the ORIN-6 installer.";
+inline constexpr char16_t CustomLine2[] =
+    u"Choose the options you wish to customize below.  Select the NEXT";
+inline constexpr char16_t CustomLine3[] =
+    u"button when you are ready to create the customized setup program.";
+inline constexpr char16_t ServerBox[] = u"Default ORIN-6 server to use";
+inline constexpr char16_t ServerLabel[] = u"Default Server name or IP address:";
+inline constexpr char16_t LockMode0[] = u"Allow contents of server field to be changed";
+inline constexpr char16_t LockMode1[] = u"Display server field but lock its contents";
+inline constexpr char16_t LockMode2[] = u"Hide server field";
+inline constexpr char16_t DocPathBox[] = u"Documentation Path";
+inline constexpr char16_t DocPathLabel[] = u"URL or absolute path to documentation files:";
+
+inline constexpr char16_t BadDocPathCaption[] = u"Bad Documentation Path";
+inline constexpr char16_t DocPathMissingMessage[] =
+    u"You have selected to change the documentation path yet have not provided a new path "
+    u"specification.  You must enter the path to locate the documentation in the window provided.";
+inline constexpr char16_t DocPathTooLongMessage[] =
+    u"The documentation path must be less than 79 characters";
+inline constexpr char16_t BadServerCaption[] = u"Bad Server Name";
+inline constexpr char16_t ServerMissingMessage[] =
+    u"Server name or IP address must be provided when setting the default server.";
+inline constexpr char16_t ServerTooLongMessage[] = u"The server name must be less than 79 characters";
+inline constexpr char16_t CustomizationRequiredCaption[] = u"Customization Required";
+inline constexpr char16_t CustomizationRequiredMessage[] =
+    u"You must select a customization before pressing the NEXT-> button.  If you do not wish to "
+    u"customize the install program then choose CANCEL instead.";
+inline constexpr char16_t ErrorCustomizingCaption[] = u"Error Customizing";
+inline constexpr char16_t OwnFileOpenFormat[] =
+    u"Could not open executable file %s for reading, errno %d";
+inline constexpr char16_t CustomizationErrorCaption[] = u"Customization Error";
+inline constexpr char16_t CopyMemoryMessage[] = u"Could not allocate memory to create copy";
+inline constexpr char16_t OutputOpenFormat[] =
+    u"Unable to open %s file for writing.  Check that you have permission to write into that "
+    u"location.";
+inline constexpr char16_t FileIoErrorCaption[] = u"File IO error";
+inline constexpr char16_t OutputWriteMessage[] = u"Unable to write customized file";
+inline constexpr char16_t CompletedCaption[] = u"Completed";
+inline constexpr char16_t CopyCreatedFormat[] =
+    u"Customized output file %s has now been created. Copy this file to the location you need.";
 
 inline constexpr char16_t UninstallCompleteCaption[] = u"Uninstall Complete";
 inline constexpr char16_t UninstallCompleteMessage[] =

@@ -15,13 +15,19 @@ inline wchar_t* W(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 inline const char16_t* U(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 inline char16_t* U(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
 
+// A whole fixed buffer, for the bounded text functions.
 template <std::size_t N>
-std::span<char16_t> U(wchar_t (&buffer)[N]) {
+std::span<char16_t> Buffer(wchar_t (&buffer)[N]) {
     return {reinterpret_cast<char16_t*>(buffer), N};
 }
 
 inline int ShowMessage(HWND owner, const char16_t* text, const char16_t* caption, UINT style) {
     return MessageBoxW(owner, W(text), W(caption), style);
+}
+
+// Paints a page at once, while the install sequence keeps the message loop from running.
+inline void RepaintNow(HWND page) {
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW);
 }
 
 }  // namespace qf

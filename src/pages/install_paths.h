@@ -1,0 +1,24 @@
+// The paths the install sequence derives before it writes anything: the installation directory
+// taken from the page, and the running installer's own file taken from the command line. Pure.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace qf {
+
+// The directory text less one trailing '\' or '/'.
+std::u16string_view WithoutTrailingSeparator(std::u16string_view directory);
+
+// Whether the directory is the windir directory itself, compared whole without regard to
+// ASCII case. Without a windir value nothing is refused.
+bool IsSystemDirectory(std::u16string_view directory, std::optional<std::u16string_view> windir);
+
+// The running installer's file from the process command line: the quoted program path, or
+// for an unquoted line the text before the first '/' less trailing blanks and control
+// characters, with ".exe" appended when it does not end so. False when the result does not fit
+// out (out then holds as much of the path as fits, for the message only).
+bool OwnExecutablePath(std::u16string_view commandLine, std::span<char16_t> out);
+
+}  // namespace qf

@@ -1,0 +1,187 @@
+#include "pages/install_sequence.h"
+
+#include <shlobj.h>
+
+#include <optional>
+#include <string_view>
+
+#include "archive/payload.h"
+#include "base/product.h"
+#include "base/text.h"
+#include "base/texts.h"
+#include "base/win32.h"
+#include "pages/install_paths.h"
+#include "registration/registration.h"
+#include "startup/process_state.h"
+
+namespace qf {
+
+LocationControls LocationPage;
+
+namespace {
+
+// Windows keeps an environment value to 32,767 units; windir is far shorter.
+constexpr DWORD WindirCapacity = 1024;
+
+void ShowFormatted(HWND page, const char16_t* format, const wchar_t* path, const char16_t* caption,
+                   UINT style) {
+    char16_t message[MessageCapacity + PathCapacity];
+    FormatText(message, format, {U(path)});
+    ShowMessage(page, message, caption, style);
+}
+
+// Takes the directory text into InstallDirectory. False when the page must stay as it is.
+bool TakeInstallDirectory(HWND page) {
+    const int length = GetWindowTextLengthW(LocationPage.directoryEdit);
+    if (length == 0) {
+        ShowMessage(page, text::BlankDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // Only a text set from outside the edit's limit can be longer; it is refused, never cut.
+    if (length >= static_cast<int>(InstallDirectoryCapacity)) {
+        ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
+        return false;
+    }
+    GetWindowTextW(LocationPage.directoryEdit, InstallDirectory, InstallDirectoryCapacity);
+
+    wchar_t windir[WindirCapacity];
+    const DWORD windirLength = GetEnvironmentVariableW(L"windir", windir, WindirCapacity);
+    const std::u16string_view directory = WithoutTrailingSeparator(U(InstallDirectory));
+    InstallDirectory[directory.size()] = L'\0';
+    std::optional<std::u16string_view> windirText;
+    if (windirLength > 0 && windirLength < WindirCapacity) windirText = std::u16string_view(U(windir), windirLength);
+    if (IsSystemDirectory(directory, windirText)) {
+        ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    return true;
+}
+
+void DisableButtons() {
+    EnableWindow(LocationPage.backButton, FALSE);
+    EnableWindow(LocationPage.installButton, FALSE);
+    EnableWindow(LocationPage.cancelButton, FALSE);
+}
+
+bool CreateInstallDirectory(HWND page) {
+    if (CreateDirectoryW(InstallDirectory, nullptr)) return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) return true;
+    if (error == ERROR_PATH_NOT_FOUND) error = SHCreateDirectoryExW(nullptr, InstallDirectory, nullptr);
+    if (error == ERROR_SUCCESS) return true;
+    // Any other failure (no access, a bad name) would only fail later, after the registry had
+    // been written; stop here instead.
+    ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
+    AbortInstallation(page);
+    return false;
+}
+
+// The uninstaller is a byte-for-byte copy of the running installer. Its failures are told but
+// do not stop the installation.
+void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
+    wchar_t target[PathCapacity];
+    const bool targetFits = FormatText(Buffer(target), u"%s\\%s", {U(InstallDirectory), UninstallerFileName});
+    const HANDLE source = ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+    if (source == INVALID_HANDLE_VALUE) {
+        ShowFormatted(page, text::SourceOpenFormat, ownPath, text::ErrorOpeningFileCaption, MB_OK | MB_ICONERROR);
+        return;
+    }
+    DWORD high = 0;
+    const DWORD size = GetFileSize(source, &high);
+    void* block = nullptr;
+    DWORD read = 0;
+    if (size == 0 || size == INVALID_FILE_SIZE || high != 0) {
+        // Empty, unmeasurable or 4 GiB and more: nothing sensible to copy.
+    } else if (!(block = HeapAlloc(GetProcessHeap(), 0, size))) {
+        ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
+    } else if (ReadFile(source, block, size, &read, nullptr) && read == size) {
+        const HANDLE out = targetFits ? CreateFileW(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                                    nullptr, CREATE_ALWAYS, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+        DWORD written = 0;
+        if (out == INVALID_HANDLE_VALUE) {
+            ShowFormatted(page, text::UninstallerOpenFormat, target, text::ErrorOpeningFileCaption, MB_OK | MB_ICONERROR);
+        } else {
+            if (!WriteFile(out, block, size, &written, nullptr) || written != size)
+                ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
+                            MB_OK | MB_ICONINFORMATION);
+            CloseHandle(out);
+        }
+    }
+    if (block) HeapFree(GetProcessHeap(), 0, block);
+    CloseHandle(source);
+}
+
+bool OpenKeyPath(HKEY root, std::initializer_list<const wchar_t*> path, HKEY& key) {
+    key = root;
+    for (const wchar_t* name : path) {
+        HKEY next;
+        const LONG status = RegOpenKeyExW(key, name, 0, KEY_READ, &next);
+        if (key != root) RegCloseKey(key);
+        if (status != ERROR_SUCCESS) return false;
+        key = next;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool DetectPreviousInstallation() {
+    HKEY uninstall;
+    if (!OpenKeyPath(HKEY_LOCAL_MACHINE, {L"Software", L"Microsoft", L"Windows", L"CurrentVersion", L"Uninstall"}, uninstall))
+        return false;
+    HKEY key;
+    const bool registered = OpenKeyPath(uninstall, {L"ORIN-6"}, key);
+    if (registered) RegCloseKey(key);
+    RegCloseKey(uninstall);
+    if (registered) return true;
+    const bool family = OpenKeyPath(HKEY_LOCAL_MACHINE, {L"Software", L"Quenfield", L"Lexaris"}, key);
+    if (family) RegCloseKey(key);
+    return family;
+}
+
+void RunInstallation(HWND page) {
+    if (!TakeInstallDirectory(page)) return;
+    DisableButtons();
+
+    InstallProgressState = 1;
+    RepaintNow(page);
+    if (!VerifyPayloadArchive(page)) {
+        ShowMessage(page, text::CorruptedArchiveMessage, text::CorruptedArchiveCaption, MB_OK | MB_ICONERROR);
+        AbortInstallation(page);
+        return;
+    }
+    InstallProgressState = 2;
+    if (!CreateInstallDirectory(page)) return;
+
+    wchar_t ownPath[TargetPathCapacity];
+    const bool ownPathFits = OwnExecutablePath(U(GetCommandLineW()), Buffer(ownPath));
+    RepaintNow(page);
+
+    // An older installer must not replace a newer release's uninstaller: look before copying.
+    if (NewerReleaseInstalled()) {
+        ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption, MB_OK | MB_ICONERROR);
+        PostQuitMessage(0);
+        return;
+    }
+    CopyUninstaller(page, ownPath, ownPathFits);
+    if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
+
+    FormatText(Buffer(CurrentTargetPath), u"%s\\%s", {U(InstallDirectory), ClientFileName});
+    CopyText(Buffer(DisplayIconPath), U(CurrentTargetPath));
+
+    switch (RegisterProduct()) {
+        case 0: break;
+        case 10: AbortInstallation(page); return;
+        default: PostQuitMessage(0); return;
+    }
+    if (ExtractPayloadArchive(page) != ExtractResult::Completed) return;
+    if (!QuietMode)
+        ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,
+                    MB_OK | MB_ICONEXCLAMATION);
+    PostQuitMessage(0);
+}
+
+}  // namespace qf

@@ -1,0 +1,26 @@
+// The installation itself, run inside the installation page's window procedure.
+#pragma once
+
+#include <windows.h>
+
+namespace qf {
+
+// The installation page's controls that the sequence reads and disables. The buttons do not
+// exist in quiet install.
+struct LocationControls {
+    HWND directoryEdit;
+    HWND cancelButton;
+    HWND installButton;
+    HWND backButton;
+};
+extern LocationControls LocationPage;
+
+// Checks the directory text, verifies the archive, creates the directory, copies the
+// uninstaller, registers and extracts. Every way out but the two directory refusals posts the
+// quit message.
+void RunInstallation(HWND page);
+
+// Whether an earlier installation left its uninstall registration or the product family key.
+bool DetectPreviousInstallation();
+
+}  // namespace qf

@@ -1,0 +1,42 @@
+// What every page window shares: measuring at creation, making controls, painting the
+// background and texts, the control-colour answer, the command rule and the hand-over to the
+// next page.
+#pragma once
+
+#include <windows.h>
+
+#include "pages/page_layout.h"
+
+namespace qf {
+
+// Command ids common to the pages.
+inline constexpr int IgnoredControlId = 1;
+inline constexpr int CancelId = 2;
+inline constexpr int ForwardId = 3;  // Next > / Install
+inline constexpr int FourthId = 4;   // the licence page's accept box, the installation page's Back
+
+// The creation metrics, read from the page's own device context before any font is selected.
+CreationMetrics MeasurePage(HWND page, LPARAM createParams);
+
+// A child control with the stock ANSI variable font.
+HWND CreateControl(HWND page, const wchar_t* controlClass, const wchar_t* text, DWORD style,
+                   const ControlRect& rect, int id);
+
+// Paints the background and calls drawTexts with the paint context (font selected, black text,
+// transparent background) and the paint line height.
+using DrawTextsFn = void (*)(HWND page, HDC dc, int lineHeight);
+void PaintPage(HWND page, DrawTextsFn drawTexts);
+
+// Draws a whole text at x 20.
+void DrawPageText(HDC dc, int y, const wchar_t* text);
+
+// The answer to WM_CTLCOLORBTN, WM_CTLCOLORDLG and WM_CTLCOLORSTATIC: text on the page colour.
+LRESULT ControlColour(HWND page, HDC controlDc);
+
+// WM_COMMAND: only clicks count. Returns the clicked id, or 0 for anything else.
+int ClickedId(WPARAM wParam);
+
+// Creates the next page at the same place, shows it, then destroys the current one.
+HWND HandOver(HWND current, const wchar_t* nextClass, const wchar_t* title);
+
+}  // namespace qf
