@@ -1,11 +1,227 @@
+// The customisation page: an administrator chooses a default server with its lock mode and a
+// documentation path, and Next writes a copy of this installer that carries them.
+#include <string_view>
+
+#include "base/product.h"
+#include "base/text.h"
+#include "base/texts.h"
+#include "base/win32.h"
+#include "pages/customisation.h"
+#include "pages/page_frame.h"
 #include "pages/pages.h"
+#include "startup/process_state.h"
+#include "startup/settings_block.h"
 
 namespace qf {
+namespace {
+
+constexpr int ServerBoxId = 10;
+constexpr int DocPathBoxId = 11;
+constexpr int LockButtonId = 100;  // 100 + lock mode 0, 1, 2
+constexpr int LockModes = 3;
+
+// Room for any text the edit fields can sensibly hold; a longer one is too long anyway.
+constexpr int FieldCapacity = 1024;
+
+struct CustomControls {
+    HWND serverBox, serverLabel, serverEdit;
+    HWND lockButtons[LockModes];
+    HWND docPathBox, docPathLabel, docPathEdit;
+    HWND cancelButton, nextButton;
+};
+CustomControls Custom;
+int LockSelection;
+
+constexpr DWORD Disabled = WS_CHILD | WS_VISIBLE | WS_DISABLED;
+
+void OnCreate(HWND page, LPARAM createParams) {
+    const CreationMetrics m = MeasurePage(page, createParams);
+    Custom = {};
+    LockSelection = 0;
+    Custom.serverBox = CreateControl(page, L"button", W(text::ServerBox), WS_CHILD | WS_VISIBLE | BS_CHECKBOX,
+                                     {20, 80, 300, 20}, ServerBoxId);
+    Custom.serverLabel = CreateControl(page, L"static", W(text::ServerLabel), Disabled, {39, 100, 300, 20},
+                                       IgnoredControlId);
+    Custom.serverEdit = CreateControl(page, L"edit", nullptr, Disabled | WS_BORDER | ES_AUTOHSCROLL,
+                                      {40, 120, 380, 20}, IgnoredControlId);
+    const char16_t* const lockTexts[LockModes] = {text::LockMode0, text::LockMode1, text::LockMode2};
+    for (int n = 0; n < LockModes; ++n) {
+        Custom.lockButtons[n] = CreateControl(page, L"button", W(lockTexts[n]), Disabled | BS_RADIOBUTTON,
+                                              {60, 146 + 20 * n, 300, 20}, LockButtonId + n);
+        if (n == 0) SendMessageW(Custom.lockButtons[0], BM_SETCHECK, BST_CHECKED, 0);
+    }
+    Custom.docPathBox = CreateControl(page, L"button", W(text::DocPathBox), WS_CHILD | WS_VISIBLE | BS_CHECKBOX,
+                                      {20, 240, 300, 20}, DocPathBoxId);
+    Custom.docPathLabel = CreateControl(page, L"static", W(text::DocPathLabel), Disabled, {40, 260, 300, 20},
+                                        IgnoredControlId);
+    Custom.docPathEdit = CreateControl(page, L"edit", nullptr, Disabled | WS_BORDER | ES_AUTOHSCROLL,
+                                       {40, 280, 380, 20}, IgnoredControlId);
+    Custom.cancelButton = CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE,
+                                        RowButton(m, CustomRowMargin, 1), CancelId);
+    Custom.nextButton = CreateControl(page, L"button", W(text::NextButton), WS_CHILD | WS_VISIBLE,
+                                      RowButton(m, CustomRowMargin, 2), ForwardId);
+}
+
+void DrawTexts(HWND, HDC dc, int) {
+    DrawPageText(dc, 10, W(text::CustomLine1));
+    DrawPageText(dc, 30, W(text::CustomLine2));
+    DrawPageText(dc, 50, W(text::CustomLine3));
+}
+
+bool IsChecked(HWND box) { return (SendMessageW(box, BM_GETSTATE, 0, 0) & BST_CHECKED) != 0; }
+
+// Switches a group on or off; what its fields hold and the lock selection stay as they are.
+void ToggleGroup(HWND box, std::initializer_list<HWND> members) {
+    const bool on = !IsChecked(box);
+    SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    for (HWND member : members) EnableWindow(member, on);
+}
+
+void ChooseLockMode(int n) {
+    if (n == LockSelection) return;
+    SendMessageW(Custom.lockButtons[LockSelection], BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(Custom.lockButtons[n], BM_SETCHECK, BST_CHECKED, 0);
+    LockSelection = n;
+}
+
+// The field's whole text in the ANSI code page. A text too long for the buffer is reported as
+// longer than any limit, never cut.
+std::string_view FieldText(HWND edit, char (&buffer)[FieldCapacity]) {
+    const LRESULT length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+    if (length >= FieldCapacity) return std::string_view(buffer, FieldCapacity);
+    const LRESULT copied = SendMessageA(edit, WM_GETTEXT, FieldCapacity, reinterpret_cast<LPARAM>(buffer));
+    return std::string_view(buffer, static_cast<std::size_t>(copied));
+}
+
+bool ShowRefusal(HWND page, CustomisationRefusal refusal) {
+    struct Message {
+        const char16_t* text;
+        const char16_t* caption;
+        UINT style;
+    };
+    Message m{};
+    switch (refusal) {
+        case CustomisationRefusal::None: return false;
+        case CustomisationRefusal::DocPathMissing: m = {text::DocPathMissingMessage, text::BadDocPathCaption, MB_ICONERROR}; break;
+        case CustomisationRefusal::DocPathTooLong: m = {text::DocPathTooLongMessage, text::BadDocPathCaption, MB_ICONERROR}; break;
+        case CustomisationRefusal::ServerMissing: m = {text::ServerMissingMessage, text::BadServerCaption, MB_ICONERROR}; break;
+        case CustomisationRefusal::ServerTooLong: m = {text::ServerTooLongMessage, text::BadServerCaption, MB_ICONERROR}; break;
+        case CustomisationRefusal::NothingChosen:
+            m = {text::CustomizationRequiredMessage, text::CustomizationRequiredCaption, MB_ICONINFORMATION};
+            break;
+    }
+    ShowMessage(page, m.text, m.caption, MB_OK | m.style);
+    return true;
+}
+
+void ShowWithPath(HWND page, const char16_t* format, const wchar_t* path, const char16_t* caption,
+                  UINT style, std::uint32_t error = 0) {
+    wchar_t message[MessageCapacity + PathCapacity];
+    if (error)
+        FormatText(Buffer(message), format, {U(path), static_cast<std::int32_t>(error)});
+    else
+        FormatText(Buffer(message), format, {U(path)});
+    ShowMessage(page, U(message), caption, MB_OK | style);
+}
+
+// Reads the whole installer file, writes the choices into its block and saves it as the copy.
+// Every outcome but the silent ones is told; the program ends whatever happens.
+void WriteCustomisedCopy(HWND page, const CustomisationChoice& choice) {
+    wchar_t ownPath[PathCapacity];
+    const bool ownPathFits = CustomisationOwnPath(U(GetCommandLineW()), Buffer(ownPath));
+    const HANDLE source = ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+    if (source == INVALID_HANDLE_VALUE) {
+        ShowWithPath(page, text::OwnFileOpenFormat, ownPath, text::ErrorCustomizingCaption, MB_ICONERROR,
+                     ownPathFits ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    DWORD high = 0;
+    const DWORD size = GetFileSize(source, &high);
+    if (size == 0 || size == INVALID_FILE_SIZE || high != 0) {
+        CloseHandle(source);
+        return;
+    }
+    auto* image = static_cast<std::uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size));
+    if (!image) {
+        ShowMessage(page, text::CopyMemoryMessage, text::CustomizationErrorCaption, MB_OK | MB_ICONERROR);
+        CloseHandle(source);
+        return;
+    }
+    DWORD read = 0;
+    const bool whole = ReadFile(source, image, size, &read, nullptr) && read == size;
+    CloseHandle(source);
+    wchar_t outputPath[PathCapacity];
+    if (whole && CustomiseImage({image, size}, {EmbeddedSettings, SettingsKeySize}, choice)) {
+        const HANDLE output = CustomisedCopyPath(U(ownPath), Buffer(outputPath))
+                                  ? CreateFileW(outputPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                                nullptr, CREATE_ALWAYS, 0, nullptr)
+                                  : INVALID_HANDLE_VALUE;
+        DWORD written = 0;
+        if (output == INVALID_HANDLE_VALUE) {
+            ShowWithPath(page, text::OutputOpenFormat, outputPath, text::ErrorOpeningFileCaption, MB_ICONERROR);
+        } else {
+            if (WriteFile(output, image, size, &written, nullptr) && written == size)
+                ShowWithPath(page, text::CopyCreatedFormat, outputPath, text::CompletedCaption, MB_ICONINFORMATION);
+            else
+                ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
+            CloseHandle(output);
+        }
+    }
+    HeapFree(GetProcessHeap(), 0, image);
+}
+
+void CreateCustomisedCopy(HWND page) {
+    char serverBuffer[FieldCapacity];
+    char docPathBuffer[FieldCapacity];
+    CustomisationChoice choice;
+    choice.docPathChosen = IsChecked(Custom.docPathBox);
+    if (choice.docPathChosen) choice.docPath = FieldText(Custom.docPathEdit, docPathBuffer);
+    choice.serverChosen = IsChecked(Custom.serverBox);
+    if (choice.serverChosen) choice.server = FieldText(Custom.serverEdit, serverBuffer);
+    choice.lockSelection = static_cast<std::uint8_t>(LockSelection);
+    if (ShowRefusal(page, ValidateCustomisation(choice))) return;
+
+    EnableWindow(Custom.nextButton, FALSE);
+    EnableWindow(Custom.cancelButton, FALSE);
+    if (!choice.serverChosen) LockSelection = NoServerMode;
+    WriteCustomisedCopy(page, choice);
+    PostQuitMessage(0);
+}
+
+void OnCommand(HWND page, WPARAM wParam) {
+    const int id = ClickedId(wParam);
+    switch (id) {
+        case CancelId: PostQuitMessage(0); break;
+        case ForwardId: CreateCustomisedCopy(page); break;
+        case ServerBoxId:
+            ToggleGroup(Custom.serverBox, {Custom.serverLabel, Custom.serverEdit, Custom.lockButtons[0],
+                                           Custom.lockButtons[1], Custom.lockButtons[2]});
+            break;
+        case DocPathBoxId: ToggleGroup(Custom.docPathBox, {Custom.docPathLabel, Custom.docPathEdit}); break;
+        case LockButtonId:
+        case LockButtonId + 1:
+        case LockButtonId + 2: ChooseLockMode(id - LockButtonId); break;
+        default: break;
+    }
+}
+
+}  // namespace
 
 LRESULT CALLBACK CustomPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_CREATE: OnCreate(page, lParam); return 0;
+        case WM_PAINT: PaintPage(page, DrawTexts); return 0;
         case WM_CLOSE: PostQuitMessage(0); return 0;
-        case WM_DESTROY: return 0;
+        case WM_SIZE:
+        case WM_DESTROY:
+        case WM_KEYDOWN:
+        case WM_CHAR: return 0;
+        case WM_COMMAND: OnCommand(page, wParam); return 0;
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSTATIC: return ControlColour(page, reinterpret_cast<HDC>(wParam));
         default: return DefWindowProcW(page, message, wParam, lParam);
     }
 }

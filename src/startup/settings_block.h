@@ -15,6 +15,8 @@
 //   s+d+3..160         the placeholder's tail, unchanged
 //
 // Two 79-byte texts fill the block exactly: 1 + 79 + 1 + 79 + 1 = 161.
+//
+// In the executable the block follows a 16-byte marker, which no customisation changes.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +29,7 @@ namespace qf {
 
 inline constexpr std::size_t SettingsBlockSize = 161;
 inline constexpr std::size_t SettingsKeySize = 30;
+inline constexpr std::size_t SettingsMarkerSize = 16;
 inline constexpr std::size_t SettingsTextLimit = 79;  // bytes, without the NUL
 inline constexpr std::size_t DecodedTextCapacity = 256;
 inline constexpr std::uint8_t NotCustomisedMark = '0';
@@ -36,7 +39,8 @@ using SettingsBlock = std::span<const std::uint8_t, SettingsBlockSize>;
 
 // This program's own block. Not const, so that the build keeps it verbatim in initialised data
 // where a copy of the executable file can be found and patched.
-extern std::uint8_t EmbeddedSettings[SettingsBlockSize];
+extern std::uint8_t (&EmbeddedSettings)[SettingsBlockSize];
+extern const std::uint8_t (&SettingsMarker)[SettingsMarkerSize];
 
 bool IsCustomised(SettingsBlock block);
 

@@ -1,5 +1,8 @@
 // qfpack: the release engineer's tool for payload archives and built installers.
 //
+//   qfpack customize INSTALLER [--server NAME [--lock 0|1|2]] [--docpath PATH] -o OUT
+//                                   write a customised copy, as the installer's /custom does
+//   qfpack inspect INSTALLER        whether an installer is customised, and its payload checked
 //   qfpack pack TREE OUT            pack a directory tree into an archive
 //   qfpack list ARCHIVE             print the records in archive order
 //   qfpack verify ARCHIVE           check the archive's checksum
@@ -15,6 +18,8 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "customize.h"
+#include "io.h"
 #include "archive/archive_writer.h"
 #include "pack_tree.h"
 #include "pages/licence_text.h"
@@ -22,46 +27,29 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using qfpack::Bytes;
+using qfpack::Fail;
 
 int Usage() {
     std::fputs(
         "usage: qfpack pack TREE OUT\n"
         "       qfpack list ARCHIVE\n"
         "       qfpack verify ARCHIVE\n"
+        "       qfpack customize INSTALLER [--server NAME [--lock 0|1|2]] [--docpath PATH] -o OUT\n"
+        "       qfpack inspect INSTALLER\n"
         "       qfpack check-licence FILE\n"
         "       qfpack check-settings-key EXE\n",
         stderr);
     return 2;
 }
 
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "qfpack: %s\n", message.c_str());
-    return 1;
-}
-
-bool ReadFile(const char* path, Bytes& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool WriteFile(const char* path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
+bool ReadFile(const char* path, Bytes& out) { return qfpack::ReadWholeFile(path, out); }
 
 int Pack(const char* tree, const char* output) {
     Bytes archive = qf::StartArchive();
     if (const std::string error = qfpack::PackTree(tree, archive); !error.empty()) return Fail(error);
     qf::FinishArchive(archive);
-    if (!WriteFile(output, archive)) {
-        std::remove(output);
-        return Fail(std::string(output) + ": cannot be written");
-    }
+    if (!qfpack::WriteWholeFile(output, archive)) return Fail(std::string(output) + ": cannot be written");
     return 0;
 }
 
@@ -109,14 +97,17 @@ int CheckLicence(const char* path) {
 int CheckSettingsKey(const char* path) {
     Bytes image;
     if (!ReadFile(path, image)) return Fail(std::string(path) + ": cannot be read");
-    const std::span<const std::uint8_t> key(qf::EmbeddedSettings, qf::SettingsKeySize);
-    std::size_t count = 0;
-    for (auto it = image.begin();
-         (it = std::search(it, image.end(), key.begin(), key.end())) != image.end(); ++it)
-        ++count;
-    if (count != 1)
-        return Fail(std::string(path) + ": the settings block's key occurs " + std::to_string(count) +
-                    " times; it must occur exactly once");
+    auto occurrences = [&](std::span<const std::uint8_t> key) {
+        std::size_t count = 0;
+        for (auto it = image.begin(); (it = std::search(it, image.end(), key.begin(), key.end())) != image.end(); ++it)
+            ++count;
+        return count;
+    };
+    const std::size_t keys = occurrences({qf::EmbeddedSettings, qf::SettingsKeySize});
+    const std::size_t markers = occurrences(qf::SettingsMarker);
+    if (keys != 1 || markers != 1)
+        return Fail(std::string(path) + ": the settings block's key occurs " + std::to_string(keys) +
+                    " times and its marker " + std::to_string(markers) + " times; each must occur exactly once");
     return 0;
 }
 
@@ -128,6 +119,8 @@ int main(int argc, char** argv) {
     if (command == "pack" && argc == 4) return Pack(argv[2], argv[3]);
     if (command == "list" && argc == 3) return List(argv[2]);
     if (command == "verify" && argc == 3) return Verify(argv[2]);
+    if (command == "customize" && argc >= 3) return qfpack::Customize(argc - 2, argv + 2);
+    if (command == "inspect" && argc == 3) return qfpack::Inspect(argv[2]);
     if (command == "check-licence" && argc == 3) return CheckLicence(argv[2]);
     if (command == "check-settings-key" && argc == 3) return CheckSettingsKey(argv[2]);
     return Usage();

@@ -6,6 +6,7 @@
 
 #include "archive/archive_format.h"
 #include "archive/archive_writer.h"
+#include "latin1.h"
 
 namespace fs = std::filesystem;
 
@@ -104,28 +105,15 @@ struct Packer {
 
 std::string ArchiveComponent(const fs::path& fileName) {
     const std::u8string utf8 = fileName.u8string();
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        unsigned code;
-        if (c < 0x80) {
-            code = c;
-            i += 1;
-        } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size() &&
-                   (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
-            code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
-            i += 2;
-        } else {
+    const auto name = Utf8ToLatin1({reinterpret_cast<const char*>(utf8.data()), utf8.size()});
+    if (!name || name->empty()) return {};
+    for (const char c : *name) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view(ForbiddenOnWindows).find(c) != std::string_view::npos)
             return {};
-        }
-        if (code > 0xFF || code < 0x20 || std::string_view(ForbiddenOnWindows).find(static_cast<char>(code)) != std::string_view::npos)
-            return {};
-        out.push_back(static_cast<char>(code));
     }
     // Windows drops trailing dots and blanks, which would make two names one.
-    if (out.empty() || out.back() == '.' || out.back() == ' ' || !qf::IsSafeArchiveName(out))
-        return {};
-    return out;
+    if (name->back() == '.' || name->back() == ' ' || !qf::IsSafeArchiveName(*name)) return {};
+    return *name;
 }
 
 std::string PackTree(const fs::path& root, std::vector<std::uint8_t>& archive) {

@@ -1,0 +1,63 @@
+#include "pages/customisation.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using qf::CustomisationRefusal;
+
+TEST(Customisation, ValidatesInTheFixedOrder) {
+    const std::string s79(79, 's'), s80(80, 's');
+    struct Case {
+        qf::CustomisationChoice choice;
+        CustomisationRefusal refusal;
+    };
+    const Case cases[] = {
+        {{}, CustomisationRefusal::NothingChosen},
+        {{true, "", 0, true, ""}, CustomisationRefusal::DocPathMissing},  // documentation path first
+        {{true, "", 0, true, s80}, CustomisationRefusal::DocPathTooLong},
+        {{true, "", 0, true, "C:\\docs"}, CustomisationRefusal::ServerMissing},
+        {{true, s80, 0, false, ""}, CustomisationRefusal::ServerTooLong},
+        {{true, s79, 2, false, ""}, CustomisationRefusal::None},
+        {{false, "typed, then switched off", 1, true, s79}, CustomisationRefusal::None},
+    };
+    for (const Case& c : cases) EXPECT_EQ(qf::ValidateCustomisation(c.choice), c.refusal);
+    EXPECT_EQ(qf::CustomisationMode({true, "srv", 2, false, ""}), 2);
+    EXPECT_EQ(qf::CustomisationMode({false, "srv", 2, true, "d"}), 10);
+}
+
+TEST(Customisation, NamesTheCopyFromTheOwnPath) {
+    struct Case {
+        std::u16string commandLine, own, copy;
+    };
+    for (const Case& c : {Case{u"\"C:\\dist\\setup.exe\" /custom", u"C:\\dist\\setup.exe", u"C:\\dist\\setup-custom.exe"},
+                          Case{u"C:\\dist\\setup /custom", u"C:\\dist\\setup.exe", u"C:\\dist\\setup-custom.exe"},
+                          Case{u"SETUP.EXE /custom", u"SETUP.EXE", u"SETUP-custom.exe"},
+                          Case{u"C:\\my dist\\setup.exe /custom", u"C:\\my.exe", u"C:\\my-custom.exe"}}) {
+        char16_t own[260], copy[260];
+        ASSERT_TRUE(qf::CustomisationOwnPath(c.commandLine, own));
+        EXPECT_EQ(std::u16string(own), c.own);
+        ASSERT_TRUE(qf::CustomisedCopyPath(own, copy));
+        EXPECT_EQ(std::u16string(copy), c.copy);
+    }
+    char16_t out[260];
+    EXPECT_FALSE(qf::CustomisationOwnPath(u"\"" + std::u16string(256, u'p') + u"\" /custom", out));
+    EXPECT_FALSE(qf::CustomisedCopyPath(std::u16string(252, u'p') + u".exe", out));  // 252 + 11 > 259
+}
+
+TEST(Customisation, PatchesOnlyANeverCustomisedBlock) {
+    std::vector<std::uint8_t> image(4000, 0x90);
+    std::copy_n(qf::SettingsMarker, qf::SettingsMarkerSize, image.begin() + 1000);
+    std::copy_n(qf::EmbeddedSettings, qf::SettingsBlockSize, image.begin() + 1016);
+    const std::span<const std::uint8_t> key(qf::EmbeddedSettings, qf::SettingsKeySize);
+    ASSERT_TRUE(qf::CustomiseImage(image, key, {true, "srv", 1, true, "D"}));
+    const std::vector<std::uint8_t> head(image.begin() + 1016, image.begin() + 1023);
+    EXPECT_EQ(head, (std::vector<std::uint8_t>{1, 's', 'r', 'v', 0, 'D', 0}));
+    EXPECT_EQ(qf::LocateSettingsBlock(image, qf::SettingsMarker), 1016u);
+    EXPECT_FALSE(qf::CustomiseImage(image, key, {true, "srv", 1, false, ""}));  // no second time
+}
+
+}  // namespace

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace qfpack {
+
+// qfpack customize INSTALLER [--server NAME [--lock 0|1|2]] [--docpath PATH] -o OUT
+int Customize(int argc, char** argv);
+
+// qfpack inspect INSTALLER
+int Inspect(const char* path);
+
+}  // namespace qfpack
