@@ -79,7 +79,9 @@ bool IsSafeArchiveName(std::string_view name) {
         std::size_t end = name.find_first_of("\\/", start);
         if (end == std::string_view::npos) end = name.size();
         const std::string_view component = name.substr(start, end - start);
-        if (component.empty() || component == "." || component == "..") return false;
+        // Windows drops a component's trailing dots and blanks, so ".. " would become "..";
+        // this also refuses "." and "..".
+        if (component.empty() || component.back() == '.' || component.back() == ' ') return false;
         start = end + 1;
     }
     return name.find(':') == std::string_view::npos;

@@ -53,7 +53,8 @@ bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRep
                    void* context);
 
 // A name that stays inside the installation directory: not empty, no drive or stream colon,
-// no leading separator, no empty, "." or ".." component ('\' and '/' both separate).
+// no leading separator, no empty component and none ending in a dot or a blank (Windows drops
+// those, so ".. " would become ".."; this covers "." and ".." too). '\' and '/' both separate.
 bool IsSafeArchiveName(std::string_view name);
 
 struct ArchiveRecord {

@@ -163,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedArchive, testing::Values(
     Malformed{"drive", Cat(Header(), {1, 11, 0, 0, 0, 0, 0, 'C', ':', 'a', 0})},
     Malformed{"empty component", Cat(Header(), {1, 12, 0, 0, 0, 0, 0, 'a', '\\', '\\', 'b', 0})},
     Malformed{"trailing separator", Cat(Header(), {3, 6, 0, 'a', '\\', 0})},
-    Malformed{"slash dot-dot", Cat(Header(), {1, 12, 0, 0, 0, 0, 0, 'a', '/', '.', '.', 0})}));
+    Malformed{"slash dot-dot", Cat(Header(), {1, 12, 0, 0, 0, 0, 0, 'a', '/', '.', '.', 0})},
+    Malformed{"dot-dot blank, which Windows trims to dot-dot", Cat(Header(), {3, 7, 0, '.', '.', ' ', 0})}));
 
 TEST(Walk, ShortArchivesHaveNoRecords) {
     for (std::size_t n = 0; n <= 5; ++n) EXPECT_TRUE(Walk(Bytes(n, 1)).records.empty()) << n;
@@ -174,6 +175,8 @@ TEST(ArchiveName, SafeNames) {
     EXPECT_TRUE(qf::IsSafeArchiveName("..hidden"));
     EXPECT_TRUE(qf::IsSafeArchiveName("a..b\\c"));
     EXPECT_FALSE(qf::IsSafeArchiveName("a\\."));
+    EXPECT_FALSE(qf::IsSafeArchiveName("a.\\b"));   // Windows drops the dot
+    EXPECT_FALSE(qf::IsSafeArchiveName("a \\b"));
     EXPECT_FALSE(qf::IsSafeArchiveName("file:stream"));
 }
 

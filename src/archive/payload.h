@@ -1,0 +1,32 @@
+// The payload archive at install time: the checksum pass with its progress, the extraction
+// into InstallDirectory with the desktop shortcut, and the closing step of a failed
+// installation. Each reports to the user itself and returns only a plain outcome.
+#pragma once
+
+#include <windows.h>
+
+namespace qf {
+
+enum class ExtractResult { Completed, Aborted };
+
+// Whether PayloadArchive matches its stored checksum (true: valid, false: corrupted),
+// repainting page at every offset that is a multiple of 112,323 with VerifyProgress at that
+// offset. A missing archive, or one shorter than its header, is corrupted. Shows nothing: the
+// caller reports a corrupted archive.
+bool VerifyPayloadArchive(HWND page);
+
+// The corrupted-archive message owned by page, then AbortInstallation.
+void ReportCorruptedArchive(HWND page);
+
+// Writes every directory and file of PayloadArchive under InstallDirectory, in archive order,
+// and the desktop shortcut for each executable written. At the first failure: its message,
+// AbortInstallation, Aborted.
+ExtractResult ExtractPayloadArchive(HWND page);
+
+// "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. Fails silently.
+void CreateClientShortcut(const wchar_t* exePath);
+
+// The "Installation Errors" message owned by page, then the quit message.
+void AbortInstallation(HWND page);
+
+}  // namespace qf
