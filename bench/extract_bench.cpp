@@ -1,0 +1,161 @@
+// The installer's extraction of an archive against a minimal writer of the same files (create
+// each directory, CreateFileW and one WriteFile per file), in one process, round after round
+// with the order alternating. Prints each round and the ratio of the medians.
+//   extract_bench ARCHIVE WORKDIR [ROUNDS]
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "archive/archive_format.h"
+#include "archive/extract_rules.h"
+#include "archive/payload.h"
+#include "base/product.h"
+#include "base/text.h"
+#include "base/win32.h"
+#include "startup/process_state.h"
+
+namespace {
+
+std::vector<std::uint8_t> ReadArchive(const wchar_t* path) {
+    std::vector<std::uint8_t> bytes;
+    const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        read != bytes.size())
+        bytes.clear();
+    CloseHandle(file);
+    return bytes;
+}
+
+void RemoveTree(const std::wstring& dir) {
+    std::wstring from = dir + L'\0';
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&op);
+}
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT) return DefWindowProcW(page, message, wParam, lParam);
+    PAINTSTRUCT ps;
+    BeginPaint(page, &ps);
+    EndPaint(page, &ps);
+    return 0;
+}
+
+HWND MakePage() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PageProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"BenchPage";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                           500, 400, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+bool Installer(HWND page) {
+    qf::ExtractedFileCount = 0;
+    return qf::ExtractPayloadArchive(page) == qf::ExtractResult::Completed;
+}
+
+bool MinimalWriter(HWND) {
+    qf::ArchiveWalk walk{qf::PayloadArchive.Bytes()};
+    qf::ArchiveRecord record;
+    wchar_t path[qf::DirectoryPathCapacity];
+    qf::WalkStep step;
+    while ((step = qf::NextRecord(walk, record)) == qf::WalkStep::Record) {
+        if (!qf::JoinArchiveName(qf::Buffer(path), qf::U(qf::InstallDirectory), record.name)) return false;
+        if (record.type == qf::RecordType::Directory) {
+            if (!CreateDirectoryW(path, nullptr)) return false;
+            continue;
+        }
+        const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        DWORD written = 0;
+        const BOOL wrote = WriteFile(file, record.data.data(), static_cast<DWORD>(record.data.size()),
+                                     &written, nullptr);
+        CloseHandle(file);
+        if (!wrote || written != record.data.size()) return false;
+    }
+    return step == qf::WalkStep::End;
+}
+
+struct Contender {
+    const char* name;
+    bool (*run)(HWND page);
+    std::vector<double> seconds;
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::fputs("usage: extract_bench ARCHIVE WORKDIR [ROUNDS]\n", stderr);
+        return 2;
+    }
+    const std::vector<std::uint8_t> archive = ReadArchive(argv[1]);
+    if (!qf::VerifyArchive(archive, nullptr, nullptr)) {
+        std::fputs("extract_bench: the archive cannot be read or is corrupted\n", stderr);
+        return 1;
+    }
+    const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 5;
+    qf::PayloadArchive = {archive.data(), static_cast<std::uint32_t>(archive.size())};
+    const std::wstring work = argv[2];
+    const std::wstring target = work + L"\\tree";
+    const std::wstring desktop = work + L"\\desktop";
+    CreateDirectoryW(work.c_str(), nullptr);
+    CreateDirectoryW(desktop.c_str(), nullptr);
+    if (!qf::CopyText(qf::Buffer(qf::InstallDirectory), qf::U(target.c_str())) ||
+        !qf::CopyText(qf::Buffer(qf::AllUsersDesktop), qf::U(desktop.c_str()))) {
+        std::fputs("extract_bench: WORKDIR is too long\n", stderr);
+        return 1;
+    }
+    const HWND page = MakePage();
+
+    Contender contenders[] = {{"installer", Installer, {}}, {"minimal writer", MinimalWriter, {}}};
+    // Round 0 warms the caches and loads the shell link code; it is not counted.
+    for (int round = 0; round <= rounds; ++round) {
+        for (int k = 0; k < 2; ++k) {
+            Contender& c = contenders[(round + k) % 2];
+            RemoveTree(target);
+            CreateDirectoryW(target.c_str(), nullptr);
+            LARGE_INTEGER start, stop;
+            QueryPerformanceCounter(&start);
+            const bool ok = c.run(page);
+            QueryPerformanceCounter(&stop);
+            if (!ok) {
+                std::fprintf(stderr, "extract_bench: %s failed\n", c.name);
+                return 1;
+            }
+            if (round > 0) c.seconds.push_back(Seconds(start, stop));
+            std::printf("round %d  %-14s %.3f s\n", round, c.name, Seconds(start, stop));
+        }
+    }
+    RemoveTree(target);
+    const double installer = Median(contenders[0].seconds);
+    const double writer = Median(contenders[1].seconds);
+    std::printf("median: installer %.3f s, minimal writer %.3f s, ratio %.3f (%u bytes, %d rounds)\n",
+                installer, writer, installer / writer, static_cast<unsigned>(archive.size()), rounds);
+    return 0;
+}

@@ -1,0 +1,473 @@
+// Verification, extraction and the desktop shortcut against Wine's real file system, with a page
+// window of the test's own as owner: its paint handling records what the status line would show
+// at each forced repaint, and a watcher thread answers the message boxes the code shows, which
+// would otherwise block this thread.
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "archive/archive_writer.h"
+#include "archive/payload.h"
+#include "base/text.h"
+#include "base/win32.h"
+#include "e2e_support.h"
+#include "startup/process_state.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::wstring InstallErrorsText =
+    L"Errors have occured during the installation process.  The ORIN-6 software has not been "
+    L"correctly installed.  Please correct the issues and try again";
+const std::wstring CorruptedText =
+    L"The data contained in this archive appears to be corrupted\nPlease obtain a new copy and "
+    L"try this installation again.";
+
+// --- The page -------------------------------------------------------------------------------
+
+// What the status line would show at one repaint.
+struct Paint {
+    std::uint32_t verifyProgress;
+    std::wstring targetPath;
+    bool targetExists;
+};
+std::vector<Paint> Paints;
+
+LRESULT CALLBACK TestPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT) return DefWindowProcW(page, message, wParam, lParam);
+    PAINTSTRUCT ps;
+    BeginPaint(page, &ps);
+    EndPaint(page, &ps);
+    Paints.push_back({qf::VerifyProgress, qf::CurrentTargetPath,
+                      GetFileAttributesW(qf::CurrentTargetPath) != INVALID_FILE_ATTRIBUTES});
+    return 0;
+}
+
+HWND TestPage() {
+    static HWND page = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = TestPageProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TestLocationBox";
+        RegisterClassW(&wc);
+        return CreateWindowExW(0, wc.lpszClassName, L"page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                               0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    }();
+    return page;
+}
+
+// Lets pending paints of the page run, then forgets every paint so far.
+void SettlePage() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Paints.clear();
+}
+
+// --- Message boxes --------------------------------------------------------------------------
+
+struct Box {
+    std::wstring caption;
+    std::wstring text;
+    bool errorIcon = false;
+    bool okOnly = false;
+    HWND owner = nullptr;
+};
+
+struct BoxSearch {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM context) {
+    wchar_t cls[16];
+    if (IsWindowVisible(window) && GetClassNameW(window, cls, 16) && std::wstring(cls) == L"#32770") {
+        reinterpret_cast<BoxSearch*>(context)->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ReadBoxChild(HWND child, LPARAM context) {
+    Box& box = *reinterpret_cast<Box*>(context);
+    wchar_t cls[16];
+    GetClassNameW(child, cls, 16);
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    if (std::wstring(cls) == L"Static" && (style & SS_TYPEMASK) == SS_ICON) {
+        const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+        box.errorIcon = icon != nullptr && icon == LoadIconW(nullptr, IDI_ERROR);
+    } else if (std::wstring(cls) == L"Static") {
+        wchar_t text[2048];
+        if (GetWindowTextW(child, text, 2048) > 0) box.text = text;
+    }
+    return TRUE;
+}
+
+Box ReadBox(HWND window) {
+    Box box;
+    wchar_t caption[256];
+    GetWindowTextW(window, caption, 256);
+    box.caption = caption;
+    box.owner = GetWindow(window, GW_OWNER);
+    EnumChildWindows(window, ReadBoxChild, reinterpret_cast<LPARAM>(&box));
+    box.okOnly = GetDlgItem(window, IDOK) && !GetDlgItem(window, IDCANCEL) &&
+                 !GetDlgItem(window, IDYES) && !GetDlgItem(window, IDNO);
+    return box;
+}
+
+// Records and answers with OK every message box shown on `thread` until stopped.
+struct BoxWatcher {
+    explicit BoxWatcher(DWORD thread)
+        : worker([this, thread] {
+              while (!stop) {
+                  BoxSearch search;
+                  EnumThreadWindows(thread, FindBox, reinterpret_cast<LPARAM>(&search));
+                  if (!search.found) {
+                      Sleep(10);
+                      continue;
+                  }
+                  boxes.push_back(ReadBox(search.found));
+                  PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+                  while (IsWindow(search.found)) Sleep(5);
+              }
+          }) {}
+
+    std::vector<Box> Stop() {
+        stop = true;
+        worker.join();
+        return boxes;
+    }
+
+    std::atomic<bool> stop{false};
+    std::vector<Box> boxes;
+    std::thread worker;
+};
+
+// --- Running the code under test ------------------------------------------------------------
+
+struct Outcome {
+    qf::ExtractResult result;
+    std::vector<Box> boxes;
+    bool quitPosted = false;
+    WPARAM quitCode = 99;
+};
+
+Outcome TakeQuit(Outcome out) {
+    MSG msg;
+    out.quitPosted = PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+    if (out.quitPosted) out.quitCode = msg.wParam;
+    return out;
+}
+
+void UseArchive(const Bytes& archive) {
+    qf::PayloadArchive = {archive.data(), static_cast<std::uint32_t>(archive.size())};
+}
+
+void SetText(wchar_t* buffer, std::size_t capacity, const std::wstring& text) {
+    ASSERT_TRUE(qf::CopyText({qf::U(buffer), capacity}, qf::U(text.c_str())));
+}
+
+Outcome Extract(const Bytes& archive, const std::wstring& installDirectory,
+                const std::wstring& desktop = L"") {
+    UseArchive(archive);
+    SetText(qf::InstallDirectory, qf::InstallDirectoryCapacity, installDirectory);
+    SetText(qf::AllUsersDesktop, qf::PathCapacity, desktop);
+    qf::ExtractedFileCount = 0;
+    const HWND page = TestPage();
+    SettlePage();
+    BoxWatcher watcher(GetCurrentThreadId());
+    const qf::ExtractResult result = qf::ExtractPayloadArchive(page);
+    return TakeQuit({result, watcher.Stop()});
+}
+
+Bytes Data(std::string_view s) { return Bytes(s.begin(), s.end()); }
+
+Bytes Archive(std::initializer_list<std::pair<const char*, Bytes>> records) {
+    Bytes a = qf::StartArchive();
+    for (const auto& [name, data] : records) {
+        // A name ending in '\' is a directory (written without it).
+        const std::string_view n(name);
+        if (n.back() == '\\') qf::AppendDirectoryRecord(a, n.substr(0, n.size() - 1));
+        else qf::AppendFileRecord(a, n, data);
+    }
+    qf::FinishArchive(a);
+    return a;
+}
+
+void ExpectAbortedWith(const Outcome& out, const std::wstring& caption, const std::wstring& text) {
+    EXPECT_EQ(out.result, qf::ExtractResult::Aborted);
+    ASSERT_EQ(out.boxes.size(), 2u);
+    EXPECT_EQ(out.boxes[0].caption, caption);
+    EXPECT_EQ(out.boxes[0].text, text);
+    EXPECT_EQ(out.boxes[1].caption, L"Installation Errors");
+    EXPECT_EQ(out.boxes[1].text, InstallErrorsText);
+    for (const Box& box : out.boxes) {
+        EXPECT_TRUE(box.errorIcon) << box.caption.c_str();
+        EXPECT_TRUE(box.okOnly);
+        EXPECT_EQ(box.owner, TestPage());
+    }
+    EXPECT_TRUE(out.quitPosted);
+    EXPECT_EQ(out.quitCode, 0u);
+}
+
+void ExpectCompletedSilently(const Outcome& out) {
+    EXPECT_EQ(out.result, qf::ExtractResult::Completed);
+    EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].text.c_str();
+    EXPECT_FALSE(out.quitPosted);
+}
+
+// --- Verification ---------------------------------------------------------------------------
+
+struct VerifyCase {
+    std::size_t length;
+    std::vector<std::uint32_t> shown;  // VerifyProgress at each repaint
+};
+
+class VerifyRepaints : public testing::TestWithParam<VerifyCase> {};
+
+TEST_P(VerifyRepaints, RepaintsAtEachMultipleOf112323BelowTheLength) {
+    Bytes archive(GetParam().length, 0xFF);
+    archive[0] = 3;
+    qf::FinishArchive(archive);
+    UseArchive(archive);
+    SettlePage();
+    BoxWatcher watcher(GetCurrentThreadId());
+    EXPECT_TRUE(qf::VerifyPayloadArchive(TestPage()));
+    EXPECT_TRUE(watcher.Stop().empty());
+    std::vector<std::uint32_t> shown;
+    for (const Paint& p : Paints) shown.push_back(p.verifyProgress);
+    EXPECT_EQ(shown, GetParam().shown);
+    EXPECT_EQ(qf::VerifyProgress, GetParam().length);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, VerifyRepaints, testing::Values(
+    VerifyCase{112'323, {}}, VerifyCase{112'324, {112'323}}, VerifyCase{224'647, {112'323, 224'646}}));
+
+TEST(Verify, MismatchShortAndMissingArchivesAreCorruptedWithoutAMessage) {
+    Bytes changed = Archive({{"a.txt", Data("hello")}});
+    changed.back() ^= 1;
+    const std::vector<Bytes> corrupted = {changed, Bytes{3, 0, 0, 0}, Bytes{}};
+    for (const Bytes& archive : corrupted) {
+        UseArchive(archive);
+        BoxWatcher watcher(GetCurrentThreadId());
+        EXPECT_FALSE(qf::VerifyPayloadArchive(TestPage())) << archive.size();
+        EXPECT_TRUE(watcher.Stop().empty());
+        EXPECT_FALSE(TakeQuit({}).quitPosted);
+    }
+    qf::PayloadArchive = {};
+    EXPECT_FALSE(qf::VerifyPayloadArchive(TestPage()));
+    EXPECT_EQ(qf::VerifyProgress, 5u);
+}
+
+// --- Extraction -----------------------------------------------------------------------------
+
+Bytes Pattern(std::size_t size) {
+    Bytes b(size);
+    for (std::size_t i = 0; i < size; ++i) b[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    return b;
+}
+
+TEST(Extract, WritesTheTreeByteForByteOverWhatIsThere) {
+    const std::wstring dir = e2e::ScratchDir(L"extract-tree");
+    // An earlier installation: the directory exists and a longer file of the same name too.
+    ASSERT_TRUE(CreateDirectoryW((dir + L"\\docs").c_str(), nullptr));
+    ASSERT_TRUE(e2e::WriteAll(dir + L"\\docs\\index.html", Bytes(5000, 'o')));
+    const Bytes image = Pattern(70'000);
+    const Outcome out = Extract(Archive({{"docs\\", {}},
+                                         {"docs\\index.html", Data("<html>new</html>")},
+                                         {"docs\\img\\", {}},
+                                         {"docs\\img\\caf\xE9.gif", image},
+                                         {"docs\\empty.txt", {}},
+                                         {"top", Data("t")}}),
+                                dir);
+    ExpectCompletedSilently(out);
+    EXPECT_EQ(e2e::ReadAll(dir + L"\\docs\\index.html"), Data("<html>new</html>"));
+    EXPECT_EQ(e2e::ReadAll(dir + L"\\docs\\img\\caf\u00E9.gif"), image);
+    EXPECT_NE(GetFileAttributesW((dir + L"\\docs\\empty.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(e2e::ReadAll(dir + L"\\docs\\empty.txt").empty());
+    EXPECT_EQ(e2e::ReadAll(dir + L"\\top"), Data("t"));
+    EXPECT_EQ(qf::ExtractedFileCount, 4u);
+}
+
+struct RepaintCase {
+    int files;
+    std::vector<int> repaintedBefore;  // 1-based numbers of the files shown at each repaint
+};
+
+class ExtractRepaints : public testing::TestWithParam<RepaintCase> {};
+
+TEST_P(ExtractRepaints, ShowTheFileAboutToBeWrittenOnEvery13th) {
+    const std::wstring dir = e2e::ScratchDir(L"extract-repaints");
+    Bytes a = qf::StartArchive();
+    for (int i = 1; i <= GetParam().files; ++i) {
+        // Directory records in between never repaint.
+        const std::string sub = "d" + std::to_string(i);
+        qf::AppendDirectoryRecord(a, sub);
+        qf::AppendFileRecord(a, sub + "\\f" + std::to_string(i), Data("x"));
+    }
+    qf::FinishArchive(a);
+    ExpectCompletedSilently(Extract(a, dir));
+    std::vector<std::wstring> expected;
+    for (const int n : GetParam().repaintedBefore)
+        expected.push_back(dir + L"\\d" + std::to_wstring(n) + L"\\f" + std::to_wstring(n));
+    std::vector<std::wstring> shown;
+    for (const Paint& p : Paints) {
+        shown.push_back(p.targetPath);
+        EXPECT_FALSE(p.targetExists) << "the status line names a file already written";
+    }
+    EXPECT_EQ(shown, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ExtractRepaints, testing::Values(
+    RepaintCase{1, {1}}, RepaintCase{13, {1}}, RepaintCase{14, {1, 14}}, RepaintCase{27, {1, 14, 27}}));
+
+TEST(Extract, AFileBeforeItsDirectoryEndsWithErrorThree) {
+    const std::wstring dir = e2e::ScratchDir(L"extract-order");
+    const Outcome out = Extract(Archive({{"late\\a.txt", Data("a")}, {"late\\", {}}}), dir);
+    ExpectAbortedWith(out, L"Install Error",
+                      L"Unable to create/write file: " + dir +
+                          L"\\late\\a.txt\nError 3, Installation aborted.");
+    EXPECT_EQ(GetFileAttributesW((dir + L"\\late").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Extract, ADirectoryThatCannotBeCreatedEndsWithItsMessage) {
+    const std::wstring dir = e2e::ScratchDir(L"extract-nodir");
+    const Outcome out = Extract(Archive({{"a\\b\\", {}}}), dir);  // parent "a" has no record
+    ExpectAbortedWith(out, L"Create Directory Error", L"Unable to create directory: " + dir + L"\\a\\b");
+}
+
+struct CorruptedCase {
+    const char* what;
+    Bytes record;
+};
+
+class ExtractCorrupted : public testing::TestWithParam<CorruptedCase> {};
+
+TEST_P(ExtractCorrupted, StopsAtTheRecordWithTheCorruptedMessage) {
+    const std::wstring dir = e2e::ScratchDir(L"extract-corrupted");
+    Bytes a = Archive({{"first.txt", Data("1")}});
+    a.insert(a.end(), GetParam().record.begin(), GetParam().record.end());
+    qf::AppendFileRecord(a, "after.txt", Data("2"));
+    qf::FinishArchive(a);
+    const Outcome out = Extract(a, dir);
+    ExpectAbortedWith(out, L"Install", CorruptedText);
+    EXPECT_EQ(e2e::ReadAll(dir + L"\\first.txt"), Data("1"));
+    EXPECT_EQ(GetFileAttributesW((dir + L"\\after.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, ExtractCorrupted, testing::Values(
+    CorruptedCase{"type 2", {2, 5, 0, 'a', 0}},
+    CorruptedCase{"type 0", {0, 5, 0, 'a', 0}},
+    CorruptedCase{"a name leaving the tree", {3, 7, 0, '.', '.', ' ', 0}},
+    CorruptedCase{"directory length 0", {3, 0, 0, 'a', 0}}));
+
+TEST(Extract, PathsThatDoNotFitAreRefusedWithTheirOwnMessage) {
+    // 100 characters, the longest installation directory; it need not exist, nothing is created.
+    const std::wstring dir = L"C:\\" + std::wstring(97, L'd');
+    const std::string file(155, 'f');  // 100 + 1 + 155 units do not fit CurrentTargetPath's 256
+    const std::wstring fileShown = dir + L"\\" + std::wstring(256 - 1 - 3 - 101, L'f') + L"...";
+    ExpectAbortedWith(Extract(Archive({{file.c_str(), Data("x")}}), dir), L"Install Error",
+                      L"Unable to create/write file: " + fileShown +
+                          L"\nError 206, Installation aborted.");
+
+    const std::string directory = std::string(1000, 'd') + "\\";  // beyond 1,024 units with dir
+    const std::wstring directoryShown = dir + L"\\" + std::wstring(1024 - 1 - 3 - 101, L'd') + L"...";
+    ExpectAbortedWith(Extract(Archive({{directory.c_str(), {}}}), dir), L"Create Directory Error",
+                      L"Unable to create directory: " + directoryShown);
+}
+
+// --- Desktop shortcut -----------------------------------------------------------------------
+
+struct Link {
+    bool exists = false;
+    std::wstring path, workingDirectory, description;
+};
+
+Link ReadLink(const std::wstring& file) {
+    Link link;
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return link;
+    link.exists = true;
+    CoInitialize(nullptr);
+    IShellLinkW* shell = nullptr;
+    IPersistFile* persist = nullptr;
+    wchar_t text[MAX_PATH] = L"";
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shell)))) {
+        if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
+            if (SUCCEEDED(persist->Load(file.c_str(), STGM_READ))) {
+                if (SUCCEEDED(shell->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) link.path = text;
+                if (SUCCEEDED(shell->GetWorkingDirectory(text, MAX_PATH))) link.workingDirectory = text;
+                if (SUCCEEDED(shell->GetDescription(text, MAX_PATH))) link.description = text;
+            }
+            persist->Release();
+        }
+        shell->Release();
+    }
+    CoUninitialize();
+    return link;
+}
+
+struct ShortcutCase {
+    const char* name;            // the only file of the archive, below directory "bin" if so named
+    const wchar_t* target;       // relative to the installation directory; null: no shortcut
+    const wchar_t* workingDirectory;
+};
+
+class Shortcut : public testing::TestWithParam<ShortcutCase> {};
+
+TEST_P(Shortcut, GoesToAnyFileEndingInExe) {
+    const std::wstring dir = e2e::ScratchDir(L"shortcut-install");
+    const std::wstring desktop = e2e::ScratchDir(L"shortcut-desktop");
+    const Outcome out = Extract(Archive({{"bin\\", {}}, {GetParam().name, Data("MZ")}}), dir, desktop);
+    ExpectCompletedSilently(out);
+    const Link link = ReadLink(desktop + L"\\ORIN-6 Client.lnk");
+    if (!GetParam().target) {
+        EXPECT_FALSE(link.exists);
+        return;
+    }
+    ASSERT_TRUE(link.exists);
+    EXPECT_EQ(link.path, dir + L"\\" + GetParam().target);
+    EXPECT_EQ(link.workingDirectory, dir + GetParam().workingDirectory);
+    EXPECT_EQ(link.description, L"Shortcut to qfmgr.exe");
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, Shortcut, testing::Values(
+    ShortcutCase{"qfmgr.exe", L"qfmgr.exe", L""},
+    ShortcutCase{"bin\\Tool.EXE", L"bin\\Tool.EXE", L"\\bin"},
+    ShortcutCase{"bin\\runexe", L"bin\\runexe", L"\\bin"},
+    ShortcutCase{"a.eXe", L"a.eXe", L""},
+    ShortcutCase{"x.exe.bak", nullptr, nullptr},
+    ShortcutCase{"bin\\x.ex", nullptr, nullptr}));
+
+TEST(Shortcut, AMissingDesktopFolderLeavesNoShortcutAndNoMessage) {
+    const std::wstring dir = e2e::ScratchDir(L"shortcut-nodesktop");
+    const std::wstring desktop = dir + L"\\no such desktop";
+    ExpectCompletedSilently(Extract(Archive({{"qfmgr.exe", Data("MZ")}}), dir, desktop));
+    EXPECT_EQ(e2e::ReadAll(dir + L"\\qfmgr.exe"), Data("MZ"));
+    EXPECT_EQ(GetFileAttributesW(desktop.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// --- Full disk ------------------------------------------------------------------------------
+
+// T: is a 256 KiB tmpfs that the CTest fixture (full_disk_drive.sh) maps into the prefix.
+TEST(Extract, AFullDiskStopsAtTheFirstFileThatDoesNotFit) {
+    if (GetFileAttributesW(L"T:\\") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no small drive T: (full_disk_drive.sh could not mount one)";
+    const std::wstring dir = L"T:\\full";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const Bytes block = Pattern(100'000);  // 25 pages of tmpfs's 64: the third does not fit
+    const Outcome out = Extract(
+        Archive({{"a.bin", block}, {"b.bin", block}, {"c.bin", block}, {"d.bin", block}}), dir);
+    ExpectAbortedWith(out, L"Install Error",
+                      L"Unable to create/write file: T:\\full\\c.bin\nError 112, Installation aborted.");
+    EXPECT_EQ(e2e::ReadAll(dir + L"\\b.bin"), block);
+    EXPECT_EQ(GetFileAttributesW((dir + L"\\d.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
