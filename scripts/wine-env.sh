@@ -19,6 +19,9 @@ wine_env_start() {
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1
+  # Without a window manager Wine waits 2 s before showing a window that follows one just
+  # closed; tell it that it manages the windows itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -w
 }
 

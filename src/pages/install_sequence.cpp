@@ -149,8 +149,7 @@ void RunInstallation(HWND page) {
     InstallProgressState = 1;
     RepaintNow(page);
     if (!VerifyPayloadArchive(page)) {
-        ShowMessage(page, text::CorruptedArchiveMessage, text::CorruptedArchiveCaption, MB_OK | MB_ICONERROR);
-        AbortInstallation(page);
+        ReportCorruptedArchive(page);
         return;
     }
     InstallProgressState = 2;

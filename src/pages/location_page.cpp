@@ -1,6 +1,5 @@
 // The installation page: where the product goes, and the installation itself on Install (or at
 // once, while the page is being created, in quiet install).
-#include <commctrl.h>
 
 #include "base/product.h"
 #include "base/text.h"

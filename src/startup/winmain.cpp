@@ -34,7 +34,7 @@ void DeriveDesktop() {
     const DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profile, PathCapacity);
     // A profile that does not fit leaves the desktop unknown, so no shortcut is made or removed.
     if (length >= PathCapacity) return;
-    DeriveAllUsersDesktop(std::u16string_view(U(profile), length), U(AllUsersDesktop));
+    DeriveAllUsersDesktop(std::u16string_view(U(profile), length), Buffer(AllUsersDesktop));
 }
 
 bool RegisterPageClasses() {

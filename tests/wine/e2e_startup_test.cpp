@@ -29,7 +29,7 @@ void ExpectPageThenClose(driver::Process& p, const wchar_t* cls, const wchar_t* 
     const RECT r = driver::WindowRect(page);
     EXPECT_EQ(r.right - r.left, 500);
     EXPECT_EQ(r.bottom - r.top, 400);
-    driver::CloseWindow(page);
+    driver::ClickClose(page);
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 }
 
@@ -49,7 +49,7 @@ TEST(Startup, CustomisedCopyRefusesToBeCustomisedAgain) {
     const std::wstring copy = e2e::CustomisedCopy(dir, 1, "srv", "");
     ASSERT_FALSE(copy.empty());
     driver::Process p = e2e::Start(copy, L"/CUSTOM");
-    driver::MessageBox box;
+    driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
     EXPECT_EQ(box.caption, L"Can't cutomize");
     EXPECT_EQ(box.text,
@@ -57,7 +57,7 @@ TEST(Startup, CustomisedCopyRefusesToBeCustomisedAgain) {
               L"another customized version.  Please obtain a non-customized copy from "
               L"https://releases.quenfield.example/orin-6/ in order to be able to create a "
               L"customized install file.");
-    EXPECT_EQ(box.icon, driver::MessageBox::Error);
+    EXPECT_EQ(box.icon, driver::MsgBox::Error);
     EXPECT_EQ(box.owner, nullptr);
     ASSERT_EQ(box.buttons.size(), 1u);
     EXPECT_EQ(box.buttons[0].first, IDOK);
@@ -75,11 +75,11 @@ class AdministratorWarning : public testing::TestWithParam<RightsCase> {};
 
 TEST_P(AdministratorWarning, ComesBeforeAnyWindow) {
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup-nonadmin.exe"), GetParam().args);
-    driver::MessageBox box;
+    driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
     EXPECT_EQ(box.caption, L"Administrator rights needed");
     EXPECT_EQ(box.text, AdminText);
-    EXPECT_EQ(box.icon, driver::MessageBox::Error);
+    EXPECT_EQ(box.icon, driver::MsgBox::Error);
     EXPECT_EQ(box.owner, nullptr);
     ASSERT_EQ(box.buttons.size(), 2u);
     EXPECT_EQ(box.buttons[0].first, IDYES);

@@ -1,5 +1,7 @@
 #include "e2e_support.h"
 
+#include <shellapi.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -38,9 +40,10 @@ bool WriteAll(const std::wstring& path, const std::vector<std::uint8_t>& bytes) 
     return static_cast<bool>(out);
 }
 
-driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& workDir) {
+driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& workDir,
+                         const std::wstring& exePath) {
     driver::Process p{};
-    driver::Start(p, commandLine, workDir);
+    driver::Start(p, commandLine, workDir, exePath);
     return p;
 }
 

@@ -26,7 +26,10 @@ bool WriteAll(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 
 // Starts exe with the command line `"exe" args` (or exactly commandLine with StartRaw).
 driver::Process Start(const std::wstring& exe, const std::wstring& args);
-driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& workDir = L"");
+// exePath names the program when the command line alone would not (Wine would otherwise
+// quote an unquoted path with a blank).
+driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& workDir = L"",
+                         const std::wstring& exePath = L"");
 
 // Copies the built installer and writes a customised block into the copy.
 std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const char* server,
