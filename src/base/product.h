@@ -26,6 +26,20 @@ inline constexpr char16_t ClientFileName[] = u"qfmgr.exe";
 inline constexpr char16_t ShortcutFileName[] = u"ORIN-6 Client.lnk";
 inline constexpr char16_t AllUsersDesktopSuffix[] = u"\\All Users\\Desktop";
 
+// Registry keys, all under HKEY_LOCAL_MACHINE, named level by level as they are opened.
+inline constexpr char16_t SoftwareKeyName[] = u"Software";
+// Below Software: the product family's key, whose subkeys are the release keys and "Servers".
+inline constexpr const char16_t* ProductFamilyKeyPath[] = {u"Quenfield", u"Lexaris", u"2.0"};
+inline constexpr char16_t ServersKeyName[] = u"Servers";
+// Below Software: the parent of ProductUninstallKey.
+inline constexpr const char16_t* UninstallKeyPath[] = {u"Microsoft", u"Windows", u"CurrentVersion",
+                                                       u"Uninstall"};
+inline constexpr char16_t ProductUninstallKeyName[] = u"ORIN-6";
+inline constexpr char16_t InstallLocationValueName[] = u"InstallLocation";
+// The program path is quoted: Windows runs the value as a command line, and an unquoted path
+// with a blank ("Program Files") would lose "/uninstall" and start the install wizard.
+inline constexpr char16_t UninstallCommandFormat[] = u"\"%s\\%s\" /uninstall";
+
 // Resources of the executable.
 inline constexpr int PayloadResourceType = 500;
 inline constexpr int PayloadResourceId = 500;

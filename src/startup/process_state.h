@@ -18,6 +18,23 @@ struct MappedResource {
     std::span<const std::uint8_t> Bytes() const { return {bytes, size}; }
 };
 
+// The client's settings, carried by registration from the previous release's key to this
+// release's key, and the working store when a customised copy's settings are applied. Field
+// names are the registry value names.
+struct ClientSettings {
+    std::uint32_t DefLang;
+    std::uint32_t ServerLock;  // a ServerLockMode
+    wchar_t ServerDefault[256];
+    std::uint32_t demo;
+    std::uint32_t admin;
+    std::uint32_t NoVerWarn;
+    std::uint32_t NoServVerWarn;
+    wchar_t MediaPlayer[255];
+    wchar_t Browser[255];
+    wchar_t DocPath[256];
+    std::uint32_t DriverPosBug;
+};
+
 extern HINSTANCE Instance;
 extern HBRUSH PageBackgroundBrush;
 extern wchar_t AllUsersDesktop[PathCapacity];
@@ -33,6 +50,9 @@ extern std::uint32_t UpgradeMode;
 // Set by the install sequence, read by extraction and registration.
 extern wchar_t InstallDirectory[InstallDirectoryCapacity];  // no trailing separator
 extern wchar_t DisplayIconPath[DisplayIconPathCapacity];    // InstallDirectory\qfmgr.exe
+
+// Filled by registration from the previous release's key.
+extern ClientSettings MigratedSettings;
 
 // Shown by the installation page's status line.
 extern std::uint32_t VerifyProgress;                        // next archive offset to be added

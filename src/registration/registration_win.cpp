@@ -1,0 +1,231 @@
+// Recording an installation in the machine registry: the product family's keys, the guard
+// against installing over a newer release, the client's settings carried over from the
+// previous release, a customised copy's site settings, and the uninstall registration.
+#include "registration/registration.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "base/product.h"
+#include "base/text.h"
+#include "base/texts.h"
+#include "base/win32.h"
+#include "registration/registry_win.h"
+#include "registration/release_number.h"
+#include "startup/process_state.h"
+#include "startup/settings_block.h"
+
+namespace qf {
+namespace {
+
+constexpr int Registered = 0;
+constexpr int NewerInstalled = 5;
+constexpr int Failed = 10;
+
+// RegEnumKeyExA's buffer for a subkey name, NUL included. A longer name is no release.
+constexpr DWORD ReleaseNameCapacity = 49;
+
+// Each value of the old key is read with its own limit, whatever type it is stored as: the
+// four bytes of a number, and 255 bytes of a text (126 characters and the NUL), so a longer
+// text stays behind.
+constexpr DWORD NumberReadLimit = 4;
+constexpr DWORD TextReadLimit = 255;
+
+// The values a customised copy sets or removes.
+constexpr char16_t ServerLockName[] = u"ServerLock";
+constexpr char16_t ServerDefaultName[] = u"ServerDefault";
+constexpr char16_t DocPathName[] = u"DocPath";
+
+// One field of MigratedSettings and the value name it is read or written as.
+struct MigratedValue {
+    const char16_t* name;
+    std::uint32_t* number;
+    std::span<wchar_t> text;
+};
+
+ClientSettings& M = MigratedSettings;
+
+// Older installers wrote the mixed-case names; registry names are case-insensitive, so the
+// lower-case names read them.
+const MigratedValue ReadOrder[] = {
+    {u"serverdefault", nullptr, M.ServerDefault}, {u"serverlock", &M.ServerLock, {}},
+    {u"demo", &M.demo, {}},                       {u"admin", &M.admin, {}},
+    {u"deflang", &M.DefLang, {}},                 {u"noverwarn", &M.NoVerWarn, {}},
+    {u"noservverwarn", &M.NoServVerWarn, {}},     {u"DriverPosBug", &M.DriverPosBug, {}},
+    {u"docpath", nullptr, M.DocPath},             {u"mediaplayer", nullptr, M.MediaPlayer},
+    {u"browser", nullptr, M.Browser},
+};
+
+const MigratedValue WriteOrder[] = {
+    {ServerDefaultName, nullptr, M.ServerDefault}, {ServerLockName, &M.ServerLock, {}},
+    {u"demo", &M.demo, {}},                       {u"admin", &M.admin, {}},
+    {u"DefLang", &M.DefLang, {}},                 {u"NoVerWarn", &M.NoVerWarn, {}},
+    {u"NoServVerWarn", &M.NoServVerWarn, {}},     {DocPathName, nullptr, M.DocPath},
+    {u"MediaPlayer", nullptr, M.MediaPlayer},     {u"Browser", nullptr, M.Browser},
+    {u"DriverPosBug", &M.DriverPosBug, {}},
+};
+
+void SetText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
+    const std::size_t length = TextLength({U(text.data()), text.size()});
+    RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                   static_cast<DWORD>((length + 1) * sizeof(wchar_t)));
+}
+
+void SetNumber(HKEY key, const char16_t* name, std::uint32_t number) {
+    const DWORD data = number;
+    RegSetValueExW(key, W(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+}
+
+// A text that is empty or starts with a blank removes its value.
+void SetOrDeleteText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
+    if (text[0] == L'\0' || text[0] == L' ')
+        RegDeleteValueW(key, W(name));
+    else
+        SetText(key, name, text);
+}
+
+int ReportRegistryError() {
+    ShowMessage(nullptr, text::RegistryErrorMessage, text::RegistryErrorCaption, MB_OK);
+    return Failed;
+}
+
+// The highest release number among the subkeys of the family key, compared as unsigned;
+// 0 when none reads as a number. False when the subkeys cannot be counted.
+bool FindHighestRelease(HKEY family, std::int32_t& highest) {
+    DWORD count = 0;
+    if (RegQueryInfoKeyW(family, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    highest = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        char name[ReleaseNameCapacity];
+        DWORD length = ReleaseNameCapacity;
+        // A name too long for the buffer, or a key removed meanwhile, is passed over.
+        if (RegEnumKeyExA(family, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        const std::int32_t number = ReleaseNumber(std::string_view(name, length));
+        if (IsNewerRelease(number, highest)) highest = number;
+    }
+    return true;
+}
+
+bool IsNewerThanThisRelease(std::int32_t number) {
+    return IsNewerRelease(number, ReleaseNumber(std::u16string_view(ReleaseKeyName)));
+}
+
+// Creates or opens ProductVersionKey, first carrying over the settings of the release key
+// named by `highest` when that key opens (it may not: "20180101x" reads as 20180101, and no
+// key of that plain name exists). The same release installed again reads and writes back its
+// own key.
+bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
+    char16_t oldName[12];
+    Key old;
+    if (highest != 0 && FormatText(oldName, u"%d", {highest}) &&
+        OpenKey(family, oldName, KEY_READ, old)) {
+        ReadMigratedSettings(old.handle);
+        old.Close();
+        if (!CreateKey(family, ReleaseKeyName, release)) return false;
+        WriteMigratedSettings(release.handle);
+        return true;
+    }
+    return CreateKey(family, ReleaseKeyName, release);
+}
+
+// A customised copy's site settings, over what migration wrote. Without a default server
+// (mode 10) the migrated server values stay; the documentation path is applied in every mode.
+void ApplyEmbeddedSettings(HKEY release) {
+    if (!IsCustomised(EmbeddedSettings)) return;
+    const DecodedSettings site = DecodeEmbeddedSettings(EmbeddedSettings);
+    M.ServerLock = site.mode;
+    CopyText(Buffer(M.ServerDefault), site.server);
+    CopyText(Buffer(M.DocPath), site.docPath);
+    if (M.ServerLock != NoServerMode) {
+        // No value means 0: the client's server field may be changed.
+        if (M.ServerLock == 0)
+            RegDeleteValueW(release, W(ServerLockName));
+        else
+            SetNumber(release, ServerLockName, M.ServerLock);
+        SetOrDeleteText(release, ServerDefaultName, M.ServerDefault);
+    }
+    SetOrDeleteText(release, DocPathName, M.DocPath);
+}
+
+bool RegisterUninstaller(HKEY software) {
+    Key uninstall;
+    Key product;
+    if (!OpenKeyPath(software, UninstallKeyPath, KEY_READ, uninstall) ||
+        !CreateKey(uninstall.handle, ProductUninstallKeyName, product))
+        return false;
+    wchar_t text[MessageCapacity];
+    FormatText(Buffer(text), text::DisplayNameFormat, {ReleaseDateText});
+    SetText(product.handle, u"DisplayName", text);
+    SetText(product.handle, u"DisplayIcon", DisplayIconPath);
+    FormatText(Buffer(text), UninstallCommandFormat, {U(InstallDirectory), UninstallerFileName});
+    SetText(product.handle, u"UninstallString", text);
+    SetText(product.handle, InstallLocationValueName, InstallDirectory);
+    return true;
+}
+
+}  // namespace
+
+void ReadMigratedSettings(HKEY key) {
+    M = {};
+    for (const MigratedValue& value : ReadOrder) {
+        void* field = value.number ? static_cast<void*>(value.number) : value.text.data();
+        DWORD size = value.number ? NumberReadLimit : TextReadLimit;
+        if (RegQueryValueExW(key, W(value.name), nullptr, nullptr, static_cast<BYTE*>(field),
+                             &size) == ERROR_SUCCESS)
+            continue;
+        // A value too large for its limit may have left part of itself behind.
+        if (value.number)
+            *value.number = 0;
+        else
+            std::fill(value.text.begin(), value.text.end(), L'\0');
+    }
+}
+
+void WriteMigratedSettings(HKEY key) {
+    for (const MigratedValue& value : WriteOrder) {
+        if (value.number && *value.number != 0) SetNumber(key, value.name, *value.number);
+        if (!value.number && value.text[0] != L'\0') SetText(key, value.name, value.text);
+    }
+}
+
+int RegisterProduct() {
+    Key software;
+    if (!OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_ALL_ACCESS, software)) return Failed;
+    Key family;
+    if (!CreateKeyPath(software.handle, ProductFamilyKeyPath, family)) return ReportRegistryError();
+
+    std::int32_t highest = 0;
+    if (!FindHighestRelease(family.handle, highest)) {
+        ShowMessage(nullptr, text::SubkeyCountMessage, text::SystemErrorCaption, MB_OK);
+        return Failed;
+    }
+    if (IsNewerThanThisRelease(highest)) {
+        ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption,
+                    MB_OK | MB_ICONERROR);
+        return NewerInstalled;
+    }
+    Key release;
+    Key servers;
+    if (!CreateReleaseKey(family.handle, highest, release) ||
+        !CreateKey(family.handle, ServersKeyName, servers))
+        return ReportRegistryError();
+
+    ApplyEmbeddedSettings(release.handle);
+    return RegisterUninstaller(software.handle) ? Registered : Failed;
+}
+
+bool NewerReleaseInstalled() {
+    Key software;
+    Key family;
+    std::int32_t highest = 0;
+    return OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_READ, software) &&
+           OpenKeyPath(software.handle, ProductFamilyKeyPath, KEY_READ, family) &&
+           FindHighestRelease(family.handle, highest) && IsNewerThanThisRelease(highest);
+}
+
+}  // namespace qf

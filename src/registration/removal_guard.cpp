@@ -1,0 +1,105 @@
+#include "registration/removal_guard.h"
+
+#include <optional>
+#include <vector>
+
+#include "base/text.h"
+
+namespace qf {
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// A fully qualified path taken apart: its root ("C:", or server and share) and the directories
+// below it.
+struct SplitPath {
+    std::vector<std::u16string_view> root;
+    std::vector<std::u16string_view> below;
+};
+
+// Takes text up to the next separator off the front of path.
+std::u16string_view TakeComponent(std::u16string_view& path) {
+    std::size_t end = 0;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    const std::u16string_view component = path.substr(0, end);
+    path.remove_prefix(end < path.size() ? end + 1 : end);
+    return component;
+}
+
+// The directories below a root as Windows resolves them: separators may repeat, ".." goes up
+// (never above the root), and trailing dots and blanks of a name are ignored, so that
+// "Windows." is Windows and "." or "..." is nothing.
+void AddComponents(std::u16string_view rest, SplitPath& split) {
+    while (!rest.empty()) {
+        std::u16string_view name = TakeComponent(rest);
+        if (name == u"..") {
+            if (!split.below.empty()) split.below.pop_back();
+            continue;
+        }
+        while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.remove_suffix(1);
+        if (!name.empty()) split.below.push_back(name);
+    }
+}
+
+std::optional<SplitPath> SplitDrivePath(std::u16string_view path) {
+    const bool letter = path.size() >= 2 && AsciiLower(path[0]) >= u'a' &&
+                        AsciiLower(path[0]) <= u'z' && path[1] == u':';
+    // "C:dir" is relative to the drive's current directory.
+    if (!letter || (path.size() > 2 && !IsSeparator(path[2]))) return std::nullopt;
+    SplitPath split;
+    split.root.push_back(path.substr(0, 2));
+    AddComponents(path.substr(2), split);
+    return split;
+}
+
+std::optional<SplitPath> SplitSharePath(std::u16string_view path) {
+    SplitPath split;
+    for (int i = 0; i < 2; ++i) {
+        const std::u16string_view name = TakeComponent(path);
+        if (name.empty() || name == u"." || name == u"..") return std::nullopt;
+        split.root.push_back(name);
+    }
+    AddComponents(path, split);
+    return split;
+}
+
+std::optional<SplitPath> Split(std::u16string_view path) {
+    const bool twoSeparators = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    if (!twoSeparators) return SplitDrivePath(path);
+    // "\\?\" and "\\.\" skip Win32's own clean-up of the path; reading them the same way refuses
+    // at least everything that would name a root. Only drives and shares are accepted after
+    // them: a volume or device name is no installation directory.
+    if (path.size() >= 4 && (path[2] == u'?' || path[2] == u'.') && IsSeparator(path[3])) {
+        path.remove_prefix(4);
+        if (path.size() >= 4 && EqualsIgnoringAsciiCase(path.substr(0, 3), u"UNC") &&
+            IsSeparator(path[3]))
+            return SplitSharePath(path.substr(4));
+        return SplitDrivePath(path);
+    }
+    return SplitSharePath(path.substr(2));
+}
+
+bool SameNames(const std::vector<std::u16string_view>& a, const std::vector<std::u16string_view>& b,
+               std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!EqualsIgnoringAsciiCase(a[i], b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsRemovableLocation(std::u16string_view location, std::u16string_view windir) {
+    const std::optional<SplitPath> target = Split(location);
+    if (!target || target->below.empty()) return false;
+    const std::optional<SplitPath> system = Split(windir);
+    if (!system) return true;
+    // Removing windir, or a directory above it, would empty windir.
+    const bool holdsSystem = target->root.size() == system->root.size() &&
+                             SameNames(target->root, system->root, target->root.size()) &&
+                             target->below.size() <= system->below.size() &&
+                             SameNames(target->below, system->below, target->below.size());
+    return !holdsSystem;
+}
+
+}  // namespace qf
