@@ -1,6 +1,7 @@
 #include "e2e_support.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <fstream>
 #include <iterator>
@@ -11,18 +12,88 @@ namespace e2e {
 
 std::wstring Built(const wchar_t* fileName) { return std::wstring(QF_BUILD_DIR) + L"\\" + fileName; }
 
-std::wstring ScratchDir(const wchar_t* name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring dir = std::wstring(temp) + L"qf-" + name;
+std::wstring PayloadTree() { return QF_PAYLOAD_TREE; }
+std::wstring LicenceFile() { return QF_LICENCE_FILE; }
+
+void RemoveTree(const std::wstring& path) {
     SHFILEOPSTRUCTW op{};
-    std::wstring from = dir + L'\0';
+    const std::wstring from = path + L'\0';
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     SHFileOperationW(&op);
+}
+
+bool MakeDirs(const std::wstring& path) {
+    return SHCreateDirectoryExW(nullptr, path.c_str(), nullptr) == ERROR_SUCCESS ||
+           GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring ScratchDir(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring dir = std::wstring(temp) + L"qf-" + name;
+    RemoveTree(dir);
     CreateDirectoryW(dir.c_str(), nullptr);
     return dir;
+}
+
+void ResetRegistry() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quenfield");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6");
+}
+
+std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actual) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((expected + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return L"cannot list " + expected;
+    std::wstring difference;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring a = expected + L"\\" + name, b = actual + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            difference = CompareTrees(a, b);
+        else if (!Exists(b))
+            difference = L"missing " + b;
+        else if (ReadAll(a) != ReadAll(b))
+            difference = L"differs " + b;
+    } while (difference.empty() && FindNextFileW(search, &found));
+    FindClose(search);
+    return difference;
+}
+
+std::optional<std::wstring> ReadString(const wchar_t* key, const wchar_t* value) {
+    wchar_t data[2048];
+    DWORD size = sizeof data;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(data);
+}
+
+std::optional<DWORD> ReadNumber(const wchar_t* key, const wchar_t* value) {
+    DWORD data = 0, size = sizeof data;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_DWORD, nullptr, &data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return data;
+}
+
+bool KeyExists(const wchar_t* key) {
+    HKEY k;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+bool WriteString(const wchar_t* key, const wchar_t* value, const std::wstring& data) {
+    return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, value, REG_SZ, data.c_str(),
+                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool WriteNumber(const wchar_t* key, const wchar_t* value, DWORD data) {
+    return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, value, REG_DWORD, &data, sizeof data) == ERROR_SUCCESS;
 }
 
 bool CopyTo(const std::wstring& from, const std::wstring& to) {

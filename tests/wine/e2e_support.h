@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ inline constexpr DWORD WaitMs = 20000;
 
 // A built installer of the build tree: "qfsetup.exe", "qfsetup-nonadmin.exe", ...
 std::wstring Built(const wchar_t* fileName);
+
+// The payload tree the built installer carries, and its licence text.
+std::wstring PayloadTree();
+std::wstring LicenceFile();
 
 // A new empty folder under the prefix's temporary folder.
 std::wstring ScratchDir(const wchar_t* name);
@@ -34,5 +39,23 @@ driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& wo
 // Copies the built installer and writes a customised block into the copy.
 std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const char* server,
                             const char* docPath);
+
+// Removes what an installation registers: the product family key and the uninstall key.
+void ResetRegistry();
+// Creates every missing folder of a path.
+bool MakeDirs(const std::wstring& path);
+// Removes a folder and everything below it.
+void RemoveTree(const std::wstring& path);
+bool Exists(const std::wstring& path);
+
+// Compares two trees file by file; an empty answer means equal, else the first difference.
+std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actual);
+
+// A REG_SZ value under HKLM; nothing when absent.
+std::optional<std::wstring> ReadString(const wchar_t* key, const wchar_t* value);
+std::optional<DWORD> ReadNumber(const wchar_t* key, const wchar_t* value);
+bool KeyExists(const wchar_t* key);
+bool WriteString(const wchar_t* key, const wchar_t* value, const std::wstring& data);
+bool WriteNumber(const wchar_t* key, const wchar_t* value, DWORD data);
 
 }  // namespace e2e

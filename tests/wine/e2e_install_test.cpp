@@ -1,0 +1,295 @@
+// The whole install road with the real installer: the wizard, quiet install, the checks of the
+// directory text, the uninstaller copy, the newer-release guard, upgrades, and the round trip
+// through the registered uninstall command.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e_support.h"
+
+namespace {
+
+using e2e::WaitMs;
+
+const wchar_t* const ProductKey = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
+const wchar_t* const FamilyKey = L"Software\\Quenfield\\Lexaris\\2.0";
+const wchar_t* const UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
+const wchar_t* const DefaultDir = L"C:\\Program Files\\Quenfield";
+const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
+const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
+const wchar_t* const CompleteText =
+    L"The ORIN-6 system has been installed, click on the desktop icon to begin using it.";
+const wchar_t* const ErrorsText =
+    L"Errors have occured during the installation process.  The ORIN-6 software has not been "
+    L"correctly installed.  Please correct the issues and try again";
+
+// Each case starts from a machine without the product.
+class Install : public testing::Test {
+protected:
+    void SetUp() override {
+        e2e::ResetRegistry();
+        e2e::RemoveTree(DefaultDir);
+        e2e::RemoveTree(Shortcut);
+        e2e::MakeDirs(Desktop);
+        dist = e2e::ScratchDir(L"dist");
+        installer = dist + L"\\qfsetup.exe";
+        ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), installer));
+        target = e2e::ScratchDir(L"target") + L"\\ORIN-6";
+    }
+
+    // Every message box until the program ends, answered with OK; their captions in order.
+    std::vector<std::wstring> CaptionsUntilExit(driver::Process& p, std::vector<driver::MsgBox>* boxes = nullptr) {
+        std::vector<std::wstring> captions;
+        long long exitCode = driver::kTimedOut;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
+            if ((exitCode = driver::WaitExit(p, 0)) != driver::kTimedOut) break;
+            driver::MsgBox box;
+            if (!driver::WaitMessageBox(p, box, 100)) continue;
+            captions.push_back(box.caption);
+            if (boxes) boxes->push_back(box);
+            driver::Answer(box, box.buttons.empty() ? IDOK : box.buttons[0].first);
+        }
+        EXPECT_EQ(exitCode, 0);
+        return captions;
+    }
+
+    // The wizard up to the installation page.
+    HWND OpenLocationPage(driver::Process& p) {
+        const HWND licence = driver::WaitWindow(p, L"LicenseBox", nullptr, WaitMs);
+        if (!licence) return nullptr;
+        const HWND accept = driver::Child(licence, 4);
+        driver::Click(accept);
+        driver::WaitUntil([&] { return driver::CheckState(accept) == BST_CHECKED; }, WaitMs);
+        driver::Click(driver::Child(licence, 3));
+        return driver::WaitWindow(p, L"LocationBox", nullptr, WaitMs);
+    }
+
+    std::vector<std::wstring> InstallInto(driver::Process& p, const std::wstring& directory) {
+        const HWND page = OpenLocationPage(p);
+        EXPECT_NE(page, nullptr);
+        if (!page) return {};
+        driver::SetText(driver::Child(page, 1), directory);
+        driver::Click(driver::Child(page, 3));
+        return CaptionsUntilExit(p);
+    }
+
+    std::wstring dist, installer, target;
+};
+
+std::size_t LicenceLines() {
+    const auto text = e2e::ReadAll(e2e::LicenceFile());
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) lines += text[i] == '\r' && text[i + 1] == '\n';
+    return lines;
+}
+
+TEST_F(Install, TheWizardInstallsEverything) {
+    driver::Process p = e2e::Start(installer, L"");
+    const HWND licence = driver::WaitWindow(p, L"LicenseBox", L"Quenfield ORIN-6 Installer - 2019 12 20", WaitMs);
+    ASSERT_NE(licence, nullptr);
+    const RECT licenceRect = driver::WindowRect(licence);
+    EXPECT_EQ(driver::ListCount(driver::Child(licence, 1, L"ListBox")), static_cast<int>(LicenceLines()));
+
+    // Next without the box: the message, with Next disabled while it shows.
+    const HWND next = driver::Child(licence, 3);
+    driver::Click(next);
+    driver::MsgBox box;
+    ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
+    EXPECT_EQ(box.caption, L"License");
+    EXPECT_EQ(box.text, L"This software will not be installed unless the software\nlicense is agreed to by "
+                        L"checking off the `I agree` box\nat the bottom of the page.");
+    EXPECT_EQ(box.icon, driver::MsgBox::Question);
+    EXPECT_EQ(box.owner, licence);
+    EXPECT_FALSE(driver::IsEnabled(next));
+    driver::Answer(box, IDOK);
+    EXPECT_TRUE(driver::WaitUntil([&] { return driver::IsEnabled(next); }, WaitMs));
+
+    const HWND location = OpenLocationPage(p);
+    ASSERT_NE(location, nullptr);
+    EXPECT_EQ(driver::TextOf(location), L"Quenfield ORIN-6 Installer - 2019 12 20");
+    const RECT locationRect = driver::WindowRect(location);
+    EXPECT_TRUE(EqualRect(&licenceRect, &locationRect));
+    EXPECT_FALSE(IsWindow(licence));
+    EXPECT_EQ(driver::TextOf(driver::Child(location, 1)), L"C:\\Program Files\\Quenfield\\");
+
+    driver::SetText(driver::Child(location, 1), target);
+    driver::Click(driver::Child(location, 3));
+    ASSERT_TRUE(driver::WaitMessageBox(p, box, 60000));
+    EXPECT_EQ(box.caption, L"Installation Complete");
+    EXPECT_EQ(box.text, CompleteText);
+    EXPECT_EQ(box.icon, driver::MsgBox::Warning);
+    EXPECT_EQ(box.owner, location);
+    driver::Answer(box, IDOK);
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+
+    EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), target), L"");
+    EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
+    EXPECT_TRUE(e2e::Exists(Shortcut));
+    EXPECT_TRUE(e2e::KeyExists(ProductKey));
+    EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield\\Lexaris\\2.0\\Servers"));
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayName"), L"ORIN-6 Version 2019 12 20");
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayIcon"), target + L"\\qfmgr.exe");
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"UninstallString"), L"\"" + target + L"\\qfsetup.exe\" /uninstall");
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), target);
+}
+
+TEST_F(Install, QuietInstallAsksNothingAndSaysNothing) {
+    for (const wchar_t* quiet : {L"/q", L"/quiet"}) {
+        SCOPED_TRACE(testing::Message() << (quiet[2] ? "/quiet" : "/q"));
+        e2e::ResetRegistry();
+        e2e::RemoveTree(DefaultDir);
+        driver::Process p = e2e::Start(installer, quiet);
+        EXPECT_EQ(driver::WaitExit(p, 60000), 0) << "waited for someone";
+        EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultDir), L"");
+        EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), DefaultDir);
+    }
+}
+
+TEST_F(Install, QuietInstallStillShowsEveryFailure) {
+    driver::Process p = e2e::Start(e2e::Built(L"qfsetup-corrupt.exe"), L"/q");
+    std::vector<driver::MsgBox> boxes;
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{L"Install", L"Installation Errors"}));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, L"The data contained in this archive appears to be corrupted\n"
+                             L"Please obtain a new copy and try this installation again.");
+    EXPECT_EQ(boxes[1].text, ErrorsText);
+    EXPECT_EQ(boxes[1].icon, driver::MsgBox::Error);
+    // Nothing is written before the archive is known to be whole.
+    EXPECT_FALSE(e2e::Exists(DefaultDir));
+    EXPECT_FALSE(e2e::KeyExists(L"Software\\Quenfield"));
+}
+
+TEST_F(Install, AnEmptyPayloadGoesStraightToCompletion) {
+    driver::Process p = e2e::Start(e2e::Built(L"qfsetup-empty.exe"), L"");
+    EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
+    EXPECT_TRUE(e2e::KeyExists(ProductKey));
+}
+
+TEST_F(Install, TheDirectoryTextIsChecked) {
+    driver::Process p = e2e::Start(installer, L"");
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    const HWND edit = driver::Child(page, 1);
+    const HWND install = driver::Child(page, 3);
+    struct Refusal {
+        const wchar_t* entry;
+        const wchar_t* text;
+    };
+    for (const Refusal& r : {Refusal{L"", L"The installation directory must not be blank and should represent the "
+                                          L"location you wish to install the ORIN-6 system on this station."},
+                             Refusal{L"c:\\windows\\", L"You are not permitted to install into a system directory."}}) {
+        driver::SetText(edit, r.entry);
+        driver::Click(install);
+        driver::MsgBox box;
+        ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
+        EXPECT_EQ(box.caption, L"Invalid Path");
+        EXPECT_EQ(box.text, r.text);
+        EXPECT_EQ(box.icon, driver::MsgBox::Error);
+        driver::Answer(box, IDOK);
+        EXPECT_TRUE(driver::WaitUntil([&] { return driver::IsEnabled(install); }, WaitMs)) << "page usable again";
+    }
+    // One trailing separator goes; files and registry see the directory without it.
+    driver::SetText(edit, target + L"/");
+    driver::Click(install);
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{L"Installation Complete"});
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), target);
+    EXPECT_TRUE(e2e::Exists(target + L"\\qfmgr.exe"));
+}
+
+TEST_F(Install, ALoneSeparatorEndsWithTheDirectoryMessage) {
+    driver::Process p = e2e::Start(installer, L"");
+    std::vector<driver::MsgBox> boxes;
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    driver::SetText(driver::Child(page, 1), L"\\");
+    driver::Click(driver::Child(page, 3));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{L"Installation Error", L"Installation Errors"}));
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].icon, driver::MsgBox::None);
+    EXPECT_FALSE(e2e::KeyExists(L"Software\\Quenfield"));
+}
+
+TEST_F(Install, NoCheckWritesTheUninstallerWhetherTheProgramPathIsQuotedOrNot) {
+    for (bool quoted : {true, false}) {
+        SCOPED_TRACE(quoted ? "quoted" : "unquoted");
+        e2e::ResetRegistry();
+        e2e::RemoveTree(target);
+        driver::Process p = quoted ? e2e::Start(installer, L"/nocheck")
+                                   : e2e::StartRaw(installer + L" /nocheck", dist, installer);
+        EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
+        EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
+    }
+}
+
+TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
+    ASSERT_TRUE(e2e::WriteString(L"Software\\Quenfield\\Lexaris\\2.0\\20240101", L"DocPath", L"newer"));
+    ASSERT_TRUE(e2e::MakeDirs(target));
+    const std::vector<std::uint8_t> newerUninstaller{'n', 'e', 'w', 'e', 'r'};
+    ASSERT_TRUE(e2e::WriteAll(target + L"\\qfsetup.exe", newerUninstaller));
+    driver::Process p = e2e::Start(installer, L"");
+    std::vector<driver::MsgBox> boxes;
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    driver::SetText(driver::Child(page, 1), target);
+    driver::Click(driver::Child(page, 3));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), std::vector<std::wstring>{L"Newer Version"});
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].text, L"This system already has a newer version of the ORIN-6 software installed than this "
+                             L"one.   You cannot install this version unless you manually uninstall the current one.");
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), newerUninstaller);
+    EXPECT_FALSE(e2e::KeyExists(ProductKey));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+TEST_F(Install, AnUpgradeCarriesTheSettingsOverAndTheSameReleaseInstallsAgain) {
+    const wchar_t* const older = L"Software\\Quenfield\\Lexaris\\2.0\\20150601";
+    ASSERT_TRUE(e2e::WriteString(older, L"ServerDefault", L"orin.example"));
+    ASSERT_TRUE(e2e::WriteNumber(older, L"ServerLock", 1));
+    ASSERT_TRUE(e2e::WriteNumber(older, L"DefLang", 1033));
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "upgrade" : "same release again");
+        driver::Process p = e2e::Start(installer, L"/q");
+        EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
+        EXPECT_EQ(e2e::ReadString(ProductKey, L"ServerDefault"), L"orin.example");
+        EXPECT_EQ(e2e::ReadNumber(ProductKey, L"ServerLock"), 1u);
+        EXPECT_EQ(e2e::ReadNumber(ProductKey, L"DefLang"), 1033u);
+        EXPECT_TRUE(e2e::KeyExists(older));
+        EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultDir), L"");
+    }
+}
+
+TEST_F(Install, BackOpensAFreshLicencePage) {
+    driver::Process p = e2e::Start(installer, L"");
+    HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    driver::SetText(driver::Child(page, 1), L"C:\\typed");
+    driver::Click(driver::Child(page, 4));
+    const HWND licence = driver::WaitWindow(p, L"LicenseBox", L"Quenfield ORIN-6 Installer", WaitMs);
+    ASSERT_NE(licence, nullptr);
+    EXPECT_EQ(driver::CheckState(driver::Child(licence, 4)), BST_UNCHECKED);
+    page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(driver::TextOf(driver::Child(page, 1)), L"C:\\Program Files\\Quenfield\\");
+    driver::ClickClose(page);
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+}
+
+TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
+    driver::Process p = e2e::Start(installer, L"");
+    ASSERT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
+    const auto command = e2e::ReadString(UninstallKey, L"UninstallString");
+    ASSERT_TRUE(command);
+    // Started exactly as Windows starts it: the stored text is the command line.
+    driver::Process u = e2e::StartRaw(*command);
+    std::vector<driver::MsgBox> boxes;
+    EXPECT_EQ(CaptionsUntilExit(u, &boxes), std::vector<std::wstring>{L"Uninstall Complete"});
+    EXPECT_FALSE(e2e::Exists(target + L"\\qfmgr.exe"));
+    EXPECT_FALSE(e2e::Exists(target + L"\\docs"));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    EXPECT_FALSE(e2e::KeyExists(ProductKey));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield\\Lexaris\\2.0\\Servers"));
+}
+
+}  // namespace
