@@ -1,5 +1,7 @@
 // The customisation page: an administrator chooses a default server with its lock mode and a
 // documentation path, and Next writes a copy of this installer that carries them.
+#include <initializer_list>
+#include <span>
 #include <string_view>
 
 #include "base/product.h"
@@ -20,8 +22,9 @@ constexpr int DocPathBoxId = 11;
 constexpr int LockButtonId = 100;  // 100 + lock mode 0, 1, 2
 constexpr int LockModes = 3;
 
-// Room for any text the edit fields can sensibly hold; a longer one is too long anyway.
+// Room for any text the edit fields can sensibly hold; what does not fit is refused as too long.
 constexpr int FieldCapacity = 1024;
+static_assert(FieldCapacity - 1 > static_cast<int>(SettingsTextLimit));
 
 struct CustomControls {
     HWND serverBox, serverLabel, serverEdit;
@@ -84,11 +87,9 @@ void ChooseLockMode(int n) {
     LockSelection = n;
 }
 
-// The field's whole text in the ANSI code page. A text too long for the buffer is reported as
-// longer than any limit, never cut.
+// The field's text in the ANSI code page. A text that fills the buffer may go on beyond it; it
+// is far over any limit either way, so what arrives is enough to refuse it.
 std::string_view FieldText(HWND edit, char (&buffer)[FieldCapacity]) {
-    const LRESULT length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
-    if (length >= FieldCapacity) return std::string_view(buffer, FieldCapacity);
     const LRESULT copied = SendMessageA(edit, WM_GETTEXT, FieldCapacity, reinterpret_cast<LPARAM>(buffer));
     return std::string_view(buffer, static_cast<std::size_t>(copied));
 }
@@ -114,64 +115,78 @@ bool ShowRefusal(HWND page, CustomisationRefusal refusal) {
     return true;
 }
 
-void ShowWithPath(HWND page, const char16_t* format, const wchar_t* path, const char16_t* caption,
-                  UINT style, std::uint32_t error = 0) {
-    wchar_t message[MessageCapacity + PathCapacity];
-    if (error)
-        FormatText(Buffer(message), format, {U(path), static_cast<std::int32_t>(error)});
-    else
-        FormatText(Buffer(message), format, {U(path)});
-    ShowMessage(page, U(message), caption, MB_OK | style);
+// A message naming a path: room for the longest path besides the text.
+void ShowFormatted(HWND page, const char16_t* format, std::initializer_list<FormatArg> args,
+                   const char16_t* caption, UINT icon) {
+    char16_t message[MessageCapacity + PathCapacity];
+    FormatText(message, format, args);
+    ShowMessage(page, message, caption, MB_OK | icon);
 }
 
-// Reads the whole installer file, writes the choices into its block and saves it as the copy.
-// Every outcome but the silent ones is told; the program ends whatever happens.
-void WriteCustomisedCopy(HWND page, const CustomisationChoice& choice) {
-    wchar_t ownPath[PathCapacity];
-    const bool ownPathFits = CustomisationOwnPath(U(GetCommandLineW()), Buffer(ownPath));
-    const HANDLE source = ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                    OPEN_EXISTING, 0, nullptr)
-                                      : INVALID_HANDLE_VALUE;
-    if (source == INVALID_HANDLE_VALUE) {
-        ShowWithPath(page, text::OwnFileOpenFormat, ownPath, text::ErrorCustomizingCaption, MB_ICONERROR,
-                     ownPathFits ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
-        return;
-    }
+// The whole open file in a new buffer, or nullptr: a buffer that cannot be had is told; an empty
+// file, one of 4 GiB or more, or one that does not read whole ends the customisation silently.
+std::uint8_t* ReadImage(HWND page, HANDLE file, DWORD& size) {
     DWORD high = 0;
-    const DWORD size = GetFileSize(source, &high);
-    if (size == 0 || size == INVALID_FILE_SIZE || high != 0) {
-        CloseHandle(source);
-        return;
-    }
+    size = GetFileSize(file, &high);
+    if (size == 0 || size == INVALID_FILE_SIZE || high != 0) return nullptr;
     auto* image = static_cast<std::uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size));
     if (!image) {
         ShowMessage(page, text::CopyMemoryMessage, text::CustomizationErrorCaption, MB_OK | MB_ICONERROR);
-        CloseHandle(source);
-        return;
+        return nullptr;
     }
     DWORD read = 0;
-    const bool whole = ReadFile(source, image, size, &read, nullptr) && read == size;
-    CloseHandle(source);
-    wchar_t outputPath[PathCapacity];
-    if (whole && CustomiseImage({image, size}, {EmbeddedSettings, SettingsKeySize}, choice)) {
-        const HANDLE output = CustomisedCopyPath(U(ownPath), Buffer(outputPath))
-                                  ? CreateFileW(outputPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                                nullptr, CREATE_ALWAYS, 0, nullptr)
-                                  : INVALID_HANDLE_VALUE;
-        DWORD written = 0;
-        if (output == INVALID_HANDLE_VALUE) {
-            ShowWithPath(page, text::OutputOpenFormat, outputPath, text::ErrorOpeningFileCaption, MB_ICONERROR);
-        } else {
-            if (WriteFile(output, image, size, &written, nullptr) && written == size)
-                ShowWithPath(page, text::CopyCreatedFormat, outputPath, text::CompletedCaption, MB_ICONINFORMATION);
-            else
-                ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
-            CloseHandle(output);
-        }
+    if (ReadFile(file, image, size, &read, nullptr) && read == size) return image;
+    HeapFree(GetProcessHeap(), 0, image);
+    return nullptr;
+}
+
+// Writes the customised image beside the installer, replacing a file of that name, and tells
+// how it went. A copy cut short is reported as not written.
+void SaveCopy(HWND page, const char16_t* ownPath, std::span<const std::uint8_t> image) {
+    char16_t outputPath[PathCapacity];
+    const HANDLE output = CustomisedCopyPath(ownPath, outputPath)
+                              ? CreateFileW(W(outputPath), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                            nullptr, CREATE_ALWAYS, 0, nullptr)
+                              : INVALID_HANDLE_VALUE;
+    if (output == INVALID_HANDLE_VALUE) {
+        ShowFormatted(page, text::OutputOpenFormat, {outputPath}, text::ErrorOpeningFileCaption, MB_ICONERROR);
+        return;
     }
+    const auto size = static_cast<DWORD>(image.size());
+    DWORD written = 0;
+    const bool whole = WriteFile(output, image.data(), size, &written, nullptr) && written == size;
+    CloseHandle(output);
+    if (whole)
+        ShowFormatted(page, text::CopyCreatedFormat, {outputPath}, text::CompletedCaption, MB_ICONINFORMATION);
+    else
+        ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
+}
+
+// Reads this installer's own file, writes the choices into its block and saves it as the copy.
+void WriteCustomisedCopy(HWND page, const CustomisationChoice& choice) {
+    char16_t ownPath[PathCapacity];
+    const bool ownPathFits = CustomisationOwnPath(U(GetCommandLineW()), ownPath);
+    const HANDLE source = ownPathFits ? CreateFileW(W(ownPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+    if (source == INVALID_HANDLE_VALUE) {
+        const DWORD error = ownPathFits ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+        ShowFormatted(page, text::OwnFileOpenFormat, {ownPath, static_cast<std::int32_t>(error)},
+                      text::ErrorCustomizingCaption, MB_ICONERROR);
+        return;
+    }
+    DWORD size = 0;
+    std::uint8_t* const image = ReadImage(page, source, size);
+    CloseHandle(source);
+    if (!image) return;
+    if (CustomiseImage({image, size}, {EmbeddedSettings, SettingsKeySize}, choice))
+        SaveCopy(page, ownPath, {image, size});
     HeapFree(GetProcessHeap(), 0, image);
 }
 
+// Next: the choices are checked in a fixed order and a refusal leaves the page as it was; valid
+// choices end the program whatever becomes of the copy. The mode byte comes from the choice,
+// so LockSelection always names a lock button.
 void CreateCustomisedCopy(HWND page) {
     char serverBuffer[FieldCapacity];
     char docPathBuffer[FieldCapacity];
@@ -185,7 +200,6 @@ void CreateCustomisedCopy(HWND page) {
 
     EnableWindow(Custom.nextButton, FALSE);
     EnableWindow(Custom.cancelButton, FALSE);
-    if (!choice.serverChosen) LockSelection = NoServerMode;
     WriteCustomisedCopy(page, choice);
     PostQuitMessage(0);
 }

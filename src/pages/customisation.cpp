@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 
 #include "base/text.h"
 
@@ -24,6 +25,20 @@ std::uint8_t CustomisationMode(const CustomisationChoice& choice) {
     return choice.serverChosen && !choice.server.empty() ? choice.lockSelection : NoServerMode;
 }
 
+namespace {
+
+// What fits of a path too long to use, for the message that refuses it.
+void CopyWhatFits(std::span<char16_t> out, std::initializer_list<std::u16string_view> pieces) {
+    if (out.empty()) return;
+    std::size_t n = 0;
+    for (const std::u16string_view piece : pieces)
+        for (const char16_t c : piece)
+            if (n + 1 < out.size()) out[n++] = c;
+    out[n] = u'\0';
+}
+
+}  // namespace
+
 bool CustomisationOwnPath(std::u16string_view commandLine, std::span<char16_t> out) {
     std::u16string_view path;
     if (!commandLine.empty() && commandLine.front() == u'"') {
@@ -32,19 +47,17 @@ bool CustomisationOwnPath(std::u16string_view commandLine, std::span<char16_t> o
     } else {
         path = commandLine.substr(0, commandLine.find(u' '));
     }
-    const bool fits = CopyText(out, path) &&
-                      (EndsWithIgnoringAsciiCase(path, u".exe") || AppendText(out, u".exe"));
-    if (!fits && !out.empty()) {
-        const std::size_t shown = std::min(path.size(), out.size() - 1);
-        std::copy_n(path.begin(), shown, out.begin());
-        out[shown] = u'\0';
-    }
-    return fits;
+    const bool hasExe = EndsWithIgnoringAsciiCase(path, u".exe");
+    if (CopyText(out, path) && (hasExe || AppendText(out, u".exe"))) return true;
+    CopyWhatFits(out, {path, hasExe ? u"" : u".exe"});
+    return false;
 }
 
 bool CustomisedCopyPath(std::u16string_view ownPath, std::span<char16_t> out) {
-    if (ownPath.size() < 4) return false;
-    return CopyText(out, ownPath.substr(0, ownPath.size() - 4)) && AppendText(out, u"-custom.exe");
+    const std::u16string_view stem = ownPath.substr(0, ownPath.size() - std::min<std::size_t>(ownPath.size(), 4));
+    if (ownPath.size() >= 4 && CopyText(out, stem) && AppendText(out, u"-custom.exe")) return true;
+    CopyWhatFits(out, {stem, u"-custom.exe"});
+    return false;
 }
 
 bool CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,

@@ -36,7 +36,8 @@ std::uint8_t CustomisationMode(const CustomisationChoice& choice);
 
 // The running installer's file from the command line, as the customisation page reads it: the
 // quoted path, or the text before the first blank, with ".exe" appended when it does not end so.
-// False when it does not fit out (out then holds what fits, for the message only).
+// Both return false when the path does not fit out; out then holds what fits, for the message
+// that refuses it, never to be used as a path.
 bool CustomisationOwnPath(std::u16string_view commandLine, std::span<char16_t> out);
 
 // The copy's path: the own path less its last four characters, followed by "-custom.exe".

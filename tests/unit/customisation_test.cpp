@@ -43,9 +43,14 @@ TEST(Customisation, NamesTheCopyFromTheOwnPath) {
         ASSERT_TRUE(qf::CustomisedCopyPath(own, copy));
         EXPECT_EQ(std::u16string(copy), c.copy);
     }
+    // Too long for 260 units: refused, and what fits is left for the message only.
+    const std::u16string ownTooLong = std::u16string(256, u'p') + u".exe";
+    const std::u16string copyTooLong = std::u16string(252, u'p') + u"-custom.exe";
     char16_t out[260];
-    EXPECT_FALSE(qf::CustomisationOwnPath(u"\"" + std::u16string(256, u'p') + u"\" /custom", out));
-    EXPECT_FALSE(qf::CustomisedCopyPath(std::u16string(252, u'p') + u".exe", out));  // 252 + 11 > 259
+    EXPECT_FALSE(qf::CustomisationOwnPath(u"\"" + ownTooLong.substr(0, 256) + u"\" /custom", out));
+    EXPECT_EQ(std::u16string(out), ownTooLong.substr(0, 259));
+    EXPECT_FALSE(qf::CustomisedCopyPath(std::u16string(252, u'p') + u".exe", out));
+    EXPECT_EQ(std::u16string(out), copyTooLong.substr(0, 259));
 }
 
 TEST(Customisation, PatchesOnlyANeverCustomisedBlock) {

@@ -33,7 +33,12 @@ std::string RefusalText(qf::CustomisationRefusal refusal) {
     return {};
 }
 
-std::string Quoted(std::string_view latin1) { return "\"" + Latin1ToUtf8(latin1) + "\""; }
+std::string Quoted(std::string_view latin1) {
+    std::string quoted = "\"";  // built piecewise: GCC 12 warns falsely about "\"" + text
+    quoted += Latin1ToUtf8(latin1);
+    quoted += '"';
+    return quoted;
+}
 
 }  // namespace
 

@@ -1,0 +1,335 @@
+// The customisation page of the real installer, worked as an administrator would: its controls,
+// the refusals that keep it open, the copy it writes, how the copy is named from the command
+// line, and the copy installed quietly.
+//
+// The copies of the CopiesCarryTheChoices cases stay in C:\qf-parity, where custom_parity.sh
+// compares them with what `qfpack customize` makes of the same choices.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "startup/settings_block.h"
+
+namespace {
+
+using e2e::WaitMs;
+
+const wchar_t* const CustomizationTitle = L"Quenfield ORIN-6 Installer - Customization";
+const wchar_t* const ParityDir = L"C:\\qf-parity";
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The page's controls. Labels and edit fields all have id 1; the edit fields are told apart by
+// their order.
+struct Page {
+    HWND window = nullptr;
+    HWND serverBox, serverEdit, docPathBox, docPathEdit, cancel, next;
+    HWND lock[3];
+};
+
+Page OpenPage(const driver::Process& p) {
+    Page page;
+    page.window = driver::WaitWindow(p, L"CustomBox", CustomizationTitle, WaitMs);
+    page.serverBox = driver::Child(page.window, 10);
+    page.serverEdit = driver::Child(page.window, 1, L"Edit", 0);
+    for (int n = 0; n < 3; ++n) page.lock[n] = driver::Child(page.window, 100 + n);
+    page.docPathBox = driver::Child(page.window, 11);
+    page.docPathEdit = driver::Child(page.window, 1, L"Edit", 1);
+    page.cancel = driver::Child(page.window, 2);
+    page.next = driver::Child(page.window, 3);
+    return page;
+}
+
+// Clicks a box or lock button and waits until the page has set the mark the click should give.
+bool ClickTo(HWND button, int state) {
+    return driver::Click(button) &&
+           driver::WaitUntil([&] { return driver::CheckState(button) == state; }, WaitMs);
+}
+
+// Switches a group on, types its text, and leaves the group on or off.
+void SetGroup(HWND box, HWND edit, const std::string& text, bool on) {
+    if (driver::CheckState(box) != BST_CHECKED) ASSERT_TRUE(ClickTo(box, BST_CHECKED));
+    ASSERT_TRUE(driver::SetText(edit, Wide(text)));
+    if (!on) ASSERT_TRUE(ClickTo(box, BST_UNCHECKED));
+}
+
+void ExpectOnlyLockChecked(const Page& page, int n) {
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(driver::CheckState(page.lock[i]), i == n ? BST_CHECKED : BST_UNCHECKED) << i;
+}
+
+// What an administrator chooses. A group left out still gets a text typed into it before it is
+// switched off again, which the copy must not carry.
+struct Choice {
+    std::optional<std::string> server;
+    int lock = 0;
+    std::optional<std::string> docPath;
+};
+
+// Makes the choice on the page. The lock button is chosen, the server group switched off and on
+// again, and the chosen button clicked once more: it stays the only one checked throughout.
+void Choose(const Page& page, const Choice& c) {
+    SetGroup(page.serverBox, page.serverEdit, c.server.value_or("typed.then.dropped"), c.server.has_value());
+    if (c.server) {
+        if (c.lock != 0) ASSERT_TRUE(ClickTo(page.lock[c.lock], BST_CHECKED));
+        ExpectOnlyLockChecked(page, c.lock);
+        ASSERT_TRUE(ClickTo(page.serverBox, BST_UNCHECKED));
+        for (HWND button : page.lock) EXPECT_FALSE(driver::IsEnabled(button));
+        ASSERT_TRUE(ClickTo(page.serverBox, BST_CHECKED));
+        ExpectOnlyLockChecked(page, c.lock);
+        // Clicks are handled in order: once the box has toggled, the click before it was seen.
+        ASSERT_TRUE(driver::Click(page.lock[c.lock]));
+        ASSERT_TRUE(ClickTo(page.docPathBox, BST_CHECKED));
+        ExpectOnlyLockChecked(page, c.lock);
+        ASSERT_TRUE(ClickTo(page.docPathBox, BST_UNCHECKED));
+    }
+    SetGroup(page.docPathBox, page.docPathEdit, c.docPath.value_or("C:\\typed\\then\\dropped"), c.docPath.has_value());
+}
+
+struct Expected {
+    const wchar_t* caption;
+    std::wstring text;
+    driver::MsgBox::Icon icon;
+};
+
+// Presses Next and checks the one message box the page then shows, owned by the page.
+void NextShows(driver::Process& p, const Page& page, const Expected& expected) {
+    ASSERT_TRUE(driver::Click(page.next));
+    driver::MsgBox box;
+    ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
+    EXPECT_EQ(box.caption, expected.caption);
+    EXPECT_EQ(box.text, expected.text);
+    EXPECT_EQ(box.icon, expected.icon);
+    EXPECT_EQ(box.owner, page.window);
+    ASSERT_EQ(box.buttons.size(), 1u);
+    EXPECT_TRUE(driver::Answer(box, IDOK));
+}
+
+std::wstring Completed(const std::wstring& outputPath) {
+    return L"Customized output file " + outputPath +
+           L" has now been created. Copy this file to the location you need.";
+}
+
+TEST(CustomPage, OpensWithBothGroupsOffAndLockButtonZeroChecked) {
+    driver::Process p = e2e::Start(e2e::Built(L"qfsetup.exe"), L"/custom");
+    const Page page = OpenPage(p);
+    ASSERT_NE(page.window, nullptr);
+    struct Control {
+        const wchar_t* cls;
+        const wchar_t* text;
+        int id;
+        RECT rect;  // in the page's client area; empty for the button row
+        LONG buttonType;
+        bool enabled;
+        int check;  // -1 for a control without a mark
+    };
+    const Control expected[] = {
+        {L"Button", L"Default ORIN-6 server to use", 10, {20, 80, 320, 100}, BS_CHECKBOX, true, BST_UNCHECKED},
+        {L"Static", L"Default Server name or IP address:", 1, {39, 100, 339, 120}, -1, false, -1},
+        {L"Edit", L"", 1, {40, 120, 420, 140}, -1, false, -1},
+        {L"Button", L"Allow contents of server field to be changed", 100, {60, 146, 360, 166}, BS_RADIOBUTTON, false, BST_CHECKED},
+        {L"Button", L"Display server field but lock its contents", 101, {60, 166, 360, 186}, BS_RADIOBUTTON, false, BST_UNCHECKED},
+        {L"Button", L"Hide server field", 102, {60, 186, 360, 206}, BS_RADIOBUTTON, false, BST_UNCHECKED},
+        {L"Button", L"Documentation Path", 11, {20, 240, 320, 260}, BS_CHECKBOX, true, BST_UNCHECKED},
+        {L"Static", L"URL or absolute path to documentation files:", 1, {40, 260, 340, 280}, -1, false, -1},
+        {L"Edit", L"", 1, {40, 280, 420, 300}, -1, false, -1},
+        {L"Button", L"Cancel", 2, {}, BS_PUSHBUTTON, true, -1},
+        {L"Button", L"Next >", 3, {}, BS_PUSHBUTTON, true, -1},
+    };
+    HWND control = GetWindow(page.window, GW_CHILD);  // children come in creation order
+    for (const Control& c : expected) {
+        ASSERT_NE(control, nullptr) << "missing: " << c.text;
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(driver::ClassOf(control), c.cls);
+        EXPECT_EQ(driver::TextOf(control), c.text);
+        EXPECT_EQ(GetDlgCtrlID(control), c.id);
+        const LONG style = GetWindowLongW(control, GWL_STYLE);
+        // The system itself marks the checked radio button as a tab stop.
+        const LONG tabStop = c.buttonType == BS_RADIOBUTTON && c.check == BST_CHECKED ? WS_TABSTOP : 0;
+        EXPECT_EQ(style & (WS_TABSTOP | WS_GROUP), tabStop);
+        if (c.buttonType >= 0) EXPECT_EQ(style & BS_TYPEMASK, c.buttonType);
+        if (c.rect.right != 0) {
+            RECT r = driver::WindowRect(control);
+            MapWindowPoints(nullptr, page.window, reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_TRUE(EqualRect(&r, &c.rect)) << r.left << "," << r.top << " " << r.right << "," << r.bottom;
+        }
+        EXPECT_EQ(driver::IsEnabled(control), c.enabled);
+        if (c.check >= 0) EXPECT_EQ(driver::CheckState(control), c.check);
+        control = GetWindow(control, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(control, nullptr);
+    // The two buttons share the row, Next to the left of Cancel.
+    const RECT cancel = driver::WindowRect(page.cancel), next = driver::WindowRect(page.next);
+    EXPECT_EQ(cancel.top, next.top);
+    EXPECT_EQ(cancel.left - next.left, cancel.right - cancel.left);
+    driver::ClickClose(page.window);
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+}
+
+TEST(CustomPage, RefusalsComeInTheirOrderAndKeepThePageUsable) {
+    const std::wstring dir = e2e::ScratchDir(L"custom-refusals");
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), dir + L"\\setup.exe"));
+    driver::Process p = e2e::Start(dir + L"\\setup.exe", L"/custom");
+    const Page page = OpenPage(p);
+    ASSERT_NE(page.window, nullptr);
+
+    const std::wstring docMissing =
+        L"You have selected to change the documentation path yet have not provided a new path "
+        L"specification.  You must enter the path to locate the documentation in the window provided.";
+    const std::string s80(80, 's'), d80(80, 'd');
+    struct Case {
+        std::string server;
+        bool serverOn;
+        std::string docPath;
+        bool docPathOn;
+        Expected message;
+    };
+    const Expected required{L"Customization Required",
+                            L"You must select a customization before pressing the NEXT-> button.  If you do "
+                            L"not wish to customize the install program then choose CANCEL instead.",
+                            driver::MsgBox::Information};
+    const Case cases[] = {
+        {"", false, "", false, required},
+        {"", true, "", true, {L"Bad Documentation Path", docMissing, driver::MsgBox::Error}},
+        {s80, true, d80, true, {L"Bad Documentation Path", L"The documentation path must be less than 79 characters", driver::MsgBox::Error}},
+        {"", true, "C:\\docs", true, {L"Bad Server Name", L"Server name or IP address must be provided when setting the default server.", driver::MsgBox::Error}},
+        {s80, true, "C:\\docs", true, {L"Bad Server Name", L"The server name must be less than 79 characters", driver::MsgBox::Error}},
+        {s80, false, d80, false, required},  // texts of switched-off groups are not looked at
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.text);
+        SetGroup(page.serverBox, page.serverEdit, c.server, c.serverOn);
+        SetGroup(page.docPathBox, page.docPathEdit, c.docPath, c.docPathOn);
+        if (HasFatalFailure()) return;
+        NextShows(p, page, c.message);
+        EXPECT_TRUE(driver::IsEnabled(page.next));
+        EXPECT_TRUE(driver::IsEnabled(page.cancel));
+    }
+    // Still usable: a group switches as before, and Cancel ends the program without a copy.
+    ASSERT_TRUE(ClickTo(page.serverBox, BST_CHECKED));
+    ASSERT_TRUE(driver::Click(page.cancel));
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+    EXPECT_FALSE(Exists(dir + L"\\setup-custom.exe"));
+}
+
+struct CopyCase {
+    const wchar_t* name;  // the installer's file name in C:\qf-parity, without ".exe"
+    Choice choice;
+    std::uint8_t mode;    // the block's first byte
+};
+
+class CopiesCarryTheChoices : public testing::TestWithParam<CopyCase> {};
+
+// The copy appears beside the installer, replacing a file of that name, as long as the
+// installer and equal to it but for the block's head: mode, server, NUL, path, NUL.
+TEST_P(CopiesCarryTheChoices, InTheBlockOnly) {
+    const CopyCase& c = GetParam();
+    CreateDirectoryW(ParityDir, nullptr);
+    const std::wstring installer = std::wstring(ParityDir) + L"\\" + c.name + L".exe";
+    const std::wstring copy = std::wstring(ParityDir) + L"\\" + c.name + L"-custom.exe";
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), installer));
+    ASSERT_TRUE(e2e::WriteAll(copy, {'o', 'l', 'd'}));
+
+    driver::Process p = e2e::Start(installer, L"/custom");
+    const Page page = OpenPage(p);
+    ASSERT_NE(page.window, nullptr);
+    Choose(page, c.choice);
+    if (HasFatalFailure()) return;
+    NextShows(p, page, {L"Completed", Completed(copy), driver::MsgBox::Information});
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+
+    const std::vector<std::uint8_t> source = e2e::ReadAll(installer), made = e2e::ReadAll(copy);
+    ASSERT_EQ(made.size(), source.size());
+    const auto block = qf::FindEmbeddedSettings(source, {qf::EmbeddedSettings, qf::SettingsKeySize});
+    ASSERT_TRUE(block);
+    const std::string server = c.choice.server.value_or(""), docPath = c.choice.docPath.value_or("");
+    std::vector<std::uint8_t> head{c.mode};
+    head.insert(head.end(), server.begin(), server.end());
+    head.push_back(0);
+    head.insert(head.end(), docPath.begin(), docPath.end());
+    head.push_back(0);
+    ASSERT_LE(head.size(), qf::SettingsBlockSize);
+    std::vector<std::uint8_t> expected = source;
+    std::copy(head.begin(), head.end(), expected.begin() + static_cast<std::ptrdiff_t>(*block));
+    EXPECT_TRUE(made == expected) << "the copy differs from the installer elsewhere than in the block's head";
+
+    // A customised copy is never customised again.
+    driver::Process again = e2e::Start(copy, L"/custom");
+    driver::MsgBox box;
+    ASSERT_TRUE(driver::WaitMessageBox(again, box, WaitMs));
+    EXPECT_EQ(box.caption, L"Can't cutomize");
+    driver::Answer(box, IDOK);
+    EXPECT_EQ(driver::WaitExit(again, WaitMs), 0);
+}
+
+const std::string s79(79, 's'), d79(79, 'd');
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, CopiesCarryTheChoices,
+    testing::Values(CopyCase{L"lock1", {"srv.example", 1, "C:\\docs"}, 1},
+                    CopyCase{L"doc-only", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 10},
+                    CopyCase{L"lock0", {"10.1.2.3", 0, std::nullopt}, 0},
+                    CopyCase{L"full", {s79, 2, d79}, 2}),  // 79 + 79: the path's NUL on byte 160
+    [](const testing::TestParamInfo<CopyCase>& info) {
+        std::string name;
+        for (const wchar_t* c = info.param.name; *c; ++c) name += *c == L'-' ? '_' : static_cast<char>(*c);
+        return name;
+    });
+
+// The copy is named from the installer's own path as the command line gives it.
+TEST(CustomCopy, IsNamedFromTheCommandLine) {
+    const std::wstring dir = e2e::ScratchDir(L"dist");
+    const std::wstring setup = dir + L"\\setup.exe";
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), setup));
+    struct Case {
+        std::wstring commandLine;
+        std::wstring shown;  // the output path in the message
+    };
+    const Case cases[] = {
+        {L"\"" + setup + L"\" /custom", dir + L"\\setup-custom.exe"},
+        {dir + L"\\setup /custom", dir + L"\\setup-custom.exe"},
+        {L"SETUP.EXE /custom", L"SETUP-custom.exe"},  // nothing appended; beside it in the working directory
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "command line of " << c.commandLine.size() << " units");
+        DeleteFileW((dir + L"\\setup-custom.exe").c_str());
+        driver::Process p = e2e::StartRaw(c.commandLine, dir, setup);
+        const Page page = OpenPage(p);
+        ASSERT_NE(page.window, nullptr);
+        Choose(page, {std::nullopt, 0, "C:\\docs"});
+        NextShows(p, page, {L"Completed", Completed(c.shown), driver::MsgBox::Information});
+        EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+        EXPECT_EQ(e2e::ReadAll(dir + L"\\setup-custom.exe").size(), e2e::ReadAll(setup).size());
+    }
+}
+
+// Unquoted, a path with a blank reaches the page only when a quote inside it keeps the blank from
+// ending the program name; the own path is still cut at the blank, and opening it fails.
+TEST(CustomCopy, UnquotedPathWithABlankIsCutAndCannotBeOpened) {
+    const std::wstring dir = e2e::ScratchDir(L"my dist");
+    const std::wstring setup = dir + L"\\setup.exe";
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), setup));
+    const std::wstring parent = dir.substr(0, dir.rfind(L'\\') + 1);
+    const std::wstring commandLine = parent + L"\"qf-my dist\"\\setup.exe /custom";
+    const std::wstring cut = parent + L"\"qf-my.exe";
+    // What the system answers for that path is the code the message must show.
+    ASSERT_EQ(CreateFileW(cut.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    const DWORD error = GetLastError();
+    driver::Process p = e2e::StartRaw(commandLine, L"", setup);
+    const Page page = OpenPage(p);
+    ASSERT_NE(page.window, nullptr);
+    Choose(page, {"srv", 0, std::nullopt});
+    NextShows(p, page, {L"Error Customizing",
+                        L"Could not open executable file " + cut + L" for reading, errno " + std::to_wstring(error),
+                        driver::MsgBox::Error});
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+    EXPECT_FALSE(Exists(dir + L"\\setup-custom.exe"));
+}
+
+}  // namespace
