@@ -1,0 +1,280 @@
+// The uninstall mode of the real installer, started as the registered command starts it, over an
+// installation the test lays out as the installer would have left it: tree, shortcut, keys.
+// The link and drive-root cases use what uninstall_links.sh made from the Linux side.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+namespace {
+
+using e2e::WaitMs;
+
+const wchar_t* const FamilyKey = L"Software\\Quenfield\\Lexaris\\2.0";
+const wchar_t* const ReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
+const wchar_t* const OlderReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20180101";
+const wchar_t* const ServersKey = L"Software\\Quenfield\\Lexaris\\2.0\\Servers";
+const wchar_t* const UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
+const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
+const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
+const wchar_t* const Links = L"C:\\qf-links";
+
+// Every file and directory below dir, with each file's content; a directory link is listed,
+// not entered.
+void List(const std::wstring& dir, const std::wstring& prefix, std::vector<std::wstring>& out) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = dir + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            out.push_back(prefix + name + L" -> link");
+        } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.push_back(prefix + name + L"\\");
+            List(path, prefix + name + L"\\", out);
+        } else {
+            const std::vector<std::uint8_t> bytes = e2e::ReadAll(path);
+            out.push_back(prefix + name + L" = " + std::wstring(bytes.begin(), bytes.end()));
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+std::vector<std::wstring> Listing(const std::wstring& dir) {
+    std::vector<std::wstring> out;
+    List(dir, L"", out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool WriteText(const std::wstring& path, const std::string& text) {
+    return e2e::WriteAll(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+// The registry as an installation leaves it, with an older release beside this one.
+void RegisterInstallation(const std::wstring& location) {
+    ASSERT_TRUE(e2e::WriteNumber(OlderReleaseKey, L"DefLang", 3));
+    ASSERT_TRUE(e2e::WriteNumber(ReleaseKey, L"DefLang", 3));
+    HKEY servers;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, ServersKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &servers, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(servers);
+    ASSERT_TRUE(e2e::WriteString(UninstallKey, L"DisplayName", L"ORIN-6 Version 2019 12 20"));
+    ASSERT_TRUE(e2e::WriteString(UninstallKey, L"DisplayIcon", location + L"\\qfmgr.exe"));
+    ASSERT_TRUE(e2e::WriteString(UninstallKey, L"UninstallString",
+                                 L"\"" + location + L"\\qfsetup.exe\" /uninstall"));
+    ASSERT_TRUE(e2e::WriteString(UninstallKey, L"InstallLocation", location));
+}
+
+// Runs "<exe> /uninstall" to its end, answering the administrator warning with rightsAnswer
+// and every other message box with OK.
+std::vector<driver::MsgBox> Uninstall(const wchar_t* exe = L"qfsetup.exe", int rightsAnswer = IDNO) {
+    driver::Process p = e2e::Start(e2e::Built(exe), L"/uninstall");
+    std::vector<driver::MsgBox> boxes;
+    long long exit = driver::kTimedOut;
+    driver::WaitUntil(
+        [&] {
+            driver::MsgBox box;
+            if (driver::WaitMessageBox(p, box, 200)) {
+                boxes.push_back(box);
+                driver::Answer(box, box.caption == L"Administrator rights needed" ? rightsAnswer : IDOK);
+            }
+            exit = driver::WaitExit(p, 0);
+            return exit != driver::kTimedOut;
+        },
+        WaitMs);
+    EXPECT_EQ(exit, 0);
+    return boxes;
+}
+
+void ExpectCompletionBox(const std::vector<driver::MsgBox>& boxes) {
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Uninstall Complete");
+    EXPECT_EQ(boxes[0].text, L"The ORIN-6 system has been uninstalled from the system.");
+    EXPECT_EQ(boxes[0].icon, driver::MsgBox::Warning);
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    ASSERT_EQ(boxes[0].buttons.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons[0].first, IDOK);
+}
+
+// What stays of the registry after a complete uninstall.
+void ExpectFamilyKept() {
+    EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield"));
+    EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield\\Lexaris"));
+    EXPECT_TRUE(e2e::KeyExists(FamilyKey));
+    EXPECT_TRUE(e2e::KeyExists(ServersKey));
+    EXPECT_EQ(e2e::ReadNumber(OlderReleaseKey, L"DefLang"), 3u);
+}
+
+void ExpectRegistryUntouched() {
+    ExpectFamilyKept();
+    EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
+    EXPECT_TRUE(e2e::KeyExists(UninstallKey));
+}
+
+class UninstallMode : public testing::Test {
+protected:
+    void SetUp() override {
+        e2e::ResetRegistry();
+        const std::wstring scratch = e2e::ScratchDir(L"uninstall");
+        install = scratch + L"\\ORIN-6";
+        sibling = scratch + L"\\ORIN-6 old";
+        for (const std::wstring& dir : {install + L"\\docs\\guide", sibling + L"\\data"})
+            ASSERT_TRUE(e2e::MakeDirs(dir));
+        for (const wchar_t* file : {L"qfsetup.exe", L"qfmgr.exe", L".settings", L"docs\\index.html",
+                                    L"docs\\guide\\a.html", L"docs\\guide\\b.html"})
+            ASSERT_TRUE(WriteText(install + L"\\" + file, "installed"));
+        ASSERT_TRUE(WriteText(sibling + L"\\qfmgr.exe", "older client"));
+        ASSERT_TRUE(WriteText(sibling + L"\\data\\settings.ini", "older settings"));
+        siblingBefore = Listing(sibling);
+        ASSERT_TRUE(e2e::MakeDirs(Desktop));
+        ASSERT_TRUE(WriteText(Shortcut, "shortcut"));
+        RegisterInstallation(install);
+    }
+
+    std::wstring install;
+    std::wstring sibling;
+    std::vector<std::wstring> siblingBefore;
+};
+
+TEST_F(UninstallMode, RemovesTheInstallationAndKeepsTheFamilyKeys) {
+    ExpectCompletionBox(Uninstall());
+    EXPECT_FALSE(e2e::Exists(install));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    ExpectFamilyKept();
+    EXPECT_EQ(Listing(sibling), siblingBefore);
+}
+
+TEST_F(UninstallMode, AMissingInstallationDirectoryStopsBeforeAnythingIsRemoved) {
+    e2e::RemoveTree(install);
+    EXPECT_TRUE(Uninstall().empty());
+    EXPECT_TRUE(e2e::Exists(Shortcut));
+    ExpectRegistryUntouched();
+}
+
+TEST_F(UninstallMode, DirectoriesWithALeadingDotStayWithTheirContentAndTheirParents) {
+    ASSERT_TRUE(e2e::MakeDirs(install + L"\\docs\\.cache\\deep"));
+    ASSERT_TRUE(WriteText(install + L"\\docs\\.cache\\deep\\x.bin", "cached"));
+    ExpectCompletionBox(Uninstall());
+    EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\.cache\\",
+                                                           L"docs\\.cache\\deep\\",
+                                                           L"docs\\.cache\\deep\\x.bin = cached"}));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+TEST_F(UninstallMode, AReadOnlyFileStaysWithItsDirectoriesAndTheKeysStillGo) {
+    const std::wstring locked = install + L"\\docs\\guide\\b.html";
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    ExpectCompletionBox(Uninstall());
+    EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\guide\\",
+                                                           L"docs\\guide\\b.html = installed"}));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(UninstallMode, AMissingShortcutDoesNotStopIt) {
+    ASSERT_TRUE(DeleteFileW(Shortcut));
+    ExpectCompletionBox(Uninstall());
+    EXPECT_FALSE(e2e::Exists(install));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+TEST_F(UninstallMode, WithoutThisReleasesKeyTheFilesGoAndTheRegistrationStays) {
+    ASSERT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, ReleaseKey), ERROR_SUCCESS);
+    EXPECT_TRUE(Uninstall().empty());
+    EXPECT_FALSE(e2e::Exists(install));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    EXPECT_TRUE(e2e::KeyExists(UninstallKey));
+}
+
+TEST_F(UninstallMode, WithoutRightsNoRemovesNothing) {
+    const std::vector<driver::MsgBox> boxes = Uninstall(L"qfsetup-nonadmin.exe", IDNO);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Administrator rights needed");
+    EXPECT_TRUE(e2e::Exists(install + L"\\docs\\guide\\a.html"));
+    EXPECT_TRUE(e2e::Exists(Shortcut));
+    ExpectRegistryUntouched();
+}
+
+TEST_F(UninstallMode, WithoutRightsYesUninstalls) {
+    std::vector<driver::MsgBox> boxes = Uninstall(L"qfsetup-nonadmin.exe", IDYES);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, L"Administrator rights needed");
+    boxes.erase(boxes.begin());
+    ExpectCompletionBox(boxes);
+    EXPECT_FALSE(e2e::Exists(install));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+// --- What must never be removed ---------------------------------------------------------------
+
+std::wstring Windir() {
+    wchar_t windir[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"windir", windir, MAX_PATH);
+    return windir;
+}
+
+class ProtectedLocation : public UninstallMode, public testing::WithParamInterface<const wchar_t*> {};
+
+// Drive R: and the links come from uninstall_links.sh; windir gets a file of the test's own.
+TEST_P(ProtectedLocation, IsRefusedBeforeAnythingIsRemoved) {
+    std::wstring location = GetParam();
+    if (location == L"%windir%") location = Windir();
+    ASSERT_TRUE(e2e::Exists(L"R:\\root.txt")) << "no drive R: (run through ctest: uninstall_links.sh)";
+    const std::wstring marker = Windir() + L"\\qf-marker.txt";
+    ASSERT_TRUE(WriteText(marker, "windir file"));
+    const std::vector<std::wstring> driveBefore = Listing(L"R:\\");
+    const std::vector<std::wstring> installBefore = Listing(install);
+    RegisterInstallation(location);
+
+    EXPECT_TRUE(Uninstall().empty());
+    EXPECT_EQ(Listing(L"R:\\"), driveBefore);
+    EXPECT_TRUE(e2e::Exists(marker));
+    EXPECT_EQ(Listing(install), installBefore);
+    EXPECT_TRUE(e2e::Exists(Shortcut));
+    ExpectRegistryUntouched();
+    DeleteFileW(marker.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Locations, ProtectedLocation,
+                         testing::Values(L"R:\\", L"R:", L"r:/", L"\\\\?\\R:\\", L"R:\\sub\\..",
+                                         L"C:\\qf-links\\to-r", L"%windir%", L"C:\\WINDOWS\\",
+                                         L"C:\\qf-links\\to-windows"));
+
+TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFile) {
+    const std::wstring install = std::wstring(Links) + L"\\install";
+    ASSERT_TRUE(e2e::Exists(install + L"\\docs\\a.html"))
+        << "no link fixture (run through ctest: uninstall_links.sh)";
+    e2e::ResetRegistry();
+    ASSERT_TRUE(e2e::MakeDirs(Desktop));
+    RegisterInstallation(install);
+    const std::wstring outside = std::wstring(Links) + L"\\outside";
+    const std::wstring sibling = std::wstring(Links) + L"\\install-old";
+    const std::vector<std::wstring> outsideBefore = Listing(outside);
+    const std::vector<std::wstring> siblingBefore = Listing(sibling);
+    ASSERT_EQ(outsideBefore.size(), 3u);
+
+    ExpectCompletionBox(Uninstall());
+    EXPECT_EQ(Listing(outside), outsideBefore);
+    EXPECT_EQ(Listing(sibling), siblingBefore);
+    EXPECT_EQ(e2e::ReadAll(std::wstring(Links) + L"\\outside-file.txt"),
+              (std::vector<std::uint8_t>{'k', 'e', 'p', 't', ' ', 'f', 'i', 'l', 'e', '\n'}));
+    EXPECT_TRUE(e2e::Exists(std::wstring(Links) + L"\\empty-outside"));
+    EXPECT_FALSE(e2e::Exists(install + L"\\docs\\a.html"));
+    EXPECT_FALSE(e2e::Exists(install + L"\\qfmgr.exe"));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+}  // namespace

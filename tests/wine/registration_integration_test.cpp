@@ -1,0 +1,468 @@
+// Registration against Wine's real registry, linked into this program: each case starts from a
+// machine without the product's keys. The code under test shows its message boxes modally on
+// this thread; a watcher thread records and answers them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "e2e_support.h"
+#include "registration/registration.h"
+#include "startup/process_state.h"
+#include "startup/settings_block.h"
+
+namespace {
+
+const wchar_t* const FamilyKey = L"Software\\Quenfield\\Lexaris\\2.0";
+const wchar_t* const ReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
+const wchar_t* const ServersKey = L"Software\\Quenfield\\Lexaris\\2.0\\Servers";
+const wchar_t* const UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
+const wchar_t* const InstallDir = L"C:\\Program Files\\Quenfield";
+
+const std::wstring NewerText =
+    L"This system already has a newer version of the ORIN-6 software installed than this one.   "
+    L"You cannot install this version unless you manually uninstall the current one.";
+
+// --- Registry values as stored ----------------------------------------------------------------
+
+struct Value {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    bool operator==(const Value&) const = default;
+};
+
+Value Text(const std::wstring& text) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {REG_SZ, {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)}};
+}
+
+Value Number(DWORD n) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(&n);
+    return {REG_DWORD, {bytes, bytes + sizeof n}};
+}
+
+void PrintTo(const Value& v, std::ostream* out) {
+    *out << "type " << v.type << ", " << v.data.size() << " bytes";
+    if (v.type == REG_SZ && v.data.size() >= 2) {
+        const std::wstring text(reinterpret_cast<const wchar_t*>(v.data.data()), v.data.size() / 2);
+        *out << " \"" << std::string(text.begin(), text.end()).c_str() << "\"";
+    } else if (v.type == REG_DWORD && v.data.size() == 4) {
+        *out << " " << *reinterpret_cast<const DWORD*>(v.data.data());
+    }
+}
+
+using Values = std::vector<std::pair<std::wstring, Value>>;
+
+// Wine enumerates a key's values by name, not in the order they were written; both sides of a
+// comparison are put in that order.
+Values Sorted(Values values) {
+    std::sort(values.begin(), values.end(),
+              [](const auto& a, const auto& b) { return _wcsicmp(a.first.c_str(), b.first.c_str()) < 0; });
+    return values;
+}
+
+bool KeyExists(const std::wstring& path) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// Every value of a key, names as stored; nothing when the key is absent.
+std::optional<Values> ValuesOf(const std::wstring& path) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    Values values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        BYTE data[4096];
+        DWORD size = sizeof data;
+        DWORD type = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values.emplace_back(name, Value{type, {data, data + size}});
+    }
+    RegCloseKey(key);
+    return Sorted(values);
+}
+
+std::vector<std::wstring> SubkeysOf(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    wchar_t name[256];
+    for (DWORD i = 0; RegEnumKeyW(key, i, name, 256) == ERROR_SUCCESS; ++i) names.emplace_back(name);
+    RegCloseKey(key);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void WriteValues(const std::wstring& path, const Values& values) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    for (const auto& [name, value] : values) {
+        RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
+                       static_cast<DWORD>(value.data.size()));
+    }
+    RegCloseKey(key);
+}
+
+std::wstring ReleasePath(const std::wstring& name) { return std::wstring(FamilyKey) + L"\\" + name; }
+
+// --- Message boxes ----------------------------------------------------------------------------
+
+// Records and answers with OK every message box of this process until finished.
+struct BoxWatcher {
+    std::atomic<bool> stop{false};
+    std::vector<driver::MsgBox> boxes;
+    std::thread worker{[this] {
+        driver::Process self;
+        self.pid = GetCurrentProcessId();  // no handle: nothing to end when it goes
+        while (!stop) {
+            driver::MsgBox box;
+            if (!driver::WaitMessageBox(self, box, 100)) continue;
+            boxes.push_back(box);
+            driver::Answer(box, IDOK);
+        }
+    }};
+
+    std::vector<driver::MsgBox> Finish() {
+        stop = true;
+        if (worker.joinable()) worker.join();
+        return boxes;
+    }
+    ~BoxWatcher() { Finish(); }
+};
+
+struct Outcome {
+    int result;
+    std::vector<driver::MsgBox> boxes;
+};
+
+Outcome Register() {
+    BoxWatcher watcher;
+    const int result = qf::RegisterProduct();
+    return {result, watcher.Finish()};
+}
+
+// --- Cases ------------------------------------------------------------------------------------
+
+// Settings an older release left in its key, under the names it wrote them with.
+const Values OldSettings = {
+    {L"ServerDefault", Text(L"orin.example.net")}, {L"ServerLock", Number(1)},
+    {L"DefLang", Number(3)},                       {L"demo", Number(1)},
+    {L"admin", Number(2)},                         {L"NoVerWarn", Number(1)},
+    {L"NoServVerWarn", Number(1)},                 {L"DocPath", Text(L"\\\\docs\\orin")},
+    {L"MediaPlayer", Text(L"C:\\Tools\\player.exe")}, {L"Browser", Text(L"C:\\Tools\\web.exe")},
+    {L"DriverPosBug", Number(7)},
+};
+
+// The same settings as this release writes them: its names and its order.
+const Values MigratedOldSettings = {
+    {L"ServerDefault", Text(L"orin.example.net")}, {L"ServerLock", Number(1)},
+    {L"demo", Number(1)},                          {L"admin", Number(2)},
+    {L"DefLang", Number(3)},                       {L"NoVerWarn", Number(1)},
+    {L"NoServVerWarn", Number(1)},                 {L"DocPath", Text(L"\\\\docs\\orin")},
+    {L"MediaPlayer", Text(L"C:\\Tools\\player.exe")}, {L"Browser", Text(L"C:\\Tools\\web.exe")},
+    {L"DriverPosBug", Number(7)},
+};
+
+class Registration : public testing::Test {
+protected:
+    void SetUp() override {
+        e2e::ResetRegistry();
+        qf::MigratedSettings = {};
+        std::copy_n(qf::EmbeddedSettings, qf::SettingsBlockSize, ownBlock);
+        wcscpy_s(qf::InstallDirectory, InstallDir);
+        wcscpy_s(qf::DisplayIconPath, (std::wstring(InstallDir) + L"\\qfmgr.exe").c_str());
+    }
+    void TearDown() override {
+        std::copy_n(ownBlock, qf::SettingsBlockSize, qf::EmbeddedSettings);
+        e2e::ResetRegistry();
+    }
+
+    std::uint8_t ownBlock[qf::SettingsBlockSize];
+};
+
+TEST_F(Registration, CleanMachineCreatesTheKeysAndTheUninstallValues) {
+    const Outcome outcome = Register();
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_TRUE(outcome.boxes.empty());
+    EXPECT_EQ(SubkeysOf(FamilyKey), (std::vector<std::wstring>{L"20191220", L"Servers"}));
+    EXPECT_EQ(ValuesOf(ReleaseKey), Values{});
+    EXPECT_EQ(ValuesOf(ServersKey), Values{});
+    EXPECT_TRUE(SubkeysOf(ServersKey).empty());
+    // REG_SZ of (length + 1) x 2 bytes each; the program path quoted, so that
+    // the command line keeps "/uninstall" under a directory with a blank.
+    EXPECT_EQ(ValuesOf(UninstallKey),
+              Sorted({{L"DisplayName", Text(L"ORIN-6 Version 2019 12 20")},
+                      {L"DisplayIcon", Text(L"C:\\Program Files\\Quenfield\\qfmgr.exe")},
+                      {L"UninstallString",
+                       Text(L"\"C:\\Program Files\\Quenfield\\qfsetup.exe\" /uninstall")},
+                      {L"InstallLocation", Text(L"C:\\Program Files\\Quenfield")}}));
+}
+
+TEST_F(Registration, OlderReleaseIsMigratedAndKept) {
+    WriteValues(ReleasePath(L"20180101"), OldSettings);
+    WriteValues(ServersKey, {});
+    const Outcome outcome = Register();
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_TRUE(outcome.boxes.empty());
+    EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(MigratedOldSettings));
+    EXPECT_EQ(ValuesOf(ReleasePath(L"20180101")), Sorted(OldSettings));
+    EXPECT_EQ(SubkeysOf(FamilyKey), (std::vector<std::wstring>{L"20180101", L"20191220", L"Servers"}));
+}
+
+TEST_F(Registration, TheNewestOlderReleaseIsTheOneMigrated) {
+    WriteValues(ReleasePath(L"20170101"), {{L"DefLang", Number(9)}});
+    WriteValues(ReleasePath(L"20180101"), {{L"DefLang", Number(3)}});
+    WriteValues(ReleasePath(L"0"), {{L"DefLang", Number(5)}});
+    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(ValuesOf(ReleaseKey), (Values{{L"DefLang", Number(3)}}));
+}
+
+TEST_F(Registration, StoredBytesComeOverWhateverTheirType) {
+    // A text under a number's name brings its first four bytes; a number under a text's name
+    // brings its bytes as text units.
+    WriteValues(ReleasePath(L"20180101"),
+                {{L"serverlock", Text(L"2")}, {L"browser", Number(0x00420041)}});
+    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(ValuesOf(ReleaseKey),
+              Sorted({{L"ServerLock", Number(0x32)}, {L"Browser", Text(L"AB")}}));
+}
+
+TEST_F(Registration, ZeroNumbersAndEmptyTextsAreNotWritten) {
+    WriteValues(ReleasePath(L"20180101"),
+                {{L"ServerLock", Number(0)}, {L"DocPath", Text(L"")}, {L"DefLang", Number(4)}});
+    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(ValuesOf(ReleaseKey), (Values{{L"DefLang", Number(4)}}));
+}
+
+struct TextLimitCase {
+    std::size_t length;
+    bool migrated;
+};
+
+class ServerDefaultLimit : public Registration, public testing::WithParamInterface<TextLimitCase> {};
+
+TEST_P(ServerDefaultLimit, ComesOverOnlyWithinItsReadLimit) {
+    const std::wstring server(GetParam().length, L's');
+    WriteValues(ReleasePath(L"20180101"), {{L"serverdefault", Text(server)}, {L"DefLang", Number(2)}});
+    EXPECT_EQ(Register().result, 0);
+    Values expected{{L"DefLang", Number(2)}};
+    if (GetParam().migrated) expected.insert(expected.begin(), {L"ServerDefault", Text(server)});
+    EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(expected));
+}
+
+// 126 characters and the NUL are 254 bytes, within the 255 a text is read with; 127 are not.
+INSTANTIATE_TEST_SUITE_P(Lengths, ServerDefaultLimit,
+                         testing::Values(TextLimitCase{126, true}, TextLimitCase{127, false}));
+
+TEST_F(Registration, SameReleaseAgainWritesItsValuesBackUnchanged) {
+    Values own = MigratedOldSettings;
+    own.emplace_back(L"Unknown", Text(L"kept"));
+    own.emplace_back(L"admin2", Number(0));
+    WriteValues(ReleaseKey, own);
+    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(own));
+}
+
+TEST_F(Registration, ANameThatIsNotThePlainNumberMigratesNothing) {
+    WriteValues(ReleasePath(L"20180101x"), OldSettings);
+    const Outcome outcome = Register();
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(ValuesOf(ReleaseKey), Values{});
+    EXPECT_EQ(ValuesOf(ReleasePath(L"20180101x")), Sorted(OldSettings));
+    EXPECT_TRUE(KeyExists(UninstallKey));
+}
+
+struct LongNameCase {
+    std::size_t blanks;
+    int result;
+};
+
+class LongReleaseName : public Registration, public testing::WithParamInterface<LongNameCase> {};
+
+// A subkey name is read into 49 bytes: 48 characters and the NUL. A longer name is passed over.
+TEST_P(LongReleaseName, IsReadOnlyWithin48Characters) {
+    WriteValues(ReleasePath(std::wstring(GetParam().blanks, L' ') + L"20200101"), {});
+    EXPECT_EQ(Register().result, GetParam().result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, LongReleaseName,
+                         testing::Values(LongNameCase{40, 5}, LongNameCase{41, 0}));
+
+class NewerRelease : public Registration, public testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(NewerRelease, IsRefusedWithItsMessageAndNothingWritten) {
+    WriteValues(ReleasePath(GetParam()), OldSettings);
+    EXPECT_TRUE(qf::NewerReleaseInstalled());
+    const Outcome outcome = Register();
+    EXPECT_EQ(outcome.result, 5);
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    const driver::MsgBox& box = outcome.boxes[0];
+    EXPECT_EQ(box.caption, L"Newer Version");
+    EXPECT_EQ(box.text, NewerText);
+    EXPECT_EQ(box.icon, driver::MsgBox::Error);
+    EXPECT_EQ(box.owner, nullptr);
+    ASSERT_EQ(box.buttons.size(), 1u);
+    EXPECT_EQ(box.buttons[0].first, IDOK);
+    EXPECT_EQ(SubkeysOf(FamilyKey), std::vector<std::wstring>{GetParam()});
+    EXPECT_FALSE(KeyExists(UninstallKey));
+}
+
+// "-5" reads as -5, which as an unsigned 32-bit number is above every positive release.
+INSTANTIATE_TEST_SUITE_P(Names, NewerRelease,
+                         testing::Values(L"20200101", L"-5", L" +20191221", L"99999999999"));
+
+TEST_F(Registration, TheReadOnlyCheckCreatesNothing) {
+    EXPECT_FALSE(qf::NewerReleaseInstalled());
+    EXPECT_FALSE(KeyExists(L"Software\\Quenfield"));
+    WriteValues(ReleasePath(L"20180101"), {});
+    WriteValues(ReleaseKey, {});
+    WriteValues(ServersKey, {});
+    EXPECT_FALSE(qf::NewerReleaseInstalled());
+    EXPECT_EQ(SubkeysOf(FamilyKey), (std::vector<std::wstring>{L"20180101", L"20191220", L"Servers"}));
+}
+
+// --- Keys that cannot be created -------------------------------------------------------------
+
+// A volatile key refuses non-volatile subkeys, which is how a key the program must create is
+// made impossible here (Wine's registry has no access control to refuse it with).
+void CreateVolatile(const std::wstring& path) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+struct FailureCase {
+    std::vector<std::wstring> volatileKeys;  // created in this order
+};
+
+class UncreatableKey : public Registration, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(UncreatableKey, EndsWithTheRegistryErrorAndNothingRegistered) {
+    for (const std::wstring& key : GetParam().volatileKeys) CreateVolatile(key);
+    const Outcome outcome = Register();
+    EXPECT_EQ(outcome.result, 10);
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    const driver::MsgBox& box = outcome.boxes[0];
+    EXPECT_EQ(box.caption, L"Registry error");
+    EXPECT_EQ(box.text, L"Cannot create regisitry keys required");
+    EXPECT_EQ(box.icon, driver::MsgBox::None);
+    EXPECT_EQ(box.owner, nullptr);
+    ASSERT_EQ(box.buttons.size(), 1u);
+    EXPECT_EQ(box.buttons[0].first, IDOK);
+    EXPECT_FALSE(KeyExists(ReleaseKey));
+    EXPECT_FALSE(KeyExists(UninstallKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, UncreatableKey, testing::Values(
+    FailureCase{{L"Software\\Quenfield"}},
+    FailureCase{{L"Software\\Quenfield\\Lexaris"}},
+    FailureCase{{FamilyKey}},
+    FailureCase{{FamilyKey, ReleasePath(L"20180101")}}));
+
+// --- A customised copy's site settings --------------------------------------------------------
+
+struct SiteCase {
+    const char* name;
+    bool olderRelease;  // 20180101 holds ServerLock 2, ServerDefault "old.example", DocPath
+    std::uint8_t mode;
+    const char* server;
+    const char* docPath;
+    Values expected;
+};
+
+class SiteSettings : public Registration, public testing::WithParamInterface<SiteCase> {};
+
+TEST_P(SiteSettings, ReplaceOrRemoveWhatMigrationWrote) {
+    const SiteCase& c = GetParam();
+    if (c.olderRelease) {
+        WriteValues(ReleasePath(L"20180101"), {{L"ServerLock", Number(2)},
+                                               {L"ServerDefault", Text(L"old.example")},
+                                               {L"DocPath", Text(L"\\\\old\\docs")},
+                                               {L"DefLang", Number(3)}});
+    }
+    ASSERT_EQ(qf::PatchEmbeddedSettings(qf::EmbeddedSettings, 0, c.mode, c.server, c.docPath),
+              qf::PatchResult::Patched);
+    const Outcome outcome = Register();
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_TRUE(outcome.boxes.empty());
+    EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(c.expected));
+    EXPECT_TRUE(KeyExists(UninstallKey));
+}
+
+const Value OldLock = Number(2);
+const Value OldServer = Text(L"old.example");
+const Value OldDocs = Text(L"\\\\old\\docs");
+
+INSTANTIATE_TEST_SUITE_P(Blocks, SiteSettings, testing::Values(
+    SiteCase{"Mode0DeletesTheLockAndSetsTheServer", true, 0, "srv.site", "",
+             {{L"ServerDefault", Text(L"srv.site")}, {L"DefLang", Number(3)}}},
+    SiteCase{"Mode0OnACleanMachine", false, 0, "srv.site", "\\\\site\\docs",
+             {{L"ServerDefault", Text(L"srv.site")}, {L"DocPath", Text(L"\\\\site\\docs")}}},
+    SiteCase{"Mode1", true, 1, "srv.site", "\\\\site\\docs",
+             {{L"ServerDefault", Text(L"srv.site")}, {L"ServerLock", Number(1)},
+              {L"DefLang", Number(3)}, {L"DocPath", Text(L"\\\\site\\docs")}}},
+    SiteCase{"Mode1OnACleanMachine", false, 1, "srv.site", "",
+             {{L"ServerLock", Number(1)}, {L"ServerDefault", Text(L"srv.site")}}},
+    SiteCase{"Mode2", true, 2, "srv.site", "",
+             {{L"ServerDefault", Text(L"srv.site")}, {L"ServerLock", Number(2)},
+              {L"DefLang", Number(3)}}},
+    SiteCase{"Mode10KeepsTheMigratedServerAndSetsTheDocPath", true, 10, "", "\\\\site\\docs",
+             {{L"ServerDefault", OldServer}, {L"ServerLock", OldLock}, {L"DefLang", Number(3)},
+              {L"DocPath", Text(L"\\\\site\\docs")}}},
+    SiteCase{"Mode10WithoutTextsDeletesTheDocPath", true, 10, "", "",
+             {{L"ServerDefault", OldServer}, {L"ServerLock", OldLock}, {L"DefLang", Number(3)}}},
+    SiteCase{"Mode10OnACleanMachine", false, 10, "", "\\\\site\\docs",
+             {{L"DocPath", Text(L"\\\\site\\docs")}}},
+    SiteCase{"BlankLedServerDeletesTheServer", true, 1, " srv.site", "\\\\site\\docs",
+             {{L"ServerLock", Number(1)}, {L"DefLang", Number(3)},
+              {L"DocPath", Text(L"\\\\site\\docs")}}},
+    SiteCase{"BlankLedDocPathDeletesTheDocPath", true, 2, "srv.site", " \\\\site\\docs",
+             {{L"ServerDefault", Text(L"srv.site")}, {L"ServerLock", Number(2)},
+              {L"DefLang", Number(3)}}}),
+    [](const testing::TestParamInfo<SiteCase>& info) { return std::string(info.param.name); });
+
+// --- The registered command -------------------------------------------------------------------
+
+TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
+    e2e::RemoveTree(InstallDir);
+    ASSERT_TRUE(e2e::MakeDirs(InstallDir));
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), std::wstring(InstallDir) + L"\\qfsetup.exe"));
+    ASSERT_EQ(Register().result, 0);
+    const std::optional<Values> values = ValuesOf(UninstallKey);
+    ASSERT_TRUE(values && values->size() == 4);
+    const auto command = std::find_if(values->begin(), values->end(),
+                                      [](const auto& v) { return v.first == L"UninstallString"; });
+    ASSERT_NE(command, values->end());
+    const std::wstring line(reinterpret_cast<const wchar_t*>(command->second.data.data()));
+
+    // Windows hands the value to CreateProcessW as the whole command line.
+    driver::Process p;
+    ASSERT_TRUE(driver::Start(p, line));
+    driver::MsgBox box;
+    ASSERT_TRUE(driver::WaitMessageBox(p, box, e2e::WaitMs));
+    EXPECT_EQ(box.caption, L"Uninstall Complete");
+    driver::Answer(box, IDOK);
+    EXPECT_EQ(driver::WaitExit(p, e2e::WaitMs), 0);
+    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(ReleaseKey));
+    e2e::RemoveTree(InstallDir);
+}
+
+}  // namespace

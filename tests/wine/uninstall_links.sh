@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Links and a drive for the uninstall end-to-end test, made from the Linux side: Wine's
+# CreateSymbolicLinkW answers success and makes nothing. In the test prefix ($WINEPREFIX):
+#   C:\qf-links\install          an installed tree (docs\a.html, qfmgr.exe) holding
+#     docs\outside-link            a link to the directory C:\qf-links\outside (files below it)
+#     empty-link                   a link to the empty directory C:\qf-links\empty-outside
+#     file-link                    a link to the file C:\qf-links\outside-file.txt
+#   C:\qf-links\install-old      a sibling of the installation directory, with files
+#   C:\qf-links\to-r             a link to the folder that drive R: maps
+#   C:\qf-links\to-windows       a link to C:\windows
+#   R:                           a drive of its own with files, for the drive-root cases
+# Rebuilt from nothing on every setup; rm -rf never follows the links.
+#   uninstall_links.sh setup | cleanup
+set -euo pipefail
+if [ -z "${WINEPREFIX:-}" ] || [ ! -d "$WINEPREFIX/drive_c" ]; then
+  echo "uninstall_links: no test prefix (run through scripts/test.sh)" >&2
+  exit 1
+fi
+links=$WINEPREFIX/drive_c/qf-links
+drive=$WINEPREFIX/qf-r-drive
+
+rm -rf "$links" "$drive"
+rm -f "$WINEPREFIX/dosdevices/r:"
+[ "$1" = cleanup ] && exit 0
+
+mkdir -p "$links/install/docs" "$links/outside/deep" "$links/empty-outside" "$links/install-old/data"
+echo "page" > "$links/install/docs/a.html"
+echo "client" > "$links/install/qfmgr.exe"
+echo "kept" > "$links/outside/keep.txt"
+echo "kept too" > "$links/outside/deep/inner.txt"
+echo "kept file" > "$links/outside-file.txt"
+echo "old settings" > "$links/install-old/data/settings.ini"
+echo "old client" > "$links/install-old/qfmgr.exe"
+ln -s ../../outside "$links/install/docs/outside-link"
+ln -s ../empty-outside "$links/install/empty-link"
+ln -s ../outside-file.txt "$links/install/file-link"
+
+mkdir -p "$drive/sub"
+echo "root file" > "$drive/root.txt"
+echo "sub file" > "$drive/sub/sub.txt"
+ln -s "$drive" "$WINEPREFIX/dosdevices/r:"
+ln -s "$drive" "$links/to-r"
+ln -s ../windows "$links/to-windows"
