@@ -45,30 +45,41 @@ struct MigratedValue {
     std::span<wchar_t> text;
 };
 
-ClientSettings& M = MigratedSettings;
+ClientSettings& Settings = MigratedSettings;
 
 // Older installers wrote the mixed-case names; registry names are case-insensitive, so the
 // lower-case names read them.
 const MigratedValue ReadOrder[] = {
-    {u"serverdefault", nullptr, M.ServerDefault}, {u"serverlock", &M.ServerLock, {}},
-    {u"demo", &M.demo, {}},                       {u"admin", &M.admin, {}},
-    {u"deflang", &M.DefLang, {}},                 {u"noverwarn", &M.NoVerWarn, {}},
-    {u"noservverwarn", &M.NoServVerWarn, {}},     {u"DriverPosBug", &M.DriverPosBug, {}},
-    {u"docpath", nullptr, M.DocPath},             {u"mediaplayer", nullptr, M.MediaPlayer},
-    {u"browser", nullptr, M.Browser},
+    {u"serverdefault", nullptr, Settings.ServerDefault},
+    {u"serverlock", &Settings.ServerLock, {}},
+    {u"demo", &Settings.demo, {}},
+    {u"admin", &Settings.admin, {}},
+    {u"deflang", &Settings.DefLang, {}},
+    {u"noverwarn", &Settings.NoVerWarn, {}},
+    {u"noservverwarn", &Settings.NoServVerWarn, {}},
+    {u"DriverPosBug", &Settings.DriverPosBug, {}},
+    {u"docpath", nullptr, Settings.DocPath},
+    {u"mediaplayer", nullptr, Settings.MediaPlayer},
+    {u"browser", nullptr, Settings.Browser},
 };
 
 const MigratedValue WriteOrder[] = {
-    {ServerDefaultName, nullptr, M.ServerDefault}, {ServerLockName, &M.ServerLock, {}},
-    {u"demo", &M.demo, {}},                       {u"admin", &M.admin, {}},
-    {u"DefLang", &M.DefLang, {}},                 {u"NoVerWarn", &M.NoVerWarn, {}},
-    {u"NoServVerWarn", &M.NoServVerWarn, {}},     {DocPathName, nullptr, M.DocPath},
-    {u"MediaPlayer", nullptr, M.MediaPlayer},     {u"Browser", nullptr, M.Browser},
-    {u"DriverPosBug", &M.DriverPosBug, {}},
+    {ServerDefaultName, nullptr, Settings.ServerDefault},
+    {ServerLockName, &Settings.ServerLock, {}},
+    {u"demo", &Settings.demo, {}},
+    {u"admin", &Settings.admin, {}},
+    {u"DefLang", &Settings.DefLang, {}},
+    {u"NoVerWarn", &Settings.NoVerWarn, {}},
+    {u"NoServVerWarn", &Settings.NoServVerWarn, {}},
+    {DocPathName, nullptr, Settings.DocPath},
+    {u"MediaPlayer", nullptr, Settings.MediaPlayer},
+    {u"Browser", nullptr, Settings.Browser},
+    {u"DriverPosBug", &Settings.DriverPosBug, {}},
 };
 
 void SetText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
     const std::size_t length = TextLength({U(text.data()), text.size()});
+    if (length == text.size()) return;  // no terminator: nothing to stop at
     RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
                    static_cast<DWORD>((length + 1) * sizeof(wchar_t)));
 }
@@ -122,15 +133,15 @@ bool IsNewerThanThisRelease(std::int32_t number) {
 bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
     char16_t oldName[12];
     Key old;
-    if (highest != 0 && FormatText(oldName, u"%d", {highest}) &&
-        OpenKey(family, oldName, KEY_READ, old)) {
+    const bool migrate = highest != 0 && FormatText(oldName, u"%d", {highest}) &&
+                         OpenKey(family, oldName, KEY_READ, old);
+    if (migrate) {
         ReadMigratedSettings(old.handle);
         old.Close();
-        if (!CreateKey(family, ReleaseKeyName, release)) return false;
-        WriteMigratedSettings(release.handle);
-        return true;
     }
-    return CreateKey(family, ReleaseKeyName, release);
+    if (!CreateKey(family, ReleaseKeyName, release)) return false;
+    if (migrate) WriteMigratedSettings(release.handle);
+    return true;
 }
 
 // A customised copy's site settings, over what migration wrote. Without a default server
@@ -138,18 +149,18 @@ bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
 void ApplyEmbeddedSettings(HKEY release) {
     if (!IsCustomised(EmbeddedSettings)) return;
     const DecodedSettings site = DecodeEmbeddedSettings(EmbeddedSettings);
-    M.ServerLock = site.mode;
-    CopyText(Buffer(M.ServerDefault), site.server);
-    CopyText(Buffer(M.DocPath), site.docPath);
-    if (M.ServerLock != NoServerMode) {
+    Settings.ServerLock = site.mode;
+    CopyText(Buffer(Settings.ServerDefault), site.server);
+    CopyText(Buffer(Settings.DocPath), site.docPath);
+    if (Settings.ServerLock != NoServerMode) {
         // No value means 0: the client's server field may be changed.
-        if (M.ServerLock == 0)
+        if (Settings.ServerLock == 0)
             RegDeleteValueW(release, W(ServerLockName));
         else
-            SetNumber(release, ServerLockName, M.ServerLock);
-        SetOrDeleteText(release, ServerDefaultName, M.ServerDefault);
+            SetNumber(release, ServerLockName, Settings.ServerLock);
+        SetOrDeleteText(release, ServerDefaultName, Settings.ServerDefault);
     }
-    SetOrDeleteText(release, DocPathName, M.DocPath);
+    SetOrDeleteText(release, DocPathName, Settings.DocPath);
 }
 
 bool RegisterUninstaller(HKEY software) {
@@ -158,12 +169,12 @@ bool RegisterUninstaller(HKEY software) {
     if (!OpenKeyPath(software, UninstallKeyPath, KEY_READ, uninstall) ||
         !CreateKey(uninstall.handle, ProductUninstallKeyName, product))
         return false;
-    wchar_t text[MessageCapacity];
-    FormatText(Buffer(text), text::DisplayNameFormat, {ReleaseDateText});
-    SetText(product.handle, u"DisplayName", text);
+    wchar_t value[MessageCapacity];
+    FormatText(Buffer(value), text::DisplayNameFormat, {ReleaseDateText});
+    SetText(product.handle, u"DisplayName", value);
     SetText(product.handle, u"DisplayIcon", DisplayIconPath);
-    FormatText(Buffer(text), UninstallCommandFormat, {U(InstallDirectory), UninstallerFileName});
-    SetText(product.handle, u"UninstallString", text);
+    FormatText(Buffer(value), UninstallCommandFormat, {U(InstallDirectory), UninstallerFileName});
+    SetText(product.handle, u"UninstallString", value);
     SetText(product.handle, InstallLocationValueName, InstallDirectory);
     return true;
 }
@@ -171,7 +182,7 @@ bool RegisterUninstaller(HKEY software) {
 }  // namespace
 
 void ReadMigratedSettings(HKEY key) {
-    M = {};
+    Settings = {};
     for (const MigratedValue& value : ReadOrder) {
         void* field = value.number ? static_cast<void*>(value.number) : value.text.data();
         DWORD size = value.number ? NumberReadLimit : TextReadLimit;

@@ -67,11 +67,12 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// Whether path, found as name in the walk's directory, resolves to that very entry. Windows
-// marks a junction or symbolic link with FILE_ATTRIBUTE_REPARSE_POINT and resolves it to
-// itself here; Wine shows a Unix symbolic link to a file as a plain file, and deleting through
-// any Unix link deletes its target (a file, or an empty directory), but resolves the link to
-// its target here, so the link is left alone, and so is its target.
+// Whether path, found as name in the walk's directory, resolves to that very entry, so that
+// deleting it deletes nothing else. Windows marks a junction or symbolic link with
+// FILE_ATTRIBUTE_REPARSE_POINT and, opened as itself, resolves it to its own path: it passes,
+// and only the link goes. Wine shows a Unix symbolic link to a file as a plain file, and
+// deleting through any Unix link deletes what it points to (a file, or an empty directory);
+// but it resolves the link to its target, so it fails here and link and target both stay.
 bool IsEntryItself(const wchar_t* path, std::wstring_view name, Walk& walk) {
     if (!ResolvePath(path, walk.entry, false)) return false;
     const std::wstring_view resolved(walk.entry);
