@@ -12,6 +12,7 @@
 #include "base/win32.h"
 #include "pages/install_paths.h"
 #include "registration/registration.h"
+#include "registration/registry_win.h"
 #include "startup/process_state.h"
 
 namespace qf {
@@ -114,32 +115,16 @@ void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
     CloseHandle(source);
 }
 
-bool OpenKeyPath(HKEY root, std::initializer_list<const wchar_t*> path, HKEY& key) {
-    key = root;
-    for (const wchar_t* name : path) {
-        HKEY next;
-        const LONG status = RegOpenKeyExW(key, name, 0, KEY_READ, &next);
-        if (key != root) RegCloseKey(key);
-        if (status != ERROR_SUCCESS) return false;
-        key = next;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool DetectPreviousInstallation() {
-    HKEY uninstall;
-    if (!OpenKeyPath(HKEY_LOCAL_MACHINE, {L"Software", L"Microsoft", L"Windows", L"CurrentVersion", L"Uninstall"}, uninstall))
+    Key software, uninstall, found;
+    if (!OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_READ, software) ||
+        !OpenKeyPath(software.handle, UninstallKeyPath, KEY_READ, uninstall))
         return false;
-    HKEY key;
-    const bool registered = OpenKeyPath(uninstall, {L"ORIN-6"}, key);
-    if (registered) RegCloseKey(key);
-    RegCloseKey(uninstall);
-    if (registered) return true;
-    const bool family = OpenKeyPath(HKEY_LOCAL_MACHINE, {L"Software", L"Quenfield", L"Lexaris"}, key);
-    if (family) RegCloseKey(key);
-    return family;
+    // The product family's key alone is enough, whatever releases it holds.
+    return OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ, found) ||
+           OpenKeyPath(software.handle, std::span(ProductFamilyKeyPath).first(2), KEY_READ, found);
 }
 
 void RunInstallation(HWND page) {
