@@ -34,7 +34,7 @@ d79=$(printf 'd%.0s' {1..79})
 inspect "$installer" "customised: no"
 same lock1 $'customised: yes\nlock mode: 1\nserver: "srv.example"\ndocumentation path: "C:\\docs"' \
     --server srv.example --lock 1 --docpath 'C:\docs'
-same doc-only $'customised: yes\nlock mode: 10\nserver: (none)\ndocumentation path: "\\\\fileserver\\orin docs"' \
+same doconly $'customised: yes\nlock mode: 10\nserver: (none)\ndocumentation path: "\\\\fileserver\\orin docs"' \
     --docpath '\\fileserver\orin docs'
 same lock0 $'customised: yes\nlock mode: 0\nserver: "10.1.2.3"\ndocumentation path: (none)' \
     --server 10.1.2.3

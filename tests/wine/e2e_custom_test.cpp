@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,7 @@ const wchar_t* const CustomizationTitle = L"Quenfield ORIN-6 Installer - Customi
 const wchar_t* const ParityDir = L"C:\\qf-parity";
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::string Ascii(const wchar_t* wide) { return std::string(wide, wide + wcslen(wide)); }
 
 // The page's controls. Labels and edit fields all have id 1; the edit fields are told apart by
 // their order.
@@ -214,7 +214,23 @@ TEST(CustomPage, RefusalsComeInTheirOrderAndKeepThePageUsable) {
     ASSERT_TRUE(ClickTo(page.serverBox, BST_CHECKED));
     ASSERT_TRUE(driver::Click(page.cancel));
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
-    EXPECT_FALSE(Exists(dir + L"\\setup-custom.exe"));
+    EXPECT_FALSE(e2e::Exists(dir + L"\\setup-custom.exe"));
+}
+
+// Copies the built installer to dir\name.exe and has its page make the customised copy, which
+// must be announced as completed. Returns the copy's path.
+std::wstring MakeCopy(const std::wstring& dir, const wchar_t* name, const Choice& choice) {
+    const std::wstring installer = dir + L"\\" + name + L".exe";
+    const std::wstring copy = dir + L"\\" + name + L"-custom.exe";
+    EXPECT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), installer));
+    driver::Process p = e2e::Start(installer, L"/custom");
+    const Page page = OpenPage(p);
+    EXPECT_NE(page.window, nullptr);
+    if (!page.window) return copy;
+    Choose(page, choice);
+    NextShows(p, page, {L"Completed", Completed(copy), driver::MsgBox::Information});
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+    return copy;
 }
 
 struct CopyCase {
@@ -223,6 +239,8 @@ struct CopyCase {
     std::uint8_t mode;    // the block's first byte
 };
 
+void PrintTo(const CopyCase& c, std::ostream* out) { *out << Ascii(c.name); }
+
 class CopiesCarryTheChoices : public testing::TestWithParam<CopyCase> {};
 
 // The copy appears beside the installer, replacing a file of that name, as long as the
@@ -230,20 +248,12 @@ class CopiesCarryTheChoices : public testing::TestWithParam<CopyCase> {};
 TEST_P(CopiesCarryTheChoices, InTheBlockOnly) {
     const CopyCase& c = GetParam();
     CreateDirectoryW(ParityDir, nullptr);
-    const std::wstring installer = std::wstring(ParityDir) + L"\\" + c.name + L".exe";
-    const std::wstring copy = std::wstring(ParityDir) + L"\\" + c.name + L"-custom.exe";
-    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), installer));
-    ASSERT_TRUE(e2e::WriteAll(copy, {'o', 'l', 'd'}));
+    const std::wstring stale = std::wstring(ParityDir) + L"\\" + c.name + L"-custom.exe";
+    ASSERT_TRUE(e2e::WriteAll(stale, {'o', 'l', 'd'}));
+    const std::wstring copy = MakeCopy(ParityDir, c.name, c.choice);
+    if (HasFailure()) return;
 
-    driver::Process p = e2e::Start(installer, L"/custom");
-    const Page page = OpenPage(p);
-    ASSERT_NE(page.window, nullptr);
-    Choose(page, c.choice);
-    if (HasFatalFailure()) return;
-    NextShows(p, page, {L"Completed", Completed(copy), driver::MsgBox::Information});
-    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
-
-    const std::vector<std::uint8_t> source = e2e::ReadAll(installer), made = e2e::ReadAll(copy);
+    const std::vector<std::uint8_t> source = e2e::ReadAll(e2e::Built(L"qfsetup.exe")), made = e2e::ReadAll(copy);
     ASSERT_EQ(made.size(), source.size());
     const auto block = qf::FindEmbeddedSettings(source, {qf::EmbeddedSettings, qf::SettingsKeySize});
     ASSERT_TRUE(block);
@@ -272,14 +282,10 @@ const std::string s79(79, 's'), d79(79, 'd');
 INSTANTIATE_TEST_SUITE_P(
     Choices, CopiesCarryTheChoices,
     testing::Values(CopyCase{L"lock1", {"srv.example", 1, "C:\\docs"}, 1},
-                    CopyCase{L"doc-only", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 10},
+                    CopyCase{L"doconly", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 10},
                     CopyCase{L"lock0", {"10.1.2.3", 0, std::nullopt}, 0},
                     CopyCase{L"full", {s79, 2, d79}, 2}),  // 79 + 79: the path's NUL on byte 160
-    [](const testing::TestParamInfo<CopyCase>& info) {
-        std::string name;
-        for (const wchar_t* c = info.param.name; *c; ++c) name += *c == L'-' ? '_' : static_cast<char>(*c);
-        return name;
-    });
+    [](const testing::TestParamInfo<CopyCase>& info) { return Ascii(info.param.name); });
 
 // The copy is named from the installer's own path as the command line gives it.
 TEST(CustomCopy, IsNamedFromTheCommandLine) {
@@ -329,7 +335,54 @@ TEST(CustomCopy, UnquotedPathWithABlankIsCutAndCannotBeOpened) {
                         L"Could not open executable file " + cut + L" for reading, errno " + std::to_wstring(error),
                         driver::MsgBox::Error});
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
-    EXPECT_FALSE(Exists(dir + L"\\setup-custom.exe"));
+    EXPECT_FALSE(e2e::Exists(dir + L"\\setup-custom.exe"));
 }
+
+struct InstallCase {
+    const wchar_t* name;
+    Choice choice;
+    // What the release key holds afterwards; nothing for a value that must be absent.
+    std::optional<DWORD> serverLock;
+    std::optional<std::wstring> serverDefault, docPath;
+};
+
+void PrintTo(const InstallCase& c, std::ostream* out) { *out << Ascii(c.name); }
+
+class CopyInstalledQuietly : public testing::TestWithParam<InstallCase> {};
+
+// Over an older release's settings (lock 2, server "old", documentation "olddocs"), which
+// migration carries over first, the copy writes what its mode prescribes.
+TEST_P(CopyInstalledQuietly, WritesItsSettingsOverTheMigratedOnes) {
+    const InstallCase& c = GetParam();
+    const wchar_t* const ProgramDir = L"C:\\Program Files\\Quenfield";
+    const wchar_t* const OldRelease = L"Software\\Quenfield\\Lexaris\\2.0\\20180101";
+    const wchar_t* const Release = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
+    const wchar_t* const Uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
+    const std::wstring copy = MakeCopy(e2e::ScratchDir(L"custom-install"), c.name, c.choice);
+    if (HasFailure()) return;
+    e2e::ResetRegistry();
+    e2e::RemoveTree(ProgramDir);
+    e2e::MakeDirs(L"C:\\users\\All Users\\Desktop");
+    ASSERT_TRUE(e2e::WriteNumber(OldRelease, L"serverlock", 2));
+    ASSERT_TRUE(e2e::WriteString(OldRelease, L"serverdefault", L"old"));
+    ASSERT_TRUE(e2e::WriteString(OldRelease, L"docpath", L"olddocs"));
+
+    driver::Process p = e2e::Start(copy, L"/q");
+    ASSERT_EQ(driver::WaitExit(p, 60000), 0) << "the quiet install waited for someone";
+    EXPECT_EQ(e2e::ReadString(Uninstall, L"InstallLocation"), ProgramDir) << "not registered";
+    EXPECT_EQ(e2e::ReadNumber(Release, L"ServerLock"), c.serverLock);
+    EXPECT_EQ(e2e::ReadString(Release, L"ServerDefault"), c.serverDefault);
+    EXPECT_EQ(e2e::ReadString(Release, L"DocPath"), c.docPath);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CopyInstalledQuietly,
+    testing::Values(InstallCase{L"lock1", {"srv.example", 1, "C:\\docs"}, 1, L"srv.example", L"C:\\docs"},
+                    // Mode 0 removes the migrated lock, and no documentation path removes the old one.
+                    InstallCase{L"lock0", {"10.1.2.3", 0, std::nullopt}, std::nullopt, L"10.1.2.3", std::nullopt},
+                    // Mode 10 keeps the migrated server values.
+                    InstallCase{L"doconly", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 2, L"old",
+                                L"\\\\fileserver\\orin docs"}),
+    [](const testing::TestParamInfo<InstallCase>& info) { return Ascii(info.param.name); });
 
 }  // namespace
