@@ -1,7 +1,7 @@
 // Verification, extraction and the desktop shortcut against Wine's real file system, with a page
 // window of the test's own as owner: its paint handling records what the status line would show
-// at each forced repaint, and a watcher thread answers the message boxes the code shows, which
-// would otherwise block this thread.
+// at each forced repaint, and a watcher thread reads and answers the message boxes the code
+// shows, which would otherwise block this thread.
 #include <windows.h>
 #include <objidl.h>
 #include <shlobj.h>
@@ -58,8 +58,13 @@ HWND TestPage() {
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"TestLocationBox";
         RegisterClassW(&wc);
-        return CreateWindowExW(0, wc.lpszClassName, L"page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                               0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+        // Centred, so that the message boxes it owns, centred on it, show whole on the screen
+        // where the watcher reads their icons.
+        const int width = 500, height = 400;
+        return CreateWindowExW(0, wc.lpszClassName, L"page", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                               nullptr, nullptr, wc.hInstance, nullptr);
     }();
     return page;
 }
@@ -73,87 +78,34 @@ void SettlePage() {
 
 // --- Message boxes --------------------------------------------------------------------------
 
-struct Box {
-    std::wstring caption;
-    std::wstring text;
-    bool errorIcon = false;
-    bool okOnly = false;
-    HWND owner = nullptr;
-};
-
-struct BoxSearch {
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM context) {
-    wchar_t cls[16];
-    if (IsWindowVisible(window) && GetClassNameW(window, cls, 16) && std::wstring(cls) == L"#32770") {
-        reinterpret_cast<BoxSearch*>(context)->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK ReadBoxChild(HWND child, LPARAM context) {
-    Box& box = *reinterpret_cast<Box*>(context);
-    wchar_t cls[16];
-    GetClassNameW(child, cls, 16);
-    const LONG style = GetWindowLongW(child, GWL_STYLE);
-    if (std::wstring(cls) == L"Static" && (style & SS_TYPEMASK) == SS_ICON) {
-        const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-        box.errorIcon = icon != nullptr && icon == LoadIconW(nullptr, IDI_ERROR);
-    } else if (std::wstring(cls) == L"Static") {
-        wchar_t text[2048];
-        if (GetWindowTextW(child, text, 2048) > 0) box.text = text;
-    }
-    return TRUE;
-}
-
-Box ReadBox(HWND window) {
-    Box box;
-    wchar_t caption[256];
-    GetWindowTextW(window, caption, 256);
-    box.caption = caption;
-    box.owner = GetWindow(window, GW_OWNER);
-    EnumChildWindows(window, ReadBoxChild, reinterpret_cast<LPARAM>(&box));
-    box.okOnly = GetDlgItem(window, IDOK) && !GetDlgItem(window, IDCANCEL) &&
-                 !GetDlgItem(window, IDYES) && !GetDlgItem(window, IDNO);
-    return box;
-}
-
-// Records and answers with OK every message box shown on `thread` until stopped.
+// Records and answers with OK every message box of this process until stopped.
 struct BoxWatcher {
-    explicit BoxWatcher(DWORD thread)
-        : worker([this, thread] {
-              while (!stop) {
-                  BoxSearch search;
-                  EnumThreadWindows(thread, FindBox, reinterpret_cast<LPARAM>(&search));
-                  if (!search.found) {
-                      Sleep(10);
-                      continue;
-                  }
-                  boxes.push_back(ReadBox(search.found));
-                  PostMessageW(search.found, WM_COMMAND, IDOK, 0);
-                  while (IsWindow(search.found)) Sleep(5);
-              }
-          }) {}
+    std::atomic<bool> stop{false};
+    std::vector<driver::MsgBox> boxes;
+    std::thread worker{[this] {
+        driver::Process self;
+        self.pid = GetCurrentProcessId();  // no handle: nothing to end when it goes
+        while (!stop) {
+            driver::MsgBox box;
+            if (!driver::WaitMessageBox(self, box, 100)) continue;
+            boxes.push_back(box);
+            driver::Answer(box, IDOK);
+        }
+    }};
 
-    std::vector<Box> Stop() {
+    std::vector<driver::MsgBox> Stop() {
         stop = true;
-        worker.join();
+        if (worker.joinable()) worker.join();
         return boxes;
     }
-
-    std::atomic<bool> stop{false};
-    std::vector<Box> boxes;
-    std::thread worker;
+    ~BoxWatcher() { Stop(); }
 };
 
 // --- Running the code under test ------------------------------------------------------------
 
 struct Outcome {
     qf::ExtractResult result;
-    std::vector<Box> boxes;
+    std::vector<driver::MsgBox> boxes;
     bool quitPosted = false;
     WPARAM quitCode = 99;
 };
@@ -181,7 +133,7 @@ Outcome Extract(const Bytes& archive, const std::wstring& installDirectory,
     qf::ExtractedFileCount = 0;
     const HWND page = TestPage();
     SettlePage();
-    BoxWatcher watcher(GetCurrentThreadId());
+    BoxWatcher watcher;
     const qf::ExtractResult result = qf::ExtractPayloadArchive(page);
     return TakeQuit({result, watcher.Stop()});
 }
@@ -207,9 +159,10 @@ void ExpectAbortedWith(const Outcome& out, const std::wstring& caption, const st
     EXPECT_EQ(out.boxes[0].text, text);
     EXPECT_EQ(out.boxes[1].caption, L"Installation Errors");
     EXPECT_EQ(out.boxes[1].text, InstallErrorsText);
-    for (const Box& box : out.boxes) {
-        EXPECT_TRUE(box.errorIcon) << box.caption.c_str();
-        EXPECT_TRUE(box.okOnly);
+    for (const driver::MsgBox& box : out.boxes) {
+        EXPECT_EQ(box.icon, driver::MsgBox::Error) << box.caption.c_str();
+        ASSERT_EQ(box.buttons.size(), 1u);
+        EXPECT_EQ(box.buttons[0].first, IDOK);
         EXPECT_EQ(box.owner, TestPage());
     }
     EXPECT_TRUE(out.quitPosted);
@@ -237,7 +190,7 @@ TEST_P(VerifyRepaints, RepaintsAtEachMultipleOf112323BelowTheLength) {
     qf::FinishArchive(archive);
     UseArchive(archive);
     SettlePage();
-    BoxWatcher watcher(GetCurrentThreadId());
+    BoxWatcher watcher;
     EXPECT_TRUE(qf::VerifyPayloadArchive(TestPage()));
     EXPECT_TRUE(watcher.Stop().empty());
     std::vector<std::uint32_t> shown;
@@ -255,7 +208,7 @@ TEST(Verify, MismatchShortAndMissingArchivesAreCorruptedWithoutAMessage) {
     const std::vector<Bytes> corrupted = {changed, Bytes{3, 0, 0, 0}, Bytes{}};
     for (const Bytes& archive : corrupted) {
         UseArchive(archive);
-        BoxWatcher watcher(GetCurrentThreadId());
+        BoxWatcher watcher;
         EXPECT_FALSE(qf::VerifyPayloadArchive(TestPage())) << archive.size();
         EXPECT_TRUE(watcher.Stop().empty());
         EXPECT_FALSE(TakeQuit({}).quitPosted);
@@ -367,19 +320,28 @@ INSTANTIATE_TEST_SUITE_P(Records, ExtractCorrupted, testing::Values(
     CorruptedCase{"a name leaving the tree", {3, 7, 0, '.', '.', ' ', 0}},
     CorruptedCase{"directory length 0", {3, 0, 0, 'a', 0}}));
 
+// "x x x ...": a long name the message box can wrap, so that it stays on the screen.
+std::string Words(std::size_t length, char letter) {
+    std::string name(length, ' ');
+    for (std::size_t i = 0; i < length; i += 2) name[i] = letter;
+    return name;
+}
+
+std::wstring Widened(const std::string& name) { return std::wstring(name.begin(), name.end()); }
+
 TEST(Extract, PathsThatDoNotFitAreRefusedWithTheirOwnMessage) {
     // 100 characters, the longest installation directory; it need not exist, nothing is created.
     const std::wstring dir = L"C:\\" + std::wstring(97, L'd');
-    const std::string file(155, 'f');  // 100 + 1 + 155 units do not fit CurrentTargetPath's 256
-    const std::wstring fileShown = dir + L"\\" + std::wstring(256 - 1 - 3 - 101, L'f') + L"...";
+    const std::string file = Words(155, 'f');  // 100 + 1 + 155 units overrun CurrentTargetPath's 256
+    const std::wstring fileShown = dir + L"\\" + Widened(file.substr(0, 256 - 101 - 4)) + L"...";
     ExpectAbortedWith(Extract(Archive({{file.c_str(), Data("x")}}), dir), L"Install Error",
                       L"Unable to create/write file: " + fileShown +
                           L"\nError 206, Installation aborted.");
 
-    const std::string directory = std::string(1000, 'd') + "\\";  // beyond 1,024 units with dir
-    const std::wstring directoryShown = dir + L"\\" + std::wstring(1024 - 1 - 3 - 101, L'd') + L"...";
-    ExpectAbortedWith(Extract(Archive({{directory.c_str(), {}}}), dir), L"Create Directory Error",
-                      L"Unable to create directory: " + directoryShown);
+    const std::string directory = Words(999, 'd');  // overruns the directory path's 1,024 units
+    const std::wstring directoryShown = dir + L"\\" + Widened(directory.substr(0, 1024 - 101 - 4)) + L"...";
+    ExpectAbortedWith(Extract(Archive({{(directory + "\\").c_str(), {}}}), dir),
+                      L"Create Directory Error", L"Unable to create directory: " + directoryShown);
 }
 
 // --- Desktop shortcut -----------------------------------------------------------------------
