@@ -8,15 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "archive/archive_writer.h"
 #include "archive/payload.h"
 #include "base/text.h"
 #include "base/win32.h"
+#include "box_watcher.h"
 #include "e2e_support.h"
 #include "startup/process_state.h"
 
@@ -75,31 +74,6 @@ void SettlePage() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     Paints.clear();
 }
-
-// --- Message boxes --------------------------------------------------------------------------
-
-// Records and answers with OK every message box of this process until stopped.
-struct BoxWatcher {
-    std::atomic<bool> stop{false};
-    std::vector<driver::MsgBox> boxes;
-    std::thread worker{[this] {
-        driver::Process self;
-        self.pid = GetCurrentProcessId();  // no handle: nothing to end when it goes
-        while (!stop) {
-            driver::MsgBox box;
-            if (!driver::WaitMessageBox(self, box, 100)) continue;
-            boxes.push_back(box);
-            driver::Answer(box, IDOK);
-        }
-    }};
-
-    std::vector<driver::MsgBox> Stop() {
-        stop = true;
-        if (worker.joinable()) worker.join();
-        return boxes;
-    }
-    ~BoxWatcher() { Stop(); }
-};
 
 // --- Running the code under test ------------------------------------------------------------
 

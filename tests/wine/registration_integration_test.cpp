@@ -6,13 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "box_watcher.h"
 #include "e2e_support.h"
 #include "registration/registration.h"
 #include "startup/process_state.h"
@@ -120,30 +119,7 @@ void WriteValues(const std::wstring& path, const Values& values) {
 
 std::wstring ReleasePath(const std::wstring& name) { return std::wstring(FamilyKey) + L"\\" + name; }
 
-// --- Message boxes ----------------------------------------------------------------------------
-
-// Records and answers with OK every message box of this process until finished.
-struct BoxWatcher {
-    std::atomic<bool> stop{false};
-    std::vector<driver::MsgBox> boxes;
-    std::thread worker{[this] {
-        driver::Process self;
-        self.pid = GetCurrentProcessId();  // no handle: nothing to end when it goes
-        while (!stop) {
-            driver::MsgBox box;
-            if (!driver::WaitMessageBox(self, box, 100)) continue;
-            boxes.push_back(box);
-            driver::Answer(box, IDOK);
-        }
-    }};
-
-    std::vector<driver::MsgBox> Finish() {
-        stop = true;
-        if (worker.joinable()) worker.join();
-        return boxes;
-    }
-    ~BoxWatcher() { Finish(); }
-};
+// --- Running the code under test --------------------------------------------------------------
 
 struct Outcome {
     int result;
@@ -153,7 +129,7 @@ struct Outcome {
 Outcome Register() {
     BoxWatcher watcher;
     const int result = qf::RegisterProduct();
-    return {result, watcher.Finish()};
+    return {result, watcher.Stop()};
 }
 
 // --- Cases ------------------------------------------------------------------------------------

@@ -111,8 +111,7 @@ std::string ArchiveComponent(const fs::path& fileName) {
         if (static_cast<unsigned char>(c) < 0x20 || std::string_view(ForbiddenOnWindows).find(c) != std::string_view::npos)
             return {};
     }
-    // Windows drops trailing dots and blanks, which would make two names one.
-    if (name->back() == '.' || name->back() == ' ' || !qf::IsSafeArchiveName(*name)) return {};
+    if (!qf::IsSafeArchiveName(*name)) return {};
     return *name;
 }
 
