@@ -61,16 +61,16 @@ bool FormatText(std::span<char16_t> out, std::u16string_view fmt,
             ok = put(fmt.substr(i, 1));
             continue;
         }
-        const char16_t spec = fmt[++i];
-        if (spec == u'%') {
+        const char16_t conversion = fmt[++i];
+        if (conversion == u'%') {
             ok = put(u"%");
         } else if (arg == args.end()) {
             ok = false;
-        } else if (spec == u's' && arg->isText) {
+        } else if (conversion == u's' && arg->isText) {
             ok = put((arg++)->text);
-        } else if ((spec == u'd' || spec == u'u') && !arg->isText) {
+        } else if ((conversion == u'd' || spec == u'u') && !arg->isText) {
             std::uint32_t n = arg->number;
-            const bool negative = spec == u'd' && static_cast<std::int32_t>(n) < 0;
+            const bool negative = conversion == u'd' && static_cast<std::int32_t>(n) < 0;
             if (negative) {
                 ok = put(u"-");
                 n = 0u - n;
