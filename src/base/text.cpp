@@ -68,7 +68,7 @@ bool FormatText(std::span<char16_t> out, std::u16string_view fmt,
             ok = false;
         } else if (conversion == u's' && arg->isText) {
             ok = put((arg++)->text);
-        } else if ((conversion == u'd' || spec == u'u') && !arg->isText) {
+        } else if ((conversion == u'd' || conversion == u'u') && !arg->isText) {
             std::uint32_t n = arg->number;
             const bool negative = conversion == u'd' && static_cast<std::int32_t>(n) < 0;
             if (negative) {
