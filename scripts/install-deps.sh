@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   wine wine32:i386 xvfb xauth x11-apps imagemagick
+  nsis
 )
 
 missing=()

@@ -7,6 +7,12 @@ cd "$root"
 # QF_BUILD: another build folder, so that several builds can live side by side.
 build=$(realpath -m "${QF_BUILD:-build}")
 start=$(date +%s)
+# The whole run, package installation included, whether it passes or stops early.
+finish() {
+  [ -n "${wine_started:-}" ] && wine_env_stop
+  echo "tests finished in $(( $(date +%s) - start )) s"
+}
+trap finish EXIT
 scripts/install-deps.sh
 scripts/build.sh
 
@@ -15,7 +21,8 @@ ctest --test-dir "$build/host" --output-on-failure || status=1
 
 source scripts/wine-env.sh
 wine_env_start "$build/test-prefix"
+wine_started=1
+trap finish EXIT  # wine_env_start sets its own
 ctest --test-dir "$build/win" --output-on-failure || status=1
 
-echo "tests finished in $(( $(date +%s) - start )) s"
 exit $status

@@ -25,8 +25,12 @@ inline int ShowMessage(HWND owner, const char16_t* text, const char16_t* caption
     return MessageBoxW(owner, W(text), W(caption), style);
 }
 
-// Paints a page at once, while the install sequence keeps the message loop from running.
+// Paints a page at once, while the install sequence keeps the message loop from running. A
+// page not shown has nothing to paint: a quiet install runs while its page is still being
+// created, and there each of its 700 calls would only cost a trip to the window manager (some
+// 0.1 ms each under Wine) for no paint at all.
 inline void RepaintNow(HWND page) {
+    if (!IsWindowVisible(page)) return;
     RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW);
 }
 

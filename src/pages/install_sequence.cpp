@@ -77,6 +77,18 @@ bool CreateInstallDirectory(HWND page) {
     return false;
 }
 
+// The whole file as one read-only block: a view of the file rather than heap memory, so that
+// the copy takes no private memory beside the installer's own image of the same size, and
+// its pages come from the file cache, read as the write takes them. Null when it cannot be
+// had, as an allocation fails.
+const void* MapWholeFile(HANDLE file, DWORD size) {
+    const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, size, nullptr);
+    if (!mapping) return nullptr;
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
+    CloseHandle(mapping);  // the view keeps the mapping
+    return view;
+}
+
 // The uninstaller is a byte-for-byte copy of the running installer. Its failures are told but
 // do not stop the installation.
 void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
@@ -91,13 +103,12 @@ void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
     }
     DWORD high = 0;
     const DWORD size = GetFileSize(source, &high);
-    void* block = nullptr;
-    DWORD read = 0;
+    const void* block = nullptr;
     if (size == 0 || size == INVALID_FILE_SIZE || high != 0) {
         // Empty, unmeasurable or 4 GiB and more: nothing sensible to copy.
-    } else if (!(block = HeapAlloc(GetProcessHeap(), 0, size))) {
+    } else if (!(block = MapWholeFile(source, size))) {
         ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
-    } else if (ReadFile(source, block, size, &read, nullptr) && read == size) {
+    } else {
         const HANDLE out = targetFits ? CreateFileW(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                                     nullptr, CREATE_ALWAYS, 0, nullptr)
                                       : INVALID_HANDLE_VALUE;
@@ -111,7 +122,7 @@ void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
             CloseHandle(out);
         }
     }
-    if (block) HeapFree(GetProcessHeap(), 0, block);
+    if (block) UnmapViewOfFile(block);
     CloseHandle(source);
 }
 

@@ -1,8 +1,9 @@
 #include "registration/removal_guard.h"
 
+#include <array>
 #include <optional>
-#include <vector>
 
+#include "base/product.h"
 #include "base/text.h"
 
 namespace qf {
@@ -10,11 +11,27 @@ namespace {
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
+// The longest path the guard is asked about: the uninstall holds both in buffers of this size.
+// Every name takes at least one unit and a separator, so half as many names always fit.
+constexpr std::size_t MaxPathLength = DirectoryPathCapacity - 1;
+
+// Names of a path, in place in the path's own text.
+template <std::size_t Capacity>
+struct Names {
+    std::array<std::u16string_view, Capacity> items;
+    std::size_t size = 0;
+    bool empty() const { return size == 0; }
+    void push_back(std::u16string_view name) {
+        if (size < Capacity) items[size++] = name;
+    }
+    void pop_back() { --size; }
+};
+
 // A fully qualified path taken apart: its root ("C:", or server and share) and the directories
 // below it.
 struct SplitPath {
-    std::vector<std::u16string_view> root;
-    std::vector<std::u16string_view> below;
+    Names<2> root;
+    Names<MaxPathLength / 2 + 1> below;
 };
 
 // Takes text up to the next separator off the front of path.
@@ -79,10 +96,10 @@ std::optional<SplitPath> Split(std::u16string_view path) {
     return SplitSharePath(path.substr(2));
 }
 
-bool SameNames(const std::vector<std::u16string_view>& a, const std::vector<std::u16string_view>& b,
-               std::size_t count) {
+template <std::size_t Capacity>
+bool SameNames(const Names<Capacity>& a, const Names<Capacity>& b, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        if (!EqualsIgnoringAsciiCase(a[i], b[i])) return false;
+        if (!EqualsIgnoringAsciiCase(a.items[i], b.items[i])) return false;
     }
     return true;
 }
@@ -90,15 +107,16 @@ bool SameNames(const std::vector<std::u16string_view>& a, const std::vector<std:
 }  // namespace
 
 bool IsRemovableLocation(std::u16string_view location, std::u16string_view windir) {
+    if (location.size() > MaxPathLength || windir.size() > MaxPathLength) return false;
     const std::optional<SplitPath> target = Split(location);
     if (!target || target->below.empty()) return false;
     const std::optional<SplitPath> system = Split(windir);
     if (!system) return true;
     // Removing windir, or a directory above it, would empty windir.
-    const bool holdsSystem = target->root.size() == system->root.size() &&
-                             SameNames(target->root, system->root, target->root.size()) &&
-                             target->below.size() <= system->below.size() &&
-                             SameNames(target->below, system->below, target->below.size());
+    const bool holdsSystem = target->root.size == system->root.size &&
+                             SameNames(target->root, system->root, target->root.size) &&
+                             target->below.size <= system->below.size &&
+                             SameNames(target->below, system->below, target->below.size);
     return !holdsSystem;
 }
 

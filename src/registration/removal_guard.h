@@ -12,7 +12,8 @@ namespace qf {
 // ("\\server\share"), the windir directory or a directory that holds it, each also in its
 // "\\?\" form and whatever the separators, case, "." and ".." components say; and for a path
 // that is not fully qualified (relative, "\dir", "C:dir"), since what it names depends on the
-// current directory. An empty windir protects no directory.
+// current directory. An empty windir protects no directory. Either path longer than 1,023 units
+// (more than the uninstall's buffers hold) is refused as well.
 bool IsRemovableLocation(std::u16string_view location, std::u16string_view windir);
 
 }  // namespace qf

@@ -80,6 +80,16 @@ TEST(RemovableLocationWindir, ProtectsWhateverWindirNamesAndItsParents) {
     EXPECT_FALSE(qf::IsRemovableLocation(u"\\\\srv\\sys\\win", u"\\\\SRV\\SYS\\WIN"));
 }
 
+// The uninstall holds both paths in buffers of 1,024 units; the guard takes a path of the
+// most names such a buffer holds, and refuses a longer one rather than judge part of it.
+TEST(RemovableLocationLength, TakesWhatTheBuffersHoldAndRefusesMore) {
+    std::u16string deepest = u"C:";
+    while (deepest.size() + 2 <= 1023) deepest += u"\\a";
+    EXPECT_TRUE(qf::IsRemovableLocation(deepest, Windir));
+    EXPECT_FALSE(qf::IsRemovableLocation(deepest + u"\\a", Windir));
+    EXPECT_FALSE(qf::IsRemovableLocation(u"C:\\Quenfield", u"C:" + std::u16string(1023, u'\\')));
+}
+
 TEST(RemovableLocationWindir, AnUnsetWindirProtectsNoDirectory) {
     EXPECT_TRUE(qf::IsRemovableLocation(u"C:\\Windows", u""));
     EXPECT_TRUE(qf::IsRemovableLocation(u"C:\\Windows", u"Windows"));
