@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "startup/command_line.h"
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int);
 
 // Constructors of static objects, should the program ever have one: the linker lists them
@@ -23,7 +25,9 @@ extern "C" void WinMainCRTStartup() {
     while (__CTOR_LIST__[count]) ++count;
     while (--count > 0) __CTOR_LIST__[count]();
     ExitProcess(static_cast<UINT>(
-        WinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT)));
+        WinMain(GetModuleHandleW(nullptr), nullptr,
+                // The tail runs to the end of the command line, so it is terminated.
+                const_cast<char*>(qf::CommandLineTail(GetCommandLineA()).data()), SW_SHOWDEFAULT)));
 }
 
 // Built without exceptions, the program still reaches the library's throwing helpers from a
