@@ -354,14 +354,11 @@ class CopyInstalledQuietly : public testing::TestWithParam<InstallCase> {};
 // migration carries over first, the copy writes what its mode prescribes.
 TEST_P(CopyInstalledQuietly, WritesItsSettingsOverTheMigratedOnes) {
     const InstallCase& c = GetParam();
-    const wchar_t* const ProgramDir = L"C:\\Program Files\\Quenfield";
     const wchar_t* const OldRelease = L"Software\\Quenfield\\Lexaris\\2.0\\20180101";
-    const wchar_t* const Release = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
-    const wchar_t* const Uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
     const std::wstring copy = MakeCopy(e2e::ScratchDir(L"custom-install"), c.name, c.choice);
     if (HasFailure()) return;
     e2e::ResetRegistry();
-    e2e::RemoveTree(ProgramDir);
+    e2e::RemoveTree(e2e::paths::DefaultInstallDir);
     e2e::MakeDirs(L"C:\\users\\All Users\\Desktop");
     ASSERT_TRUE(e2e::WriteNumber(OldRelease, L"serverlock", 2));
     ASSERT_TRUE(e2e::WriteString(OldRelease, L"serverdefault", L"old"));
@@ -369,10 +366,10 @@ TEST_P(CopyInstalledQuietly, WritesItsSettingsOverTheMigratedOnes) {
 
     driver::Process p = e2e::Start(copy, L"/q");
     ASSERT_EQ(driver::WaitExit(p, 60000), 0) << "the quiet install waited for someone";
-    EXPECT_EQ(e2e::ReadString(Uninstall, L"InstallLocation"), ProgramDir) << "not registered";
-    EXPECT_EQ(e2e::ReadNumber(Release, L"ServerLock"), c.serverLock);
-    EXPECT_EQ(e2e::ReadString(Release, L"ServerDefault"), c.serverDefault);
-    EXPECT_EQ(e2e::ReadString(Release, L"DocPath"), c.docPath);
+    EXPECT_EQ(e2e::ReadString(e2e::paths::UninstallKey, L"InstallLocation"), e2e::paths::DefaultInstallDir) << "not registered";
+    EXPECT_EQ(e2e::ReadNumber(e2e::paths::ReleaseKey, L"ServerLock"), c.serverLock);
+    EXPECT_EQ(e2e::ReadString(e2e::paths::ReleaseKey, L"ServerDefault"), c.serverDefault);
+    EXPECT_EQ(e2e::ReadString(e2e::paths::ReleaseKey, L"DocPath"), c.docPath);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -10,13 +10,8 @@
 namespace {
 
 using e2e::WaitMs;
+using namespace e2e::paths;
 
-const wchar_t* const ProductKey = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
-const wchar_t* const FamilyKey = L"Software\\Quenfield\\Lexaris\\2.0";
-const wchar_t* const UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
-const wchar_t* const DefaultDir = L"C:\\Program Files\\Quenfield";
-const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
-const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
 const wchar_t* const CompleteText =
     L"The ORIN-6 system has been installed, click on the desktop icon to begin using it.";
 const wchar_t* const ErrorsText =
@@ -28,7 +23,7 @@ class Install : public testing::Test {
 protected:
     void SetUp() override {
         e2e::ResetRegistry();
-        e2e::RemoveTree(DefaultDir);
+        e2e::RemoveTree(DefaultInstallDir);
         e2e::RemoveTree(Shortcut);
         e2e::MakeDirs(Desktop);
         dist = e2e::ScratchDir(L"dist");
@@ -125,7 +120,7 @@ TEST_F(Install, TheWizardInstallsEverything) {
     EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), target), L"");
     EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
     EXPECT_TRUE(e2e::Exists(Shortcut));
-    EXPECT_TRUE(e2e::KeyExists(ProductKey));
+    EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
     EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield\\Lexaris\\2.0\\Servers"));
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayName"), L"ORIN-6 Version 2019 12 20");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayIcon"), target + L"\\qfmgr.exe");
@@ -137,11 +132,11 @@ TEST_F(Install, QuietInstallAsksNothingAndSaysNothing) {
     for (const wchar_t* quiet : {L"/q", L"/quiet"}) {
         SCOPED_TRACE(testing::Message() << (quiet[2] ? "/quiet" : "/q"));
         e2e::ResetRegistry();
-        e2e::RemoveTree(DefaultDir);
+        e2e::RemoveTree(DefaultInstallDir);
         driver::Process p = e2e::Start(installer, quiet);
         EXPECT_EQ(driver::WaitExit(p, 60000), 0) << "waited for someone";
-        EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultDir), L"");
-        EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), DefaultDir);
+        EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir), L"");
+        EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), DefaultInstallDir);
     }
 }
 
@@ -155,14 +150,14 @@ TEST_F(Install, QuietInstallStillShowsEveryFailure) {
     EXPECT_EQ(boxes[1].text, ErrorsText);
     EXPECT_EQ(boxes[1].icon, driver::MsgBox::Error);
     // Nothing is written before the archive is known to be whole.
-    EXPECT_FALSE(e2e::Exists(DefaultDir));
+    EXPECT_FALSE(e2e::Exists(DefaultInstallDir));
     EXPECT_FALSE(e2e::KeyExists(L"Software\\Quenfield"));
 }
 
 TEST_F(Install, AnEmptyPayloadGoesStraightToCompletion) {
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup-empty.exe"), L"");
     EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
-    EXPECT_TRUE(e2e::KeyExists(ProductKey));
+    EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
 }
 
 TEST_F(Install, TheDirectoryTextIsChecked) {
@@ -238,7 +233,7 @@ TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
                              L"one.   You cannot install this version unless you manually uninstall the current one.");
     EXPECT_EQ(boxes[0].owner, nullptr);
     EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), newerUninstaller);
-    EXPECT_FALSE(e2e::KeyExists(ProductKey));
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
 }
 
@@ -251,11 +246,11 @@ TEST_F(Install, AnUpgradeCarriesTheSettingsOverAndTheSameReleaseInstallsAgain) {
         SCOPED_TRACE(round == 0 ? "upgrade" : "same release again");
         driver::Process p = e2e::Start(installer, L"/q");
         EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
-        EXPECT_EQ(e2e::ReadString(ProductKey, L"ServerDefault"), L"orin.example");
-        EXPECT_EQ(e2e::ReadNumber(ProductKey, L"ServerLock"), 1u);
-        EXPECT_EQ(e2e::ReadNumber(ProductKey, L"DefLang"), 1033u);
+        EXPECT_EQ(e2e::ReadString(ReleaseKey, L"ServerDefault"), L"orin.example");
+        EXPECT_EQ(e2e::ReadNumber(ReleaseKey, L"ServerLock"), 1u);
+        EXPECT_EQ(e2e::ReadNumber(ReleaseKey, L"DefLang"), 1033u);
         EXPECT_TRUE(e2e::KeyExists(older));
-        EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultDir), L"");
+        EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir), L"");
     }
 }
 
@@ -287,7 +282,7 @@ TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     EXPECT_FALSE(e2e::Exists(target + L"\\qfmgr.exe"));
     EXPECT_FALSE(e2e::Exists(target + L"\\docs"));
     EXPECT_FALSE(e2e::Exists(Shortcut));
-    EXPECT_FALSE(e2e::KeyExists(ProductKey));
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
     EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield\\Lexaris\\2.0\\Servers"));
 }

@@ -15,6 +15,18 @@ namespace e2e {
 
 inline constexpr DWORD WaitMs = 20000;
 
+// Where an installation leaves its traces, written out here rather than taken from the
+// installer's own constants, so that a wrong constant cannot pass its own test.
+namespace paths {
+inline const wchar_t* const FamilyKey = L"Software\\Quenfield\\Lexaris\\2.0";
+inline const wchar_t* const ReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
+inline const wchar_t* const ServersKey = L"Software\\Quenfield\\Lexaris\\2.0\\Servers";
+inline const wchar_t* const UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
+inline const wchar_t* const DefaultInstallDir = L"C:\\Program Files\\Quenfield";
+inline const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
+inline const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
+}  // namespace paths
+
 // A built installer of the build tree: "qfsetup.exe", "qfsetup-nonadmin.exe", ...
 std::wstring Built(const wchar_t* fileName);
 

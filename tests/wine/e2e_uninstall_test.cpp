@@ -14,14 +14,9 @@
 namespace {
 
 using e2e::WaitMs;
+using namespace e2e::paths;
 
-const wchar_t* const FamilyKey = L"Software\\Quenfield\\Lexaris\\2.0";
-const wchar_t* const ReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
 const wchar_t* const OlderReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20180101";
-const wchar_t* const ServersKey = L"Software\\Quenfield\\Lexaris\\2.0\\Servers";
-const wchar_t* const UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
-const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
-const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
 const wchar_t* const Links = L"C:\\qf-links";
 
 // Every file and directory below dir, with each file's content; a directory link is listed,

@@ -19,11 +19,7 @@
 
 namespace {
 
-const wchar_t* const FamilyKey = L"Software\\Quenfield\\Lexaris\\2.0";
-const wchar_t* const ReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
-const wchar_t* const ServersKey = L"Software\\Quenfield\\Lexaris\\2.0\\Servers";
-const wchar_t* const UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
-const wchar_t* const InstallDir = L"C:\\Program Files\\Quenfield";
+using namespace e2e::paths;
 
 const std::wstring NewerText =
     L"This system already has a newer version of the ORIN-6 software installed than this one.   "
@@ -160,8 +156,8 @@ protected:
         e2e::ResetRegistry();
         qf::MigratedSettings = {};
         std::copy_n(qf::EmbeddedSettings, qf::SettingsBlockSize, ownBlock);
-        wcscpy_s(qf::InstallDirectory, InstallDir);
-        wcscpy_s(qf::DisplayIconPath, (std::wstring(InstallDir) + L"\\qfmgr.exe").c_str());
+        wcscpy_s(qf::InstallDirectory, DefaultInstallDir);
+        wcscpy_s(qf::DisplayIconPath, (std::wstring(DefaultInstallDir) + L"\\qfmgr.exe").c_str());
     }
     void TearDown() override {
         std::copy_n(ownBlock, qf::SettingsBlockSize, qf::EmbeddedSettings);
@@ -417,9 +413,9 @@ INSTANTIATE_TEST_SUITE_P(Blocks, SiteSettings, testing::Values(
 // --- The registered command -------------------------------------------------------------------
 
 TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
-    e2e::RemoveTree(InstallDir);
-    ASSERT_TRUE(e2e::MakeDirs(InstallDir));
-    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), std::wstring(InstallDir) + L"\\qfsetup.exe"));
+    e2e::RemoveTree(DefaultInstallDir);
+    ASSERT_TRUE(e2e::MakeDirs(DefaultInstallDir));
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), std::wstring(DefaultInstallDir) + L"\\qfsetup.exe"));
     ASSERT_EQ(Register().result, 0);
     const std::optional<Values> values = ValuesOf(UninstallKey);
     ASSERT_TRUE(values && values->size() == 4);
@@ -438,7 +434,7 @@ TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
     EXPECT_EQ(driver::WaitExit(p, e2e::WaitMs), 0);
     EXPECT_FALSE(KeyExists(UninstallKey));
     EXPECT_FALSE(KeyExists(ReleaseKey));
-    e2e::RemoveTree(InstallDir);
+    e2e::RemoveTree(DefaultInstallDir);
 }
 
 }  // namespace
