@@ -9,11 +9,10 @@
 
 #include <string_view>
 
-#include "archive/archive_format.h"
-#include "archive/extract_rules.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/win32.h"
+#include "minimal_writer.h"
 
 namespace {
 
@@ -40,28 +39,10 @@ std::u16string_view Argument(std::u16string_view line) {
 }
 
 bool WriteTree(std::span<const std::uint8_t> archive, std::u16string_view target) {
-    wchar_t path[qf::DirectoryPathCapacity];
-    if (!qf::CopyText(qf::Buffer(path), target)) return false;
-    CreateDirectoryW(path, nullptr);
-    qf::ArchiveWalk walk{archive};
-    qf::ArchiveRecord record;
-    qf::WalkStep step;
-    while ((step = qf::NextRecord(walk, record)) == qf::WalkStep::Record) {
-        if (!qf::JoinArchiveName(qf::Buffer(path), target, record.name)) return false;
-        if (record.type == qf::RecordType::Directory) {
-            if (!CreateDirectoryW(path, nullptr)) return false;
-            continue;
-        }
-        const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        DWORD written = 0;
-        const auto size = static_cast<DWORD>(record.data.size());
-        const BOOL wrote = WriteFile(file, record.data.data(), size, &written, nullptr);
-        CloseHandle(file);
-        if (!wrote || written != size) return false;
-    }
-    return step == qf::WalkStep::End;
+    wchar_t folder[qf::DirectoryPathCapacity];
+    if (!qf::CopyText(qf::Buffer(folder), target)) return false;
+    CreateDirectoryW(folder, nullptr);
+    return WriteTreeMinimally(archive, target);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "base/win32.h"
+#include "minimal_writer.h"
 #include "startup/process_state.h"
 
 namespace {
@@ -74,26 +75,7 @@ bool Installer(HWND page) {
 }
 
 bool MinimalWriter(HWND) {
-    qf::ArchiveWalk walk{qf::PayloadArchive.Bytes()};
-    qf::ArchiveRecord record;
-    wchar_t path[qf::DirectoryPathCapacity];
-    qf::WalkStep step;
-    while ((step = qf::NextRecord(walk, record)) == qf::WalkStep::Record) {
-        if (!qf::JoinArchiveName(qf::Buffer(path), qf::U(qf::InstallDirectory), record.name)) return false;
-        if (record.type == qf::RecordType::Directory) {
-            if (!CreateDirectoryW(path, nullptr)) return false;
-            continue;
-        }
-        const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        DWORD written = 0;
-        const BOOL wrote = WriteFile(file, record.data.data(), static_cast<DWORD>(record.data.size()),
-                                     &written, nullptr);
-        CloseHandle(file);
-        if (!wrote || written != record.data.size()) return false;
-    }
-    return step == qf::WalkStep::End;
+    return WriteTreeMinimally(qf::PayloadArchive.Bytes(), qf::U(qf::InstallDirectory));
 }
 
 // The repaints the installer forces over this archive, alone: one before every 13th file.

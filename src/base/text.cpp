@@ -28,6 +28,15 @@ bool AppendText(std::span<char16_t> out, std::u16string_view text) {
     return true;
 }
 
+void CopyWhatFits(std::span<char16_t> out, std::initializer_list<std::u16string_view> pieces) {
+    if (out.empty()) return;
+    std::size_t n = 0;
+    for (const std::u16string_view piece : pieces)
+        for (const char16_t c : piece)
+            if (n + 1 < out.size()) out[n++] = c;
+    out[n] = u'\0';
+}
+
 namespace {
 
 // Decimal digits of n, most significant first, into digits; returns their count.

@@ -32,6 +32,10 @@ bool CopyText(std::span<char16_t> out, std::u16string_view text);
 // Appends text to the terminated text in out. False (out unchanged) when it does not fit.
 bool AppendText(std::span<char16_t> out, std::u16string_view text);
 
+// As much of the pieces, one after the other, as fits with a terminator: for the message that
+// refuses a path too long to use, never for the path itself.
+void CopyWhatFits(std::span<char16_t> out, std::initializer_list<std::u16string_view> pieces);
+
 // Formats fmt into out: %s takes a text argument, %d a number shown signed, %u unsigned, %%
 // a percent sign. False (and out empty) when the result, terminator included, does not fit or
 // the arguments do not match the format.

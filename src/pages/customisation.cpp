@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "base/text.h"
+#include "pages/install_paths.h"
 
 namespace qf {
 
@@ -25,32 +26,9 @@ std::uint8_t CustomisationMode(const CustomisationChoice& choice) {
     return choice.serverChosen && !choice.server.empty() ? choice.lockSelection : NoServerMode;
 }
 
-namespace {
-
-// What fits of a path too long to use, for the message that refuses it.
-void CopyWhatFits(std::span<char16_t> out, std::initializer_list<std::u16string_view> pieces) {
-    if (out.empty()) return;
-    std::size_t n = 0;
-    for (const std::u16string_view piece : pieces)
-        for (const char16_t c : piece)
-            if (n + 1 < out.size()) out[n++] = c;
-    out[n] = u'\0';
-}
-
-}  // namespace
-
 bool CustomisationOwnPath(std::u16string_view commandLine, std::span<char16_t> out) {
-    std::u16string_view path;
-    if (!commandLine.empty() && commandLine.front() == u'"') {
-        path = commandLine.substr(1);
-        path = path.substr(0, path.find(u'"'));
-    } else {
-        path = commandLine.substr(0, commandLine.find(u' '));
-    }
-    const bool hasExe = EndsWithIgnoringAsciiCase(path, u".exe");
-    if (CopyText(out, path) && (hasExe || AppendText(out, u".exe"))) return true;
-    CopyWhatFits(out, {path, hasExe ? u"" : u".exe"});
-    return false;
+    const auto quoted = QuotedProgramPath(commandLine);
+    return WithExeSuffix(quoted ? *quoted : commandLine.substr(0, commandLine.find(u' ')), out);
 }
 
 bool CustomisedCopyPath(std::u16string_view ownPath, std::span<char16_t> out) {

@@ -1,7 +1,5 @@
 #include "pages/install_paths.h"
 
-#include <algorithm>
-
 #include "base/text.h"
 
 namespace qf {
@@ -16,24 +14,29 @@ bool IsSystemDirectory(std::u16string_view directory, std::optional<std::u16stri
     return windir && EqualsIgnoringAsciiCase(directory, *windir);
 }
 
+bool WithExeSuffix(std::u16string_view path, std::span<char16_t> out) {
+    const bool hasExe = EndsWithIgnoringAsciiCase(path, u".exe");
+    if (CopyText(out, path) && (hasExe || AppendText(out, u".exe"))) return true;
+    CopyWhatFits(out, {path, hasExe ? u"" : u".exe"});
+    return false;
+}
+
+std::optional<std::u16string_view> QuotedProgramPath(std::u16string_view commandLine) {
+    if (commandLine.empty() || commandLine.front() != u'"') return std::nullopt;
+    const std::u16string_view rest = commandLine.substr(1);
+    return rest.substr(0, rest.find(u'"'));
+}
+
 bool OwnExecutablePath(std::u16string_view commandLine, std::span<char16_t> out) {
     std::u16string_view path;
-    if (!commandLine.empty() && commandLine.front() == u'"') {
-        path = commandLine.substr(1);
-        path = path.substr(0, path.find(u'"'));
+    if (const auto quoted = QuotedProgramPath(commandLine)) {
+        path = *quoted;
     } else {
         // Unquoted, the arguments would otherwise become part of the path.
         path = commandLine.substr(0, commandLine.find(u'/'));
         while (path.size() > 1 && path.back() <= 0x20) path.remove_suffix(1);
     }
-    const bool fits = CopyText(out, path) &&
-                      (EndsWithIgnoringAsciiCase(path, u".exe") || AppendText(out, u".exe"));
-    if (!fits && !out.empty()) {
-        const std::size_t shown = std::min(path.size(), out.size() - 1);
-        std::copy_n(path.begin(), shown, out.begin());
-        out[shown] = u'\0';
-    }
-    return fits;
+    return WithExeSuffix(path, out);
 }
 
 }  // namespace qf

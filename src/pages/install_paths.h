@@ -15,6 +15,14 @@ std::u16string_view WithoutTrailingSeparator(std::u16string_view directory);
 // ASCII case. Without a windir value nothing is refused.
 bool IsSystemDirectory(std::u16string_view directory, std::optional<std::u16string_view> windir);
 
+// The path with ".exe" appended when it does not end so (ignoring ASCII case). False when the
+// result does not fit out; out then holds as much of it as fits, for a message only.
+bool WithExeSuffix(std::u16string_view path, std::span<char16_t> out);
+
+// The text after an opening double quote up to the next one (or the end): the program path of
+// a quoted command line. Nothing when the command line does not begin with a quote.
+std::optional<std::u16string_view> QuotedProgramPath(std::u16string_view commandLine);
+
 // The running installer's file from the process command line: the quoted program path, or
 // for an unquoted line the text before the first '/' less trailing blanks and control
 // characters, with ".exe" appended when it does not end so. False when the result does not fit
