@@ -353,23 +353,24 @@ class CopyInstalledQuietly : public testing::TestWithParam<InstallCase> {};
 // Over an older release's settings (lock 2, server "old", documentation "olddocs"), which
 // migration carries over first, the copy writes what its mode prescribes.
 TEST_P(CopyInstalledQuietly, WritesItsSettingsOverTheMigratedOnes) {
+    using namespace e2e::paths;
     const InstallCase& c = GetParam();
     const wchar_t* const OldRelease = L"Software\\Quenfield\\Lexaris\\2.0\\20180101";
     const std::wstring copy = MakeCopy(e2e::ScratchDir(L"custom-install"), c.name, c.choice);
     if (HasFailure()) return;
     e2e::ResetRegistry();
-    e2e::RemoveTree(e2e::paths::DefaultInstallDir);
-    e2e::MakeDirs(L"C:\\users\\All Users\\Desktop");
+    e2e::RemoveTree(DefaultInstallDir);
+    e2e::MakeDirs(Desktop);
     ASSERT_TRUE(e2e::WriteNumber(OldRelease, L"serverlock", 2));
     ASSERT_TRUE(e2e::WriteString(OldRelease, L"serverdefault", L"old"));
     ASSERT_TRUE(e2e::WriteString(OldRelease, L"docpath", L"olddocs"));
 
     driver::Process p = e2e::Start(copy, L"/q");
     ASSERT_EQ(driver::WaitExit(p, 60000), 0) << "the quiet install waited for someone";
-    EXPECT_EQ(e2e::ReadString(e2e::paths::UninstallKey, L"InstallLocation"), e2e::paths::DefaultInstallDir) << "not registered";
-    EXPECT_EQ(e2e::ReadNumber(e2e::paths::ReleaseKey, L"ServerLock"), c.serverLock);
-    EXPECT_EQ(e2e::ReadString(e2e::paths::ReleaseKey, L"ServerDefault"), c.serverDefault);
-    EXPECT_EQ(e2e::ReadString(e2e::paths::ReleaseKey, L"DocPath"), c.docPath);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), DefaultInstallDir) << "not registered";
+    EXPECT_EQ(e2e::ReadNumber(ReleaseKey, L"ServerLock"), c.serverLock);
+    EXPECT_EQ(e2e::ReadString(ReleaseKey, L"ServerDefault"), c.serverDefault);
+    EXPECT_EQ(e2e::ReadString(ReleaseKey, L"DocPath"), c.docPath);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -121,7 +121,7 @@ TEST_F(Install, TheWizardInstallsEverything) {
     EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
     EXPECT_TRUE(e2e::Exists(Shortcut));
     EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
-    EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield\\Lexaris\\2.0\\Servers"));
+    EXPECT_TRUE(e2e::KeyExists(ServersKey));
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayName"), L"ORIN-6 Version 2019 12 20");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayIcon"), target + L"\\qfmgr.exe");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"UninstallString"), L"\"" + target + L"\\qfsetup.exe\" /uninstall");
@@ -284,7 +284,7 @@ TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     EXPECT_FALSE(e2e::Exists(Shortcut));
     EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
-    EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield\\Lexaris\\2.0\\Servers"));
+    EXPECT_TRUE(e2e::KeyExists(ServersKey));
 }
 
 }  // namespace
