@@ -26,6 +26,14 @@ if [ ! -f "$make_payload" ]; then
   exit 1
 fi
 command -v makensis >/dev/null || { echo "compare_installers: makensis is missing (scripts/install-deps.sh)" >&2; exit 1; }
+# The NSIS peer and the shipped installer are 32-bit programs: this comparison needs 32-bit Wine.
+QF_WINE_ARCH=win32
+source scripts/wine-road.sh
+if ! runs_32bit_programs; then
+  echo "compare_installers: this machine runs no 32-bit programs, so neither the NSIS peer nor the" \
+       "shipped installer can run here" >&2
+  exit 1
+fi
 
 echo "== payload tree and builds"
 mkdir -p "$work"

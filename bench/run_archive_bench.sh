@@ -8,16 +8,17 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source scripts/wine-road.sh  # the extraction runs in the Windows tree of this machine's road
 rounds=${1:-9}
 build=$(realpath -m "${QF_BUILD:-build}")
 work=$build/bench
 make_payload=$root/../shared/bench/make_payload.py
 
-if [ ! -f "$build/host/CMakeCache.txt" ] || [ ! -f "$build/win/CMakeCache.txt" ]; then
+if [ ! -f "$build/host/CMakeCache.txt" ] || [ ! -f "$build/$QF_WIN_TREE/CMakeCache.txt" ]; then
   scripts/build.sh
 fi
 cmake --build "$build/host" --target verify_bench qfpack
-cmake --build "$build/win" --target extract_bench
+cmake --build "$build/$QF_WIN_TREE" --target extract_bench
 
 mkdir -p "$work"
 if [ ! -f "$work/payload.bin" ]; then
@@ -44,4 +45,4 @@ echo "== extraction under Wine against a minimal writer"
 source scripts/wine-env.sh
 wine_env_start "$build/bench-prefix"
 # The tree goes to C:, the prefix's own drive, as an installation would.
-wine "$build/win/bench/extract_bench.exe" "Z:${work//\//\\}\\payload.bin" 'C:\bench' "$rounds"
+wine "$build/$QF_WIN_TREE/bench/extract_bench.exe" "Z:${work//\//\\}\\payload.bin" 'C:\bench' "$rounds"

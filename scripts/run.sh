@@ -23,20 +23,26 @@ scripts/build.sh >/dev/null
 
 source scripts/wine-env.sh
 [ $mode = wizard ] && export QF_KEEP_DISPLAY=1
-wine_env_start "$build/run-prefix"
+if [ "$QF_WINE_ARCH" = win64 ]; then
+  echo "Running $build/win64/qfsetup.exe: a 64-bit build of the same sources under 64-bit Wine"
+  echo "(this machine runs no 32-bit programs, or QF_WINE_ARCH=win64 asked for it);"
+  echo "the shipped 32-bit installer is $build/win/qfsetup.exe"
+fi
+wine_env_start "$build/run-prefix-$QF_WINE_ARCH"
 c="$WINEPREFIX/drive_c"
 # A new prefix has no all-users desktop folder; a real Windows machine has one.
 mkdir -p "$c/users/All Users/Desktop"
-cp "$build/win/qfsetup.exe" "$c/qfsetup.exe"
+cp "$build/$QF_WIN_TREE/qfsetup.exe" "$c/qfsetup.exe"
 
+code=0
 if [ $mode = quiet ]; then
   echo "Installing quietly: C:\\qfsetup.exe /q"
-  wine 'C:\qfsetup.exe' /q
+  wine 'C:\qfsetup.exe' /q || code=$?
 else
   echo "Starting the wizard: C:\\qfsetup.exe"
-  wine 'C:\qfsetup.exe'
+  wine 'C:\qfsetup.exe' || code=$?
 fi
-echo "qfsetup.exe exited with code $?"
+echo "qfsetup.exe exited with code $code"
 wineserver -w
 
 target="$c/Program Files/Quenfield"

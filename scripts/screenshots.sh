@@ -10,7 +10,7 @@ scripts/build.sh >/dev/null
 source scripts/wine-env.sh
 wine_env_start "$build/shots-prefix"
 mkdir -p "$WINEPREFIX/drive_c/users/All Users/Desktop" "$build/shots" docs/images
-wine "$build/win/tests/wine/page_shots.exe" "Z:$(echo "$build/shots" | tr / '\\')"
+wine "$build/$QF_WIN_TREE/tests/wine/page_shots.exe" "Z:$(echo "$build/shots" | tr / '\\')"
 for bmp in "$build"/shots/*.bmp; do
   convert "$bmp" -strip "docs/images/$(basename "${bmp%.bmp}").png"
 done

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds both trees, runs the native unit tests, then the
-# Windows integration and end-to-end tests under Wine in a fresh private prefix.
+# Windows integration and end-to-end tests under Wine in a fresh private prefix, on the road
+# this machine allows (scripts/wine-road.sh; QF_WINE_ARCH=win64 takes the 64-bit one on purpose).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,9 +21,10 @@ status=0
 ctest --test-dir "$build/host" --output-on-failure || status=1
 
 source scripts/wine-env.sh
-wine_env_start "$build/test-prefix"
+wine_road_describe
+wine_env_start "$build/test-prefix-$QF_WINE_ARCH"
 wine_started=1
 trap finish EXIT  # wine_env_start sets its own
-ctest --test-dir "$build/win" --output-on-failure || status=1
+ctest --test-dir "$build/$QF_WIN_TREE" --output-on-failure || status=1
 
 exit $status

@@ -1,10 +1,24 @@
 # Sourced by the scripts that run Windows programs: a private Wine prefix and a headless
 # display of their own, both ended when the calling script exits. Never touches ~/.wine.
+# The prefix is of the road that scripts/wine-road.sh chose: 32-bit, or 64-bit.
 #   wine_env_start PREFIX_DIR
+source "$(dirname "${BASH_SOURCE[0]}")/wine-road.sh"
+
 wine_env_start() {
   export WINEPREFIX=$1
   export WINEDEBUG=-all
-  export WINEARCH=win32
+  export WINEARCH=$QF_WINE_ARCH
+  if [ "$QF_WINE_ARCH" = win64 ]; then
+    # Debian's wine command starts 32-bit Wine whenever it is installed, even where it cannot
+    # run; "wine" and "wineboot" are taken to the 64-bit loader for everything this run starts.
+    local bin=$WINEPREFIX-bin
+    mkdir -p "$bin"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/wine"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' >"$bin/wineboot"
+    chmod +x "$bin/wine" "$bin/wineboot"
+    export WINELOADER=/usr/lib/wine/wine64
+    case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
+  fi
   # No prompts to fetch Mono or Gecko; the installer needs neither.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ -z "${QF_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then

@@ -2,11 +2,12 @@
 # Two builds of qfsetup.exe, each from its own copy of the sources in its own folder and the
 # second started later, must give the same bytes: no time, no folder and no order in which
 # files happened to be found may reach the installer. Builds only what qfsetup.exe needs.
-#   reproducible_build.sh QFPACK WORKDIR
+#   reproducible_build.sh QFPACK WORKDIR [TOOLCHAIN]   (a file in cmake/; the 32-bit one by default)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 qfpack=$1
 work=$2
+toolchain=${3:-mingw-i686.cmake}
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 
@@ -16,7 +17,7 @@ build() {
   mkdir -p "$dir/source"
   (cd "$root" && tar cf - --exclude=./build --exclude=./.git .) | tar xf - -C "$dir/source"
   cmake -S "$dir/source" -B "$dir/win" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$dir/source/cmake/mingw-i686.cmake" -DQF_QFPACK="$qfpack" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$dir/source/cmake/$toolchain" -DQF_QFPACK="$qfpack" >/dev/null
   cmake --build "$dir/win" --target qfsetup >/dev/null
 }
 

@@ -40,12 +40,16 @@ def main():
     symbols, = struct.unpack_from('<I', image, pe + 12)
     optional_size, = struct.unpack_from('<H', image, pe + 20)
     optional = pe + 24
-    if struct.unpack_from('<H', image, optional)[0] != 0x10B:
-        sys.exit(f'{path}: not a PE32 image')
+    # The data directories follow the optional header's fixed fields, which are longer in a
+    # 64-bit image (PE32+) than in a 32-bit one (PE32); the checksum is at the same place in both.
+    magic, = struct.unpack_from('<H', image, optional)
+    directories = {0x10B: optional + 96, 0x20B: optional + 112}.get(magic)
+    if directories is None:
+        sys.exit(f'{path}: neither a PE32 nor a PE32+ image')
     # File offsets outside the section table that a move would have to follow: the symbol
     # table, the certificate table and the debug directory. A stripped image has none.
-    certificate = struct.unpack_from('<II', image, optional + 96 + 4 * 8)
-    debug = struct.unpack_from('<II', image, optional + 96 + 6 * 8)
+    certificate = struct.unpack_from('<II', image, directories + 4 * 8)
+    debug = struct.unpack_from('<II', image, directories + 6 * 8)
     if symbols or certificate[1] or debug[1]:
         sys.exit(f'{path}: symbols, a signature or debug data would point to the old offsets')
     table = optional + optional_size
