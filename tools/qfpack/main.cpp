@@ -8,6 +8,7 @@
 //   qfpack verify ARCHIVE           check the archive's checksum
 //   qfpack check-licence FILE       check a licence text against the installer's rules
 //   qfpack check-settings-key EXE   check that the settings block's key occurs exactly once
+//   qfpack check-manifest EXE       check that the manifest leaves display scaling to Windows
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,8 @@
 #include "archive/archive_format.h"
 #include "customize.h"
 #include "io.h"
+#include "manifest_check.h"
+#include "pe_resource.h"
 #include "archive/archive_writer.h"
 #include "pack_tree.h"
 #include "pages/licence_text.h"
@@ -38,7 +41,8 @@ int Usage() {
         "       qfpack customize INSTALLER [--server NAME [--lock 0|1|2]] [--docpath PATH] -o OUT\n"
         "       qfpack inspect INSTALLER\n"
         "       qfpack check-licence FILE\n"
-        "       qfpack check-settings-key EXE\n",
+        "       qfpack check-settings-key EXE\n"
+        "       qfpack check-manifest EXE\n",
         stderr);
     return 2;
 }
@@ -111,6 +115,19 @@ int CheckSettingsKey(const char* path) {
     return 0;
 }
 
+int CheckManifest(const char* path) {
+    Bytes image;
+    if (!ReadFile(path, image)) return Fail(std::string(path) + ": cannot be read");
+    constexpr std::uint16_t ManifestType = 24, ProcessManifestId = 1;  // RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID
+    const auto manifest = qfpack::FindResource(image, ManifestType, ProcessManifestId);
+    if (!manifest) return Fail(std::string(path) + ": no manifest resource");
+    const auto problem = qfpack::ManifestScalingProblem(
+        {reinterpret_cast<const char*>(manifest->data()), manifest->size()});
+    if (problem) return Fail(std::string(path) + ": manifest: " + *problem);
+    std::printf("%s: the manifest leaves display scaling to Windows (GDI scaling, not DPI-aware)\n", path);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,5 +140,6 @@ int main(int argc, char** argv) {
     if (command == "inspect" && argc == 3) return qfpack::Inspect(argv[2]);
     if (command == "check-licence" && argc == 3) return CheckLicence(argv[2]);
     if (command == "check-settings-key" && argc == 3) return CheckSettingsKey(argv[2]);
+    if (command == "check-manifest" && argc == 3) return CheckManifest(argv[2]);
     return Usage();
 }
