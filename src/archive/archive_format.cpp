@@ -72,6 +72,25 @@ bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRep
     return sum == StoredChecksum(archive);
 }
 
+bool IsDeviceName(std::string_view component) {
+    std::string_view base = component.substr(0, component.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    const auto startsAs = [&](std::string_view device) {
+        if (base.size() < device.size()) return false;
+        for (std::size_t i = 0; i < device.size(); ++i) {
+            const char c = base[i];
+            if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != device[i]) return false;
+        }
+        return true;
+    };
+    const auto is = [&](std::string_view device) { return base.size() == device.size() && startsAs(device); };
+    if (is("CON") || is("PRN") || is("AUX") || is("NUL") || is("CONIN$") || is("CONOUT$")) return true;
+    if (base.size() != 4 || !(startsAs("COM") || startsAs("LPT"))) return false;
+    // ISO 8859-1 superscript one, two and three count as digits here.
+    const auto digit = static_cast<unsigned char>(base[3]);
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+}
+
 bool IsSafeArchiveName(std::string_view name) {
     if (name.empty()) return false;
     std::size_t start = 0;
@@ -81,7 +100,9 @@ bool IsSafeArchiveName(std::string_view name) {
         const std::string_view component = name.substr(start, end - start);
         // Windows drops a component's trailing dots and blanks, so ".. " would become "..";
         // this also refuses "." and "..".
-        if (component.empty() || component.back() == '.' || component.back() == ' ') return false;
+        if (component.empty() || component.back() == '.' || component.back() == ' ' ||
+            IsDeviceName(component))
+            return false;
         start = end + 1;
     }
     return name.find(':') == std::string_view::npos;

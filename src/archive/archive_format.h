@@ -52,10 +52,16 @@ using VerifyProgressFn = void (*)(void* context, std::uint32_t offset);
 bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRepaint,
                    void* context);
 
-// A name that stays inside the installation directory: not empty, no drive or stream colon,
-// no leading separator, no empty component and none ending in a dot or a blank (Windows drops
-// those, so ".. " would become ".."; this covers "." and ".." too). '\' and '/' both separate.
+// A name that stays inside the installation directory and names a file there: not empty, no
+// drive or stream colon, no leading separator, no empty component and none ending in a dot or a
+// blank (Windows drops those, so ".. " would become ".."; this covers "." and ".." too), and no
+// component that is a device name. '\' and '/' both separate.
 bool IsSafeArchiveName(std::string_view name);
+
+// Whether Windows takes a path component (8-bit text) for a device rather than a file: CON,
+// PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 (also with the superscript digits 1, 2, 3), CONIN$ and
+// CONOUT$, in any case, with any extension and blanks before it ("nul.txt", "Com1 .log").
+bool IsDeviceName(std::string_view component);
 
 struct ArchiveRecord {
     RecordType type;

@@ -69,18 +69,36 @@ std::optional<SplitPath> SplitDrivePath(std::u16string_view path) {
     return split;
 }
 
-std::optional<SplitPath> SplitSharePath(std::u16string_view path) {
+std::optional<SplitPath> Split(std::u16string_view path, std::u16string_view windows);
+
+// "\\host\C$" is drive C: and "\\host\ADMIN$" the Windows directory, on whatever host: such a
+// share of another machine is still that machine's system drive.
+std::optional<SplitPath> SplitSharePath(std::u16string_view path, std::u16string_view windows) {
     SplitPath split;
     for (int i = 0; i < 2; ++i) {
         const std::u16string_view name = TakeComponent(path);
         if (name.empty() || name == u"." || name == u"..") return std::nullopt;
         split.root.push_back(name);
     }
+    const std::u16string_view share = split.root.items[1];
+    if (EqualsIgnoringAsciiCase(share, u"ADMIN$")) {
+        // Without a Windows directory to stand for, it names nothing the guard can judge.
+        std::optional<SplitPath> system = Split(windows, {});
+        if (!system) return std::nullopt;
+        AddComponents(path, *system);
+        return system;
+    }
+    if (share.size() == 2 && share[1] == u'$' && AsciiLower(share[0]) >= u'a' &&
+        AsciiLower(share[0]) <= u'z') {
+        split.root = {};
+        split.root.push_back(std::u16string_view(share.data(), 1));
+    }
     AddComponents(path, split);
     return split;
 }
 
-std::optional<SplitPath> Split(std::u16string_view path) {
+// Nothing when the text names neither a drive nor a share.
+std::optional<SplitPath> Split(std::u16string_view path, std::u16string_view windows) {
     const bool twoSeparators = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
     if (!twoSeparators) return SplitDrivePath(path);
     // "\\?\" and "\\.\" skip Win32's own clean-up of the path; reading them the same way refuses
@@ -90,34 +108,58 @@ std::optional<SplitPath> Split(std::u16string_view path) {
         path.remove_prefix(4);
         if (path.size() >= 4 && EqualsIgnoringAsciiCase(path.substr(0, 3), u"UNC") &&
             IsSeparator(path[3]))
-            return SplitSharePath(path.substr(4));
+            return SplitSharePath(path.substr(4), windows);
         return SplitDrivePath(path);
     }
-    return SplitSharePath(path.substr(2));
+    return SplitSharePath(path.substr(2), windows);
 }
 
-template <std::size_t Capacity>
-bool SameNames(const Names<Capacity>& a, const Names<Capacity>& b, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!EqualsIgnoringAsciiCase(a.items[i], b.items[i])) return false;
+// Neither "\\" nor a drive letter with a separator after it begins the text.
+bool IsRelative(std::u16string_view path) {
+    const bool twoSeparators = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    const bool drive = path.size() >= 2 && path[1] == u':';
+    return !twoSeparators && (!drive || (path.size() > 2 && !IsSeparator(path[2])));
+}
+
+// The root of a drive is its letter alone, "C" of "C:" or of "\\host\C$".
+bool SameRoot(const SplitPath& a, const SplitPath& b) {
+    if (a.root.size != b.root.size) return false;
+    for (std::size_t i = 0; i < a.root.size; ++i) {
+        std::u16string_view x = a.root.items[i], y = b.root.items[i];
+        if (a.root.size == 1) x = x.substr(0, 1), y = y.substr(0, 1);
+        if (!EqualsIgnoringAsciiCase(x, y)) return false;
+    }
+    return true;
+}
+
+// Whether removing target would remove directory: the same root, and target's names the first
+// of directory's.
+bool Holds(const SplitPath& target, const SplitPath& directory) {
+    if (!SameRoot(target, directory) || target.below.size > directory.below.size) return false;
+    for (std::size_t i = 0; i < target.below.size; ++i) {
+        if (!EqualsIgnoringAsciiCase(target.below.items[i], directory.below.items[i])) return false;
     }
     return true;
 }
 
 }  // namespace
 
-bool IsRemovableLocation(std::u16string_view location, std::u16string_view windir) {
-    if (location.size() > MaxPathLength || windir.size() > MaxPathLength) return false;
-    const std::optional<SplitPath> target = Split(location);
-    if (!target || target->below.empty()) return false;
-    const std::optional<SplitPath> system = Split(windir);
-    if (!system) return true;
-    // Removing windir, or a directory above it, would empty windir.
-    const bool holdsSystem = target->root.size == system->root.size &&
-                             SameNames(target->root, system->root, target->root.size) &&
-                             target->below.size <= system->below.size &&
-                             SameNames(target->below, system->below, target->below.size);
-    return !holdsSystem;
+LocationVerdict JudgeLocation(std::u16string_view location, const ProtectedDirectories& protect) {
+    // Either text longer than the uninstall's buffers is refused rather than judged in part.
+    if (location.size() > MaxPathLength || protect.windows.size() > MaxPathLength)
+        return LocationVerdict::Protected;
+    if (IsRelative(location)) return LocationVerdict::Relative;
+    const std::optional<SplitPath> target = Split(location, protect.windows);
+    if (!target || target->below.empty()) return LocationVerdict::Protected;
+    const auto holds = [&](std::u16string_view directory) {
+        if (directory.size() > MaxPathLength || IsRelative(directory)) return false;
+        const std::optional<SplitPath> system = Split(directory, protect.windows);
+        return system && Holds(*target, *system);
+    };
+    if (holds(protect.windows)) return LocationVerdict::Protected;
+    for (const std::u16string_view directory : protect.others)
+        if (holds(directory)) return LocationVerdict::Protected;
+    return LocationVerdict::Removable;
 }
 
 }  // namespace qf

@@ -1,19 +1,42 @@
-// Which directories the uninstall may empty and remove. The installation directory comes back
-// from the registry as text that anyone with the rights may have changed, and the installer
-// itself accepts any directory but the windir one, so a drive root or a share would otherwise
-// be emptied of everything the uninstall can open. Pure.
+// Which directories the uninstall may empty and remove, and which the installation page must
+// refuse, judged by their text. The installation directory comes back from the registry as text
+// that anyone with the rights may have changed, and the page takes whatever is typed, so a drive
+// root, Program Files or the Windows directory would otherwise be emptied of everything the
+// uninstall can open. Pure: the Win32 side (location_check_win.h) gathers the protected
+// directories and then compares by identity what the text cannot tell (8.3 names, links).
 #pragma once
 
+#include <span>
 #include <string_view>
 
 namespace qf {
 
-// False for what must never be removed: a drive root ("C:\", "C:", "C:/"), a share root
-// ("\\server\share"), the windir directory or a directory that holds it, each also in its
-// "\\?\" form and whatever the separators, case, "." and ".." components say; and for a path
-// that is not fully qualified (relative, "\dir", "C:dir"), since what it names depends on the
-// current directory. An empty windir protects no directory. Either path longer than 1,023 units
-// (more than the uninstall's buffers hold) is refused as well.
-bool IsRemovableLocation(std::u16string_view location, std::u16string_view windir);
+// The directories that are never removed, nor any directory that holds one of them, as the
+// system reports them. windows is also what an "ADMIN$" share names. An empty or relative text
+// protects nothing.
+struct ProtectedDirectories {
+    std::u16string_view windows;
+    std::span<const std::u16string_view> others;
+};
+
+enum class LocationVerdict {
+    Removable,
+    // Not fully qualified ("Quenfield", "\dir", "C:dir"): what it names depends on the current
+    // directory.
+    Relative,
+    // A drive or share root, a volume or device name, a protected directory or one that holds
+    // one, or a location or Windows directory longer than the uninstall's buffers hold.
+    Protected,
+};
+
+// The text is read as Windows resolves it: "\\?\", "\\?\UNC\" and "\\.\" prefixes, an
+// administrative share ("\\host\C$" is drive C:, "\\host\ADMIN$" the Windows directory, whatever
+// the host), '/' for '\', repeated separators, "." and ".." (never above the root), trailing dots
+// and blanks of a name, and ASCII case.
+LocationVerdict JudgeLocation(std::u16string_view location, const ProtectedDirectories& protect);
+
+inline bool IsRemovableLocation(std::u16string_view location, const ProtectedDirectories& protect) {
+    return JudgeLocation(location, protect) == LocationVerdict::Removable;
+}
 
 }  // namespace qf

@@ -52,4 +52,6 @@ mkdir -p "$work/bad/$(printf 'd%.0s' {1..100})" && touch "$work/bad/$(printf 'd%
 mkdir -p "$work/bad" && ln -s /etc/hostname "$work/bad/out" && refuse outside "leaves the tree"
 mkdir -p "$work/bad/sub" && ln -s .. "$work/bad/sub/up" && refuse loop "repeat forever"
 mkdir -p "$work/bad" && touch "$work/bad/$(printf 'caf\xe9')" && refuse latin1 "cannot be written"
+mkdir -p "$work/bad/docs" && touch "$work/bad/docs/nul.txt" && refuse device "device name"
+mkdir -p "$work/bad/Com1" && refuse device-folder "device name"
 echo "qfpack round trip passed"

@@ -13,10 +13,22 @@ struct LocationCase {
 
 const std::u16string Windir = u"C:\\Windows";
 
+// What the uninstall and the page gather on a usual machine, as the system spells them.
+const std::u16string_view KnownFolders[] = {
+    u"C:\\Program Files", u"C:\\Program Files (x86)", u"C:\\Program Files\\Common Files",
+    u"C:\\ProgramData", u"C:\\Users", u"C:\\Users\\Public", u"C:\\Users\\ann",
+    u"C:\\Users\\Public\\Desktop", u"C:\\Users\\ann\\Desktop", u"C:\\Windows\\System32",
+    u"C:\\Windows\\SysWOW64", u"C:\\Users\\ann\\AppData\\Local\\Temp"};
+const qf::ProtectedDirectories Machine{Windir, KnownFolders};
+
+bool Removable(std::u16string_view location, std::u16string_view windir) {
+    return qf::IsRemovableLocation(location, {windir, {}});
+}
+
 class RemovableLocation : public testing::TestWithParam<LocationCase> {};
 
 TEST_P(RemovableLocation, RefusesRootsWindirAndPathsThatDependOnTheCurrentDirectory) {
-    EXPECT_EQ(qf::IsRemovableLocation(GetParam().location, Windir), GetParam().removable);
+    EXPECT_EQ(qf::IsRemovableLocation(GetParam().location, {Windir, {}}), GetParam().removable);
 }
 
 INSTANTIATE_TEST_SUITE_P(Locations, RemovableLocation, testing::Values(
@@ -65,6 +77,18 @@ INSTANTIATE_TEST_SUITE_P(Locations, RemovableLocation, testing::Values(
     LocationCase{u"C:\\Windows \\", false},
     LocationCase{u"C:\\Windows\\System32\\..", false},
     LocationCase{u"\\\\?\\C:\\Windows", false},
+    // The same directories through administrative shares, on any host, and "\\?\UNC\".
+    LocationCase{u"\\\\localhost\\C$\\Windows", false},
+    LocationCase{u"\\\\127.0.0.1\\c$\\windows", false},
+    LocationCase{u"\\\\?\\UNC\\localhost\\C$\\Windows", false},
+    LocationCase{u"//server/C$/Windows/", false},
+    LocationCase{u"\\\\localhost\\C$", false},
+    LocationCase{u"\\\\localhost\\C$\\", false},
+    LocationCase{u"\\\\localhost\\ADMIN$", false},
+    LocationCase{u"\\\\localhost\\admin$\\System32\\..", false},
+    LocationCase{u"\\\\localhost\\C$\\Quenfield", true},
+    LocationCase{u"\\\\localhost\\D$\\Windows", true},
+    LocationCase{u"\\\\localhost\\ADMIN$\\Quenfield", true},
     // Not fully qualified: what they name depends on the current directory.
     LocationCase{u"Quenfield", false},
     LocationCase{u".", false},
@@ -73,11 +97,49 @@ INSTANTIATE_TEST_SUITE_P(Locations, RemovableLocation, testing::Values(
     LocationCase{u"", false}));
 
 TEST(RemovableLocationWindir, ProtectsWhateverWindirNamesAndItsParents) {
-    EXPECT_FALSE(qf::IsRemovableLocation(u"D:\\OS", u"D:\\OS\\Windows\\"));
-    EXPECT_FALSE(qf::IsRemovableLocation(u"D:\\OS\\Windows", u"d:/os/windows"));
-    EXPECT_TRUE(qf::IsRemovableLocation(u"D:\\OS\\Other", u"D:\\OS\\Windows"));
-    EXPECT_TRUE(qf::IsRemovableLocation(u"C:\\OS", u"D:\\OS\\Windows"));
-    EXPECT_FALSE(qf::IsRemovableLocation(u"\\\\srv\\sys\\win", u"\\\\SRV\\SYS\\WIN"));
+    EXPECT_FALSE(Removable(u"D:\\OS", u"D:\\OS\\Windows\\"));
+    EXPECT_FALSE(Removable(u"D:\\OS\\Windows", u"d:/os/windows"));
+    EXPECT_TRUE(Removable(u"D:\\OS\\Other", u"D:\\OS\\Windows"));
+    EXPECT_TRUE(Removable(u"C:\\OS", u"D:\\OS\\Windows"));
+    EXPECT_FALSE(Removable(u"\\\\srv\\sys\\win", u"\\\\SRV\\SYS\\WIN"));
+    // ADMIN$ stands for the Windows directory wherever that is.
+    EXPECT_FALSE(Removable(u"\\\\host\\ADMIN$\\System32\\..", u"D:\\OS\\Windows"));
+    EXPECT_FALSE(Removable(u"\\\\host\\d$\\os", u"D:\\OS\\Windows"));
+    EXPECT_TRUE(Removable(u"\\\\host\\ADMIN$\\Temp\\Quenfield", u"D:\\OS\\Windows"));
+}
+
+// The known folders of the machine and of the user, and every directory that holds one, by any
+// spelling the text allows; their subdirectories stay installation directories.
+TEST(RemovableLocationKnownFolders, RefusesEachFolderAndWhatHoldsIt) {
+    const struct {
+        std::u16string_view location;
+        qf::LocationVerdict verdict;
+    } cases[] = {
+        {u"C:\\Program Files", qf::LocationVerdict::Protected},
+        {u"c:/program files/", qf::LocationVerdict::Protected},
+        {u"C:\\Program Files\\Quenfield\\..", qf::LocationVerdict::Protected},
+        {u"C:\\Program Files.\\ ", qf::LocationVerdict::Protected},
+        {u"\\\\?\\C:\\Program Files (x86)", qf::LocationVerdict::Protected},
+        {u"\\\\localhost\\C$\\ProgramData", qf::LocationVerdict::Protected},
+        {u"C:\\Users", qf::LocationVerdict::Protected},
+        {u"C:\\Users\\ann", qf::LocationVerdict::Protected},
+        {u"C:\\Users\\ann\\AppData", qf::LocationVerdict::Protected},
+        {u"C:\\Users\\Public\\Desktop", qf::LocationVerdict::Protected},
+        {u"C:\\Windows\\System32", qf::LocationVerdict::Protected},
+        {u"\\\\.\\C:\\windows\\system32\\", qf::LocationVerdict::Protected},
+        {u"C:\\Program Files\\Quenfield", qf::LocationVerdict::Removable},
+        {u"C:\\Program Files\\Common Files\\Quenfield", qf::LocationVerdict::Removable},
+        {u"C:\\Users\\ann\\Apps", qf::LocationVerdict::Removable},
+        {u"C:\\Program", qf::LocationVerdict::Removable},
+        {u"D:\\Program Files", qf::LocationVerdict::Removable},
+        {u"Program Files", qf::LocationVerdict::Relative},
+        {u"C:Program Files", qf::LocationVerdict::Relative},
+        {u"\\Program Files", qf::LocationVerdict::Relative},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(qf::JudgeLocation(c.location, Machine), c.verdict)
+            << std::string(c.location.begin(), c.location.end());
+    }
 }
 
 // The uninstall holds both paths in buffers of 1,024 units; the guard takes a path of the
@@ -85,15 +147,16 @@ TEST(RemovableLocationWindir, ProtectsWhateverWindirNamesAndItsParents) {
 TEST(RemovableLocationLength, TakesWhatTheBuffersHoldAndRefusesMore) {
     std::u16string deepest = u"C:";
     while (deepest.size() + 2 <= 1023) deepest += u"\\a";
-    EXPECT_TRUE(qf::IsRemovableLocation(deepest, Windir));
-    EXPECT_FALSE(qf::IsRemovableLocation(deepest + u"\\a", Windir));
-    EXPECT_FALSE(qf::IsRemovableLocation(u"C:\\Quenfield", u"C:" + std::u16string(1023, u'\\')));
+    EXPECT_TRUE(Removable(deepest, Windir));
+    EXPECT_FALSE(Removable(deepest + u"\\a", Windir));
+    EXPECT_FALSE(Removable(u"C:\\Quenfield", u"C:" + std::u16string(1023, u'\\')));
 }
 
 TEST(RemovableLocationWindir, AnUnsetWindirProtectsNoDirectory) {
-    EXPECT_TRUE(qf::IsRemovableLocation(u"C:\\Windows", u""));
-    EXPECT_TRUE(qf::IsRemovableLocation(u"C:\\Windows", u"Windows"));
-    EXPECT_FALSE(qf::IsRemovableLocation(u"C:\\", u""));
+    EXPECT_TRUE(Removable(u"C:\\Windows", u""));
+    EXPECT_TRUE(Removable(u"C:\\Windows", u"Windows"));
+    EXPECT_FALSE(Removable(u"C:\\", u""));
+    EXPECT_FALSE(Removable(u"\\\\localhost\\ADMIN$\\Quenfield", u""));
 }
 
 }  // namespace

@@ -48,6 +48,8 @@ struct Packer {
         std::error_code ec;
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = ArchiveComponent(it->path().filename());
+            if (name.empty() && qf::IsDeviceName(it->path().filename().string()))
+                return Fail(it->path(), "is a Windows device name (CON, NUL, COM1, ...), not a file name");
             if (name.empty())
                 return Fail(it->path(), "name cannot be written on Windows as 8-bit text");
             entries.push_back({name, *it});
