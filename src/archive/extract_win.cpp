@@ -1,6 +1,7 @@
 #include "archive/archive_format.h"
 #include "archive/extract_rules.h"
 #include "archive/payload.h"
+#include "base/entry_win.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
@@ -18,6 +19,9 @@ constexpr std::size_t PathMessageCapacity = MessageCapacity + DirectoryPathCapac
 // A target path longer than CurrentTargetPath is refused before any file call, with the
 // number Windows itself gives for a name too long for its buffer.
 constexpr DWORD PathTooLongError = ERROR_FILENAME_EXCED_RANGE;
+// A target that exists as a link is never written through, with the number Windows gives for
+// a request that would cross a reparse point (ERROR_REPARSE_POINT_ENCOUNTERED).
+constexpr DWORD LinkInTheWayError = 4395;
 
 bool FailDirectory(HWND page, const wchar_t* path) {
     char16_t message[PathMessageCapacity];
@@ -43,7 +47,10 @@ bool ExtractDirectory(HWND page, std::string_view name) {
     }
     // An existing directory is what an upgrade finds; parents are never created, each has its
     // own record ahead of its contents.
-    if (!CreateDirectoryW(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (CreateDirectoryW(path, nullptr)) return true;
+    // What is there already must be the directory itself, not a link that would take the
+    // files below it somewhere else.
+    if (GetLastError() != ERROR_ALREADY_EXISTS || ExamineEntry(path) != EntryKind::Itself)
         return FailDirectory(page, path);
     return true;
 }
@@ -75,7 +82,9 @@ bool ExtractFile(HWND page, const ArchiveRecord& record) {
     }
     if (RepaintsBeforeFile(ExtractedFileCount)) RepaintNow(page);
     ++ExtractedFileCount;
-    const DWORD error = WriteWholeFile(CurrentTargetPath, record.data);
+    const DWORD error = ExamineEntry(CurrentTargetPath) == EntryKind::Link
+                            ? LinkInTheWayError
+                            : WriteWholeFile(CurrentTargetPath, record.data);
     if (error != ERROR_SUCCESS) return FailFile(page, CurrentTargetPath, error);
     if (IsClientExecutable(U(CurrentTargetPath))) CreateClientShortcut(CurrentTargetPath);
     return true;

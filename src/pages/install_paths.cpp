@@ -10,10 +10,6 @@ std::u16string_view WithoutTrailingSeparator(std::u16string_view directory) {
     return directory;
 }
 
-bool IsSystemDirectory(std::u16string_view directory, std::optional<std::u16string_view> windir) {
-    return windir && EqualsIgnoringAsciiCase(directory, *windir);
-}
-
 bool WithExeSuffix(std::u16string_view path, std::span<char16_t> out) {
     const bool hasExe = EndsWithIgnoringAsciiCase(path, u".exe");
     if (CopyText(out, path) && (hasExe || AppendText(out, u".exe"))) return true;

@@ -11,10 +11,6 @@ namespace qf {
 // The directory text less one trailing '\' or '/'.
 std::u16string_view WithoutTrailingSeparator(std::u16string_view directory);
 
-// Whether the directory is the windir directory itself, compared whole without regard to
-// ASCII case. Without a windir value nothing is refused.
-bool IsSystemDirectory(std::u16string_view directory, std::optional<std::u16string_view> windir);
-
 // The path with ".exe" appended when it does not end so (ignoring ASCII case). False when the
 // result does not fit out; out then holds as much of it as fits, for a message only.
 bool WithExeSuffix(std::u16string_view path, std::span<char16_t> out);

@@ -11,6 +11,8 @@
 #include "base/texts.h"
 #include "base/win32.h"
 #include "pages/install_paths.h"
+#include "base/entry_win.h"
+#include "registration/location_check_win.h"
 #include "registration/registration.h"
 #include "registration/registry_win.h"
 #include "startup/process_state.h"
@@ -20,9 +22,6 @@ namespace qf {
 LocationControls LocationPage;
 
 namespace {
-
-// Windows keeps an environment value to 32,767 units; windir is far shorter.
-constexpr DWORD WindirCapacity = 1024;
 
 void ShowFormatted(HWND page, const char16_t* format, const wchar_t* path, const char16_t* caption,
                    UINT style) {
@@ -45,14 +44,15 @@ bool TakeInstallDirectory(HWND page) {
     }
     GetWindowTextW(LocationPage.directoryEdit, InstallDirectory, InstallDirectoryCapacity);
 
-    wchar_t windir[WindirCapacity];
-    const DWORD windirLength = GetEnvironmentVariableW(L"windir", windir, WindirCapacity);
     const std::u16string_view directory = WithoutTrailingSeparator(U(InstallDirectory));
     InstallDirectory[directory.size()] = L'\0';
-    std::optional<std::u16string_view> windirText;
-    if (windirLength > 0 && windirLength < WindirCapacity) windirText = std::u16string_view(U(windir), windirLength);
-    if (IsSystemDirectory(directory, windirText)) {
+    // What its own uninstall would refuse to remove is no installation directory: the Windows
+    // and system folders, roots, Program Files and the other known folders, what holds one of
+    // them, and a directory that is a link.
+    if (CheckLocation(InstallDirectory) == LocationVerdict::Protected) {
         ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
+        // A quiet install has no page to try again on.
+        if (QuietMode) PostQuitMessage(0);
         return false;
     }
     return true;
@@ -109,7 +109,9 @@ void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
     } else if (!(block = MapWholeFile(source, size))) {
         ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
     } else {
-        const HANDLE out = targetFits ? CreateFileW(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+        // Never written through a link found in the installation directory.
+        const bool linked = targetFits && ExamineEntry(target) == EntryKind::Link;
+        const HANDLE out = targetFits && !linked ? CreateFileW(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                                     nullptr, CREATE_ALWAYS, 0, nullptr)
                                       : INVALID_HANDLE_VALUE;
         DWORD written = 0;
@@ -149,18 +151,19 @@ void RunInstallation(HWND page) {
         return;
     }
     InstallProgressState = 2;
+    // An older installer must not touch a newer release's installation, nor leave a directory
+    // behind: look before creating anything.
+    if (NewerReleaseInstalled()) {
+        ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption, MB_OK | MB_ICONERROR);
+        PostQuitMessage(0);
+        return;
+    }
     if (!CreateInstallDirectory(page)) return;
 
     wchar_t ownPath[TargetPathCapacity];
     const bool ownPathFits = OwnExecutablePath(U(GetCommandLineW()), Buffer(ownPath));
     RepaintNow(page);
 
-    // An older installer must not replace a newer release's uninstaller: look before copying.
-    if (NewerReleaseInstalled()) {
-        ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption, MB_OK | MB_ICONERROR);
-        PostQuitMessage(0);
-        return;
-    }
     CopyUninstaller(page, ownPath, ownPathFits);
     if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
 

@@ -11,8 +11,9 @@
 #include "base/text.h"
 #include "base/texts.h"
 #include "base/win32.h"
+#include "base/entry_win.h"
+#include "registration/location_check_win.h"
 #include "registration/registry_win.h"
-#include "registration/removal_guard.h"
 #include "startup/admin_query.h"
 #include "startup/process_state.h"
 
@@ -135,20 +136,14 @@ bool ReadInstallLocation(HKEY product, std::span<wchar_t> location) {
     return true;
 }
 
-// Removes the installed tree at location. Refused, with nothing removed, when location names
-// a drive root, a share root, windir or a directory holding it, by its text or by where it
-// leads. False when refused or when the directory cannot be listed.
+// Removes the installed tree at location. Refused, with nothing removed, when location is a
+// root, a mount point, a protected directory or one holding it, or itself a link, by its text
+// or by what it is on disk (location_check_win.h). False when refused or when the directory
+// cannot be listed.
 bool RemoveInstalledTree(std::span<wchar_t> location) {
-    PathBuffer windir;
-    const DWORD windirLength = GetEnvironmentVariableW(L"windir", windir, DirectoryPathCapacity);
-    if (windirLength >= DirectoryPathCapacity) return false;
-
-    const std::u16string_view system(U(&windir[0]), windirLength);
-
     Walk walk;
-    if (!IsRemovableLocation(U(location.data()), system) ||
-        !ResolvePath(location.data(), walk.directory, true) ||
-        !IsRemovableLocation(U(&walk.directory[0]), system))
+    if (CheckLocation(location.data()) != LocationVerdict::Removable ||
+        !ResolvePath(location.data(), walk.directory, true))
         return false;
     return AppendText({U(location.data()), location.size()}, u"\\*") &&
            RemoveDirectoryTree(location, walk);
@@ -157,9 +152,12 @@ bool RemoveInstalledTree(std::span<wchar_t> location) {
 void DeleteShortcut() {
     // Unknown, the folder would leave a name relative to the current drive's root.
     if (AllUsersDesktop[0] == L'\0') return;
+    // A shortcut that is a link goes as the link file itself, never its target; one that Wine
+    // cannot delete so (a Unix link) stays.
     PathBuffer path;
-    if (FormatText(Buffer(path), u"%s\\%s", {U(AllUsersDesktop), ShortcutFileName}))
-        DeleteByHandle(path, GENERIC_READ | GENERIC_WRITE, FILE_FLAG_DELETE_ON_CLOSE);
+    if (FormatText(Buffer(path), u"%s\\%s", {U(AllUsersDesktop), ShortcutFileName}) &&
+        ExamineEntry(path) == EntryKind::Itself)
+        DeleteFileEntry(path);
 }
 
 }  // namespace

@@ -127,6 +127,8 @@ TEST(RemovableLocationKnownFolders, RefusesEachFolderAndWhatHoldsIt) {
         {u"C:\\Users\\Public\\Desktop", qf::LocationVerdict::Protected},
         {u"C:\\Windows\\System32", qf::LocationVerdict::Protected},
         {u"\\\\.\\C:\\windows\\system32\\", qf::LocationVerdict::Protected},
+        {u"c:\\windows", qf::LocationVerdict::Protected},
+        {u"C:\\Windows\\", qf::LocationVerdict::Protected},  // what the page keeps of "C:\Windows\\"
         {u"C:\\Program Files\\Quenfield", qf::LocationVerdict::Removable},
         {u"C:\\Program Files\\Common Files\\Quenfield", qf::LocationVerdict::Removable},
         {u"C:\\Users\\ann\\Apps", qf::LocationVerdict::Removable},

@@ -170,9 +170,21 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
         const wchar_t* entry;
         const wchar_t* text;
     };
+    const wchar_t* const system = L"You are not permitted to install into a system directory.";
+    wchar_t shortName[MAX_PATH] = {};
+    GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH);
+    // What the uninstall would refuse to remove, the page refuses to install into: the system
+    // and known folders by any spelling, what holds them, and a directory that is a link
+    // (C:\qf-links\to-r, from uninstall_links.sh).
     for (const Refusal& r : {Refusal{L"", L"The installation directory must not be blank and should represent the "
                                           L"location you wish to install the ORIN-6 system on this station."},
-                             Refusal{L"c:\\windows\\", L"You are not permitted to install into a system directory."}}) {
+                             Refusal{L"c:\\windows\\", system}, Refusal{L"C:\\windows\\system32", system},
+                             Refusal{L"C:\\Program Files", system}, Refusal{shortName, system},
+                             Refusal{L"C:\\Program Files\\Quenfield\\..", system},
+                             Refusal{L"C:\\ProgramData\\", system}, Refusal{L"C:\\users", system},
+                             Refusal{L"C:\\users\\Public\\Desktop", system}, Refusal{L"C:\\", system},
+                             Refusal{L"C:\\qf-links\\to-r", system}}) {
+        SCOPED_TRACE(r.entry);
         driver::SetText(edit, r.entry);
         driver::Click(install);
         driver::MsgBox box;
@@ -235,6 +247,48 @@ TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
     EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), newerUninstaller);
     EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+TEST_F(Install, ARefusedOlderInstallerLeavesNothingBehind) {
+    ASSERT_TRUE(e2e::WriteString(L"Software\\Quenfield\\Lexaris\\2.0\\20240101", L"DocPath", L"newer"));
+    driver::Process p = e2e::Start(installer, L"/q");
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{L"Newer Version"});
+    EXPECT_FALSE(e2e::Exists(DefaultInstallDir));
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+// An upgrade never writes through a link it finds in the installed tree (uninstall_links.sh
+// makes them): the install stops with that record's own message, the link's target untouched.
+TEST_F(Install, AnUpgradeNeverWritesThroughALinkInTheTree) {
+    const std::wstring victim = L"C:\\qf-links\\victim";
+    ASSERT_TRUE(e2e::Exists(victim + L"\\index.html")) << "no link fixture (run through ctest)";
+    const auto before = std::make_pair(e2e::ReadAll(victim + L"\\index.html"), e2e::ReadAll(victim + L"\\client.exe"));
+    struct Case {
+        const wchar_t* tree;
+        const wchar_t* caption;
+        const wchar_t* text;
+    } cases[] = {
+        {L"C:\\qf-links\\upgrade-docs", L"Create Directory Error",
+         L"Unable to create directory: C:\\qf-links\\upgrade-docs\\docs"},
+        {L"C:\\qf-links\\upgrade-client", L"Install Error",
+         L"Unable to create/write file: C:\\qf-links\\upgrade-client\\qfmgr.exe\nError 4395, Installation aborted."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tree);
+        e2e::ResetRegistry();
+        driver::Process p = e2e::Start(installer, L"");
+        std::vector<driver::MsgBox> boxes;
+        const HWND page = OpenLocationPage(p);
+        ASSERT_NE(page, nullptr);
+        driver::SetText(driver::Child(page, 1), c.tree);
+        driver::Click(driver::Child(page, 3));
+        EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{c.caption, L"Installation Errors"}));
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes[0].text, c.text);
+        EXPECT_EQ(std::make_pair(e2e::ReadAll(victim + L"\\index.html"), e2e::ReadAll(victim + L"\\client.exe")), before);
+        EXPECT_FALSE(e2e::Exists(victim + L"\\guide"));
+    }
 }
 
 TEST_F(Install, AnUpgradeCarriesTheSettingsOverAndTheSameReleaseInstallsAgain) {

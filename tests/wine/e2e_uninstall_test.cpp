@@ -221,32 +221,55 @@ std::wstring Windir() {
     return windir;
 }
 
+std::wstring Environment(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    GetEnvironmentVariableW(name, value, MAX_PATH);
+    return value;
+}
+
 class ProtectedLocation : public UninstallMode, public testing::WithParamInterface<const wchar_t*> {};
 
-// Drive R: and the links come from uninstall_links.sh; windir gets a file of the test's own.
+// Drive R: and the links come from uninstall_links.sh. Each protected folder gets a file of
+// the test's own, which must survive with everything else. "%short%" is Program Files by its
+// 8.3 name.
 TEST_P(ProtectedLocation, IsRefusedBeforeAnythingIsRemoved) {
     std::wstring location = GetParam();
     if (location == L"%windir%") location = Windir();
+    if (location == L"%USERPROFILE%") location = Environment(L"USERPROFILE");
+    if (location == L"%short%") {
+        wchar_t shortName[MAX_PATH] = {};
+        GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH);
+        location = shortName;
+        ASSERT_NE(location, L"C:\\Program Files") << "no 8.3 name for Program Files";
+    }
     ASSERT_TRUE(e2e::Exists(L"R:\\root.txt")) << "no drive R: (run through ctest: uninstall_links.sh)";
-    const std::wstring marker = Windir() + L"\\qf-marker.txt";
-    ASSERT_TRUE(WriteText(marker, "windir file"));
+    std::vector<std::wstring> markers{Windir() + L"\\qf-marker.txt"};
+    if (GetFileAttributesW(location.c_str()) & FILE_ATTRIBUTE_DIRECTORY && e2e::Exists(location))
+        markers.push_back(location + L"\\qf-marker.txt");
+    for (const std::wstring& marker : markers) ASSERT_TRUE(WriteText(marker, "protected file"));
     const std::vector<std::wstring> driveBefore = Listing(L"R:\\");
     const std::vector<std::wstring> installBefore = Listing(install);
     RegisterInstallation(location);
 
     EXPECT_TRUE(Uninstall().empty());
     EXPECT_EQ(Listing(L"R:\\"), driveBefore);
-    EXPECT_TRUE(e2e::Exists(marker));
+    for (const std::wstring& marker : markers) EXPECT_TRUE(e2e::Exists(marker)) << marker;
     EXPECT_EQ(Listing(install), installBefore);
     EXPECT_TRUE(e2e::Exists(Shortcut));
     ExpectRegistryUntouched();
-    DeleteFileW(marker.c_str());
+    for (const std::wstring& marker : markers) DeleteFileW(marker.c_str());
 }
 
+// Administrative shares and volume mount points cannot be made under Wine; the native table of
+// removal_guard_test.cpp covers their text.
 INSTANTIATE_TEST_SUITE_P(Locations, ProtectedLocation,
                          testing::Values(L"R:\\", L"R:", L"r:/", L"\\\\?\\R:\\", L"R:\\sub\\..",
                                          L"C:\\qf-links\\to-r", L"%windir%", L"C:\\WINDOWS\\",
-                                         L"C:\\qf-links\\to-windows"));
+                                         L"C:\\qf-links\\to-windows", L"C:\\windows\\system32",
+                                         L"C:\\Program Files", L"%short%",
+                                         L"C:\\Program Files\\Quenfield\\..", L"C:\\ProgramData",
+                                         L"C:\\users", L"%USERPROFILE%", L"C:\\users\\Public\\Desktop",
+                                         L"C:\\qf-links\\install\\docs\\outside-link"));
 
 TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFile) {
     const std::wstring install = std::wstring(Links) + L"\\install";
@@ -270,6 +293,27 @@ TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFil
     EXPECT_FALSE(e2e::Exists(install + L"\\docs\\a.html"));
     EXPECT_FALSE(e2e::Exists(install + L"\\qfmgr.exe"));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+// The shortcut goes as the link file itself, never its target; Wine cannot delete a Unix link
+// so, and leaves it. The uninstall finds the desktop beside the user's profile, so a profile
+// of the fixture's leads it to the fixture's desktop.
+TEST(UninstallLinks, AShortcutThatIsALinkNeverTakesItsTarget) {
+    const std::wstring target = std::wstring(Links) + L"\\victim\\shortcut-target.lnk";
+    ASSERT_TRUE(e2e::Exists(target)) << "no link fixture (run through ctest: uninstall_links.sh)";
+    e2e::ResetRegistry();
+    const std::wstring profile = Environment(L"USERPROFILE");
+    ASSERT_TRUE(SetEnvironmentVariableW(L"USERPROFILE", (std::wstring(Links) + L"\\profiles\\me").c_str()));
+    const std::wstring install = e2e::ScratchDir(L"uninstall-shortcut") + L"\\ORIN-6";
+    ASSERT_TRUE(e2e::MakeDirs(install));
+    ASSERT_TRUE(WriteText(install + L"\\qfmgr.exe", "installed"));
+    RegisterInstallation(install);
+
+    Uninstall();
+    SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
+    EXPECT_EQ(e2e::ReadAll(target), (std::vector<std::uint8_t>{'v', 'i', 'c', 't', 'i', 'm', ' ', 's', 'h', 'o',
+                                                             'r', 't', 'c', 'u', 't', '\n'}));
+    EXPECT_FALSE(e2e::Exists(install));
 }
 
 }  // namespace

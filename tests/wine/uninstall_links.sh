@@ -8,6 +8,11 @@
 #   C:\qf-links\install-old      a sibling of the installation directory, with files
 #   C:\qf-links\to-r             a link to the folder that drive R: maps
 #   C:\qf-links\to-windows       a link to C:\windows
+#   C:\qf-links\victim           files that only a link leads to, for the upgrade cases:
+#   C:\qf-links\upgrade-docs     an installed tree whose docs is a link to victim
+#   C:\qf-links\upgrade-client   an installed tree whose qfmgr.exe is a link to victim\client.exe
+#   C:\qf-links\profiles         a user profile folder "me" beside an "All Users\Desktop" whose
+#                                shortcut ORIN-6 Client.lnk is a link to victim\shortcut-target.lnk
 #   R:                           a drive of its own with files, for the drive-root cases
 # Rebuilt from nothing on every setup; rm -rf never follows the links.
 #   uninstall_links.sh setup | cleanup
@@ -34,6 +39,15 @@ echo "old client" > "$links/install-old/qfmgr.exe"
 ln -s ../../outside "$links/install/docs/outside-link"
 ln -s ../empty-outside "$links/install/empty-link"
 ln -s ../outside-file.txt "$links/install/file-link"
+
+mkdir -p "$links/victim" "$links/upgrade-docs" "$links/upgrade-client/docs"
+echo "victim page" > "$links/victim/index.html"
+echo "victim client" > "$links/victim/client.exe"
+echo "victim shortcut" > "$links/victim/shortcut-target.lnk"
+ln -s ../victim "$links/upgrade-docs/docs"
+ln -s ../victim/client.exe "$links/upgrade-client/qfmgr.exe"
+mkdir -p "$links/profiles/me" "$links/profiles/All Users/Desktop"
+ln -s ../../../victim/shortcut-target.lnk "$links/profiles/All Users/Desktop/ORIN-6 Client.lnk"
 
 mkdir -p "$drive/sub"
 echo "root file" > "$drive/root.txt"
