@@ -47,11 +47,11 @@ int Usage() {
         "                        [--sign CERT]\n"
         "       qfpack inspect INSTALLER\n"
         "       qfpack sign EXE CERT\n"
-        "  CERT: --pkcs12 FILE | --cert FILE --key FILE, and optionally --timestamp URL;\n"
-        "        a password for the key in the environment variable QF_SIGN_PASSWORD\n"
         "       qfpack check-licence FILE\n"
         "       qfpack check-settings-key EXE\n"
-        "       qfpack check-manifest EXE\n",
+        "       qfpack check-manifest EXE\n"
+        "CERT: --pkcs12 FILE | --cert FILE --key FILE, and optionally --timestamp URL;\n"
+        "      a password for the key in the environment variable QF_SIGN_PASSWORD\n",
         stderr);
     return 2;
 }
