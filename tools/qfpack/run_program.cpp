@@ -18,17 +18,22 @@ namespace {
 
 // A pipe whose ends are closed in the child except where it is duplicated onto 0, 1 or 2.
 struct Pipe {
-    int read = -1, write = -1;
+    int readEnd = -1, writeEnd = -1;
     bool Open() {
         int ends[2];
         if (pipe2(ends, O_CLOEXEC) != 0) return false;
-        read = ends[0];
-        write = ends[1];
+        readEnd = ends[0];
+        writeEnd = ends[1];
         return true;
     }
-    void CloseRead() { if (read >= 0) close(read), read = -1; }
-    void CloseWrite() { if (write >= 0) close(write), write = -1; }
-    ~Pipe() { CloseRead(), CloseWrite(); }
+    static void Close(int& end) {
+        if (end >= 0) close(end);
+        end = -1;
+    }
+    ~Pipe() {
+        Close(readEnd);
+        Close(writeEnd);
+    }
 };
 
 void WriteAll(int fd, std::string_view bytes) {
@@ -52,26 +57,26 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, std::string_view inp
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in.read, 0);
-    posix_spawn_file_actions_adddup2(&actions, out.write, 1);
-    posix_spawn_file_actions_adddup2(&actions, out.write, 2);
+    posix_spawn_file_actions_adddup2(&actions, in.readEnd, 0);
+    posix_spawn_file_actions_adddup2(&actions, out.writeEnd, 1);
+    posix_spawn_file_actions_adddup2(&actions, out.writeEnd, 2);
     pid_t pid = 0;
     const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) return run;
     run.started = true;
-    in.CloseRead();
-    out.CloseWrite();
+    Pipe::Close(in.readEnd);
+    Pipe::Close(out.writeEnd);
 
     // A program that ends without reading its input must not end qfpack with SIGPIPE.
     const auto previous = std::signal(SIGPIPE, SIG_IGN);
-    WriteAll(in.write, input);
-    in.CloseWrite();
+    WriteAll(in.writeEnd, input);
+    Pipe::Close(in.writeEnd);
     std::signal(SIGPIPE, previous);
 
     char buffer[4096];
     for (;;) {
-        const ssize_t n = read(out.read, buffer, sizeof buffer);
+        const ssize_t n = read(out.readEnd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         run.output.append(buffer, static_cast<std::size_t>(n));
