@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   wine xvfb xauth x11-apps imagemagick
-  nsis
+  nsis osslsigncode openssl
 )
 if [ "$QF_WINE_ARCH" = win32 ]; then
   packages+=(wine32:i386)

@@ -179,8 +179,9 @@ void WriteCustomisedCopy(HWND page, const CustomisationChoice& choice) {
     std::uint8_t* const image = ReadImage(page, source, size);
     CloseHandle(source);
     if (!image) return;
-    if (CustomiseImage({image, size}, {EmbeddedSettings, SettingsKeySize}, choice))
-        SaveCopy(page, ownPath, {image, size});
+    // A signed installer's copy is shorter by its signature; see CustomiseImage.
+    if (const auto length = CustomiseImage({image, size}, {EmbeddedSettings, SettingsKeySize}, choice))
+        SaveCopy(page, ownPath, {image, *length});
     HeapFree(GetProcessHeap(), 0, image);
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "pages/install_paths.h"
+#include "startup/pe_image.h"
 
 namespace qf {
 
@@ -38,14 +39,19 @@ bool CustomisedCopyPath(std::u16string_view ownPath, std::span<char16_t> out) {
     return false;
 }
 
-bool CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,
-                    const CustomisationChoice& choice) {
-    const auto offset = FindEmbeddedSettings(image, key);
-    if (!offset) return false;
+std::optional<std::size_t> CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,
+                                          const CustomisationChoice& choice) {
+    const CertificateTable table = FindCertificateTable(image);
+    if (table.kind == CertificateTableKind::Malformed) return std::nullopt;
+    const bool isSigned = table.kind == CertificateTableKind::AtEnd;
+    // The block is looked for in the image proper, never in its signature.
+    const auto offset = FindEmbeddedSettings(isSigned ? image.first(table.offset) : image, key);
+    if (!offset) return std::nullopt;
     const std::string_view server = choice.serverChosen ? choice.server : std::string_view();
     const std::string_view docPath = choice.docPathChosen ? choice.docPath : std::string_view();
-    return PatchEmbeddedSettings(image, *offset, CustomisationMode(choice), server, docPath) ==
-           PatchResult::Patched;
+    if (PatchEmbeddedSettings(image, *offset, CustomisationMode(choice), server, docPath) != PatchResult::Patched)
+        return std::nullopt;
+    return isSigned ? StripCertificateTable(image, table) : image.size();
 }
 
 std::optional<std::size_t> LocateSettingsBlock(std::span<const std::uint8_t> image,

@@ -44,9 +44,12 @@ bool CustomisationOwnPath(std::u16string_view commandLine, std::span<char16_t> o
 bool CustomisedCopyPath(std::u16string_view ownPath, std::span<char16_t> out);
 
 // Finds the never-customised block by key in a whole installer image and writes the choice
-// into it. False when the image holds no such block.
-bool CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,
-                    const CustomisationChoice& choice);
+// into it. A signed image's signature would no longer match the changed bytes, so its
+// certificate table is dropped (see pe_image.h): the copy is then shorter than the image.
+// Returns the copy's length, the first bytes of image; nothing when the image holds no such
+// block or a certificate table that cannot be dropped cleanly.
+std::optional<std::size_t> CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,
+                                          const CustomisationChoice& choice);
 
 // The offset of the settings block of any build's image, customised or not, found by the
 // marker in front of it.

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "pe_fixture.h"
+#include "startup/pe_image.h"
+
 namespace {
 
 using qf::CustomisationRefusal;
@@ -63,6 +66,36 @@ TEST(Customisation, PatchesOnlyANeverCustomisedBlock) {
     EXPECT_EQ(head, (std::vector<std::uint8_t>{1, 's', 'r', 'v', 0, 'D', 0}));
     EXPECT_EQ(qf::LocateSettingsBlock(image, qf::SettingsMarker), 1016u);
     EXPECT_FALSE(qf::CustomiseImage(image, key, {true, "srv", 1, false, ""}));  // no second time
+}
+
+// A signature over the installer would not match the copy's bytes: the copy goes without it.
+TEST(Customisation, ACopyOfASignedImageCarriesNoSignature) {
+    const std::span<const std::uint8_t> key(qf::EmbeddedSettings, qf::SettingsKeySize);
+    const fixture::PeShape shape{false, 0x40, fixture::StaleChecksum, 0xB8};
+    const qf::CustomisationChoice choice{true, "srv", 1, false, ""};
+    auto withBlockAt = [&](std::size_t at) {
+        std::vector<std::uint8_t> image = fixture::PeImage(shape);
+        std::copy_n(qf::EmbeddedSettings, qf::SettingsBlockSize, image.begin() + static_cast<std::ptrdiff_t>(at));
+        return image;
+    };
+
+    std::vector<std::uint8_t> image = withBlockAt(0x220);
+    ASSERT_EQ(qf::CustomiseImage(image, key, choice), fixture::TableAt);
+    EXPECT_EQ(image[0x220], 1);
+    EXPECT_EQ(fixture::Get32(image, fixture::CertificateEntry(shape)), 0u);
+    EXPECT_EQ(fixture::Get32(image, fixture::CertificateEntry(shape) + 4), 0u);
+    image.resize(fixture::TableAt);
+    EXPECT_EQ(fixture::Get32(image, fixture::ChecksumField(shape)), qf::ComputePeChecksum(image));
+
+    // The key is never looked for inside the signature.
+    std::vector<std::uint8_t> keyInTable = withBlockAt(fixture::TableAt);
+    EXPECT_FALSE(qf::CustomiseImage(keyInTable, key, choice));
+    // A table that cannot be cut off cleanly refuses the copy, and nothing is changed.
+    std::vector<std::uint8_t> followed = withBlockAt(0x220);
+    followed.push_back(0);
+    const std::vector<std::uint8_t> before = followed;
+    EXPECT_FALSE(qf::CustomiseImage(followed, key, choice));
+    EXPECT_EQ(followed, before);
 }
 
 }  // namespace

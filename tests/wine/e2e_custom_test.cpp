@@ -1,10 +1,13 @@
 // The customisation page of the real installer, worked as an administrator would: its controls,
 // the refusals that keep it open, the copy it writes, how the copy is named from the command
-// line, and the copy installed quietly.
+// line, and the copy installed quietly; the same for a copy of a signed installer, which
+// carries no signature.
 //
 // The copies of the CopiesCarryTheChoices cases stay in C:\qf-parity, where custom_parity.sh
 // compares them with what `qfpack customize` makes of the same choices.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <imagehlp.h>  // after windows.h, which it needs
 
 #include <cstdint>
 #include <optional>
@@ -217,12 +220,17 @@ TEST(CustomPage, RefusalsComeInTheirOrderAndKeepThePageUsable) {
     EXPECT_FALSE(e2e::Exists(dir + L"\\setup-custom.exe"));
 }
 
-// Copies the built installer to dir\name.exe and has its page make the customised copy, which
+// The built installers: as linked, and signed with the throwaway certificate (signed_installer.sh).
+const wchar_t* const Unsigned = L"qfsetup.exe";
+const wchar_t* const Signed = L"qfsetup-signed.exe";
+
+// Copies a built installer to dir\name.exe and has its page make the customised copy, which
 // must be announced as completed. Returns the copy's path.
-std::wstring MakeCopy(const std::wstring& dir, const wchar_t* name, const Choice& choice) {
+std::wstring MakeCopy(const std::wstring& dir, const wchar_t* name, const Choice& choice,
+                      const wchar_t* source = Unsigned) {
     const std::wstring installer = dir + L"\\" + name + L".exe";
     const std::wstring copy = dir + L"\\" + name + L"-custom.exe";
-    EXPECT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), installer));
+    EXPECT_TRUE(e2e::CopyTo(e2e::Built(source), installer));
     driver::Process p = e2e::Start(installer, L"/custom");
     const Page page = OpenPage(p);
     EXPECT_NE(page.window, nullptr);
@@ -237,23 +245,33 @@ struct CopyCase {
     const wchar_t* name;  // the installer's file name in C:\qf-parity, without ".exe"
     Choice choice;
     std::uint8_t mode;    // the block's first byte
+    const wchar_t* source = Unsigned;
 };
+
+// Where the PE header keeps the file's checksum.
+std::size_t ChecksumField(const std::vector<std::uint8_t>& image) {
+    std::size_t pe = 0;
+    for (int i = 3; i >= 0; --i) pe = pe << 8 | image[0x3C + i];
+    return pe + 24 + 64;
+}
 
 void PrintTo(const CopyCase& c, std::ostream* out) { *out << Ascii(c.name); }
 
 class CopiesCarryTheChoices : public testing::TestWithParam<CopyCase> {};
 
 // The copy appears beside the installer, replacing a file of that name, as long as the
-// installer and equal to it but for the block's head: mode, server, NUL, path, NUL.
+// installer and equal to it but for the block's head: mode, server, NUL, path, NUL. A signed
+// installer's copy is the copy of the installer before it was signed, but for the checksum,
+// which is computed anew: the signature, which would no longer match, is dropped.
 TEST_P(CopiesCarryTheChoices, InTheBlockOnly) {
     const CopyCase& c = GetParam();
     CreateDirectoryW(ParityDir, nullptr);
     const std::wstring stale = std::wstring(ParityDir) + L"\\" + c.name + L"-custom.exe";
     ASSERT_TRUE(e2e::WriteAll(stale, {'o', 'l', 'd'}));
-    const std::wstring copy = MakeCopy(ParityDir, c.name, c.choice);
+    const std::wstring copy = MakeCopy(ParityDir, c.name, c.choice, c.source);
     if (HasFailure()) return;
 
-    const std::vector<std::uint8_t> source = e2e::ReadAll(e2e::Built(L"qfsetup.exe")), made = e2e::ReadAll(copy);
+    const std::vector<std::uint8_t> source = e2e::ReadAll(e2e::Built(Unsigned)), made = e2e::ReadAll(copy);
     ASSERT_EQ(made.size(), source.size());
     const auto block = qf::FindEmbeddedSettings(source, {qf::EmbeddedSettings, qf::SettingsKeySize});
     ASSERT_TRUE(block);
@@ -266,6 +284,13 @@ TEST_P(CopiesCarryTheChoices, InTheBlockOnly) {
     ASSERT_LE(head.size(), qf::SettingsBlockSize);
     std::vector<std::uint8_t> expected = source;
     std::copy(head.begin(), head.end(), expected.begin() + static_cast<std::ptrdiff_t>(*block));
+    if (c.source == Signed) {
+        const auto field = static_cast<std::ptrdiff_t>(ChecksumField(made));
+        std::copy_n(made.begin() + field, 4, expected.begin() + field);
+        DWORD stored = 0, computed = 0;
+        ASSERT_EQ(MapFileAndCheckSumW(copy.c_str(), &stored, &computed), CHECKSUM_SUCCESS);
+        EXPECT_EQ(stored, computed) << "the checksum was not computed anew";
+    }
     EXPECT_TRUE(made == expected) << "the copy differs from the installer elsewhere than in the block's head";
 
     // A customised copy is never customised again.
@@ -284,7 +309,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CopyCase{L"lock1", {"srv.example", 1, "C:\\docs"}, 1},
                     CopyCase{L"doconly", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 10},
                     CopyCase{L"lock0", {"10.1.2.3", 0, std::nullopt}, 0},
-                    CopyCase{L"full", {s79, 2, d79}, 2}),  // 79 + 79: the path's NUL on byte 160
+                    CopyCase{L"full", {s79, 2, d79}, 2},  // 79 + 79: the path's NUL on byte 160
+                    CopyCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, Signed}),
     [](const testing::TestParamInfo<CopyCase>& info) { return Ascii(info.param.name); });
 
 // The copy is named from the installer's own path as the command line gives it.
@@ -344,6 +370,7 @@ struct InstallCase {
     // What the release key holds afterwards; nothing for a value that must be absent.
     std::optional<DWORD> serverLock;
     std::optional<std::wstring> serverDefault, docPath;
+    const wchar_t* source = Unsigned;
 };
 
 void PrintTo(const InstallCase& c, std::ostream* out) { *out << Ascii(c.name); }
@@ -356,7 +383,7 @@ TEST_P(CopyInstalledQuietly, WritesItsSettingsOverTheMigratedOnes) {
     using namespace e2e::paths;
     const InstallCase& c = GetParam();
     const wchar_t* const OldRelease = L"Software\\Quenfield\\Lexaris\\2.0\\20180101";
-    const std::wstring copy = MakeCopy(e2e::ScratchDir(L"custom-install"), c.name, c.choice);
+    const std::wstring copy = MakeCopy(e2e::ScratchDir(L"custom-install"), c.name, c.choice, c.source);
     if (HasFailure()) return;
     e2e::ResetRegistry();
     e2e::RemoveTree(DefaultInstallDir);
@@ -380,7 +407,8 @@ INSTANTIATE_TEST_SUITE_P(
                     InstallCase{L"lock0", {"10.1.2.3", 0, std::nullopt}, std::nullopt, L"10.1.2.3", std::nullopt},
                     // Mode 10 keeps the migrated server values.
                     InstallCase{L"doconly", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 2, L"old",
-                                L"\\\\fileserver\\orin docs"}),
+                                L"\\\\fileserver\\orin docs"},
+                    InstallCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, L"srv.example", L"C:\\docs", Signed}),
     [](const testing::TestParamInfo<InstallCase>& info) { return Ascii(info.param.name); });
 
 }  // namespace

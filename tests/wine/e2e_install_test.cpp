@@ -1,6 +1,6 @@
 // The whole install road with the real installer: the wizard, quiet install, the checks of the
-// directory text, the uninstaller copy, the newer-release guard, upgrades, and the round trip
-// through the registered uninstall command.
+// directory text, the uninstaller copy (of a signed installer too), the newer-release guard,
+// upgrades, and the round trip through the registered uninstall command.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -138,6 +138,14 @@ TEST_F(Install, QuietInstallAsksNothingAndSaysNothing) {
         EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir), L"");
         EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), DefaultInstallDir);
     }
+}
+
+// The uninstaller is the installer byte for byte, so a signed installer's stays signed.
+TEST_F(Install, ASignedInstallerLeavesItselfUnchangedAsTheUninstaller) {
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup-signed.exe"), installer));
+    driver::Process p = e2e::Start(installer, L"/q");
+    EXPECT_EQ(driver::WaitExit(p, 60000), 0) << "waited for someone";
+    EXPECT_EQ(e2e::ReadAll(std::wstring(DefaultInstallDir) + L"\\qfsetup.exe"), e2e::ReadAll(installer));
 }
 
 TEST_F(Install, QuietInstallStillShowsEveryFailure) {

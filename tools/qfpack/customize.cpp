@@ -1,6 +1,7 @@
 // Customised copies for scripts: the same choices, limits and patch as the installer's own
 // customisation page, so that a deployment script and an administrator at the page make
-// byte-identical copies.
+// byte-identical copies; signed again on request with the administrator's certificate.
+// And the report on a built installer or copy: its settings, payload and signature.
 #include "customize.h"
 
 #include <cstdio>
@@ -15,6 +16,8 @@
 #include "latin1.h"
 #include "pages/customisation.h"
 #include "pe_resource.h"
+#include "signing.h"
+#include "startup/pe_image.h"
 #include "startup/settings_block.h"
 
 namespace qfpack {
@@ -40,6 +43,28 @@ std::string Quoted(std::string_view latin1) {
     return quoted;
 }
 
+// The signature line of the report, and whether it is sound.
+bool ReportSignature(const char* path, std::span<const std::uint8_t> image) {
+    switch (qf::FindCertificateTable(image).kind) {
+        case qf::CertificateTableKind::None: std::printf("signature: none\n"); return true;
+        case qf::CertificateTableKind::Malformed:
+            std::printf("signature: MALFORMED (the certificate table lies over other data or outside the file)\n");
+            return false;
+        case qf::CertificateTableKind::AtEnd: break;
+    }
+    const SignatureCheck check = CheckSignature(path);
+    switch (check.result) {
+        case SignatureCheck::Result::Matches: std::printf("signature: signed by %s\n", check.subject.c_str()); return true;
+        case SignatureCheck::Result::Mismatch:
+            std::printf("signature: MISMATCH (the file has changed since it was signed)\n");
+            return false;
+        case SignatureCheck::Result::Unreadable: std::printf("signature: UNREADABLE by osslsigncode\n"); return false;
+        case SignatureCheck::Result::NotChecked: break;
+    }
+    std::printf("signature: present, not checked (osslsigncode not found on PATH)\n");
+    return true;
+}
+
 }  // namespace
 
 int Customize(int argc, char** argv) {
@@ -47,8 +72,14 @@ int Customize(int argc, char** argv) {
     const char* output = nullptr;
     std::optional<std::string> server, docPath;
     int lock = -1;
+    bool sign = false;
+    SigningOptions signing;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
+        if (option == "--sign") {
+            sign = true;
+            continue;
+        }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (!value) return Fail("missing value after " + std::string(option));
         ++i;
@@ -60,12 +91,17 @@ int Customize(int argc, char** argv) {
             (option == "--server" ? server : docPath) = std::move(*latin1);
         } else if (option == "--lock" && std::strlen(value) == 1 && value[0] >= '0' && value[0] <= '2') {
             lock = value[0] - '0';
-        } else {
+        } else if (!TakeSigningOption(option, value, signing)) {
             return Fail("unknown option or value: " + std::string(option) + " " + value);
         }
     }
     if (!output) return Fail("customize needs -o OUT");
     if (lock >= 0 && !server) return Fail("--lock needs --server");
+    const bool certificateGiven = !signing.pkcs12.empty() || !signing.certificate.empty() || !signing.key.empty();
+    if (sign != certificateGiven) return Fail("--sign and a certificate go together");
+    if (sign) {
+        if (const std::string problem = SigningOptionsProblem(signing); !problem.empty()) return Fail(problem);
+    }
 
     qf::CustomisationChoice choice;
     choice.serverChosen = server.has_value();
@@ -78,15 +114,30 @@ int Customize(int argc, char** argv) {
 
     Bytes image;
     if (!ReadWholeFile(input, image)) return Fail(std::string(input) + ": cannot be read");
-    if (!qf::CustomiseImage(image, {qf::EmbeddedSettings, qf::SettingsKeySize}, choice)) {
+    const bool wasSigned = qf::FindCertificateTable(image).kind == qf::CertificateTableKind::AtEnd;
+    const auto length = qf::CustomiseImage(image, {qf::EmbeddedSettings, qf::SettingsKeySize}, choice);
+    if (!length) {
+        if (qf::FindCertificateTable(image).kind == qf::CertificateTableKind::Malformed)
+            return Fail(std::string(input) + ": its certificate table is malformed, so its signature cannot be dropped");
         const auto block = qf::LocateSettingsBlock(image, qf::SettingsMarker);
         if (block && image[*block] != qf::NotCustomisedMark)
             return Fail(std::string(input) + ": " + Narrow(qf::text::AlreadyCustomizedCaption) +
                         ": already customised; customise a copy that never was");
         return Fail(std::string(input) + ": no settings block of this release found");
     }
+    image.resize(*length);
     if (!WriteWholeFile(output, image)) return Fail(std::string(output) + ": cannot be written");
-    std::printf("%s: customised copy written\n", output);
+    if (sign) {
+        // An unsigned copy left under the name of a signed one could be deployed by mistake.
+        if (const std::string error = SignFile(output, signing); !error.empty()) {
+            std::remove(output);
+            return Fail(error);
+        }
+        std::printf("%s: customised copy written and signed\n", output);
+    } else {
+        std::printf("%s: customised copy written%s\n", output,
+                    wasSigned ? ", without the installer's signature, which would not match it" : "");
+    }
     return 0;
 }
 
@@ -112,7 +163,8 @@ int Inspect(const char* path) {
     if (!payload) return Fail(std::string(path) + ": no payload archive resource");
     const bool verified = qf::VerifyArchive(*payload, nullptr, nullptr);
     std::printf("payload: %zu bytes, checksum %s\n", payload->size(), verified ? "verified" : "MISMATCH (corrupted)");
-    return verified ? 0 : 1;
+    const bool signatureSound = ReportSignature(path, image);
+    return verified && signatureSound ? 0 : 1;
 }
 
 }  // namespace qfpack

@@ -1,8 +1,12 @@
 // qfpack: the release engineer's tool for payload archives and built installers.
 //
-//   qfpack customize INSTALLER [--server NAME [--lock 0|1|2]] [--docpath PATH] -o OUT
-//                                   write a customised copy, as the installer's /custom does
-//   qfpack inspect INSTALLER        whether an installer is customised, and its payload checked
+//   qfpack customize INSTALLER [--server NAME [--lock 0|1|2]] [--docpath PATH] -o OUT [--sign CERT]
+//                                   write a customised copy, as the installer's /custom does;
+//                                   signed with --sign
+//   qfpack inspect INSTALLER        whether an installer is customised, its payload checked and
+//                                   its signature
+//   qfpack sign EXE CERT            sign a built installer in place
+//     CERT: --pkcs12 FILE | --cert FILE --key FILE, [--timestamp URL]; a password in QF_SIGN_PASSWORD
 //   qfpack pack TREE OUT            pack a directory tree into an archive
 //   qfpack list ARCHIVE             print the records in archive order
 //   qfpack verify ARCHIVE           check the archive's checksum
@@ -25,6 +29,7 @@
 #include "pe_resource.h"
 #include "archive/archive_writer.h"
 #include "pack_tree.h"
+#include "signing.h"
 #include "pages/licence_text.h"
 #include "startup/settings_block.h"
 
@@ -39,10 +44,14 @@ int Usage() {
         "       qfpack list ARCHIVE\n"
         "       qfpack verify ARCHIVE\n"
         "       qfpack customize INSTALLER [--server NAME [--lock 0|1|2]] [--docpath PATH] -o OUT\n"
+        "                        [--sign CERT]\n"
         "       qfpack inspect INSTALLER\n"
+        "       qfpack sign EXE CERT\n"
         "       qfpack check-licence FILE\n"
         "       qfpack check-settings-key EXE\n"
-        "       qfpack check-manifest EXE\n",
+        "       qfpack check-manifest EXE\n"
+        "CERT: --pkcs12 FILE | --cert FILE --key FILE, and optionally --timestamp URL;\n"
+        "      a password for the key in the environment variable QF_SIGN_PASSWORD\n",
         stderr);
     return 2;
 }
@@ -115,6 +124,16 @@ int CheckSettingsKey(const char* path) {
     return 0;
 }
 
+int Sign(int argc, char** argv) {
+    qfpack::SigningOptions options;
+    for (int i = 1; i + 1 < argc; i += 2)
+        if (!qfpack::TakeSigningOption(argv[i], argv[i + 1], options)) return Usage();
+    if (argc % 2 == 0) return Usage();
+    if (const std::string error = qfpack::SignFile(argv[0], options); !error.empty()) return Fail(error);
+    std::printf("%s: signed\n", argv[0]);
+    return 0;
+}
+
 int CheckManifest(const char* path) {
     Bytes image;
     if (!ReadFile(path, image)) return Fail(std::string(path) + ": cannot be read");
@@ -138,6 +157,7 @@ int main(int argc, char** argv) {
     if (command == "verify" && argc == 3) return Verify(argv[2]);
     if (command == "customize" && argc >= 3) return qfpack::Customize(argc - 2, argv + 2);
     if (command == "inspect" && argc == 3) return qfpack::Inspect(argv[2]);
+    if (command == "sign" && argc >= 3) return Sign(argc - 2, argv + 2);
     if (command == "check-licence" && argc == 3) return CheckLicence(argv[2]);
     if (command == "check-settings-key" && argc == 3) return CheckSettingsKey(argv[2]);
     if (command == "check-manifest" && argc == 3) return CheckManifest(argv[2]);

@@ -1,6 +1,7 @@
 #include "pe_resource.h"
 
 #include "archive/archive_format.h"
+#include "startup/pe_image.h"
 
 namespace qfpack {
 
@@ -8,6 +9,8 @@ namespace {
 
 using qf::ReadLe16;
 using qf::ReadLe32;
+
+constexpr std::uint32_t ResourceDirectory = 2;
 
 struct Image {
     std::span<const std::uint8_t> bytes;
@@ -37,24 +40,15 @@ std::uint32_t DirectoryEntry(const Image& image, std::uint64_t dir, std::uint32_
 
 std::optional<std::span<const std::uint8_t>> FindResource(std::span<const std::uint8_t> bytes,
                                                           std::uint16_t type, std::uint16_t id) {
+    const auto headers = qf::ReadPeHeaders(bytes);
+    if (!headers || headers->directoryCount <= ResourceDirectory) return std::nullopt;
     const Image image{bytes};
-    if (image.U16(0) != 0x5A4D) return std::nullopt;  // "MZ"
-    const std::uint64_t pe = image.U32(0x3C);
-    if (image.U32(pe) != 0x00004550) return std::nullopt;  // "PE\0\0"
-    const std::uint32_t sections = image.U16(pe + 6);
-    const std::uint32_t optionalSize = image.U16(pe + 20);
-    const std::uint64_t optional = pe + 24;
-    const std::uint32_t magic = image.U16(optional);
-    const std::uint64_t dataDirectories = optional + (magic == 0x20B ? 112 : 96);
-    if (dataDirectories + 24 > optional + optionalSize) return std::nullopt;
-    const std::uint32_t resourceRva = image.U32(dataDirectories + 2 * 8);
-    const std::uint64_t sectionTable = optional + optionalSize;
+    const std::uint32_t resourceRva = image.U32(headers->dataDirectories + 8 * ResourceDirectory);
 
     // File offset of an RVA through the section table.
     auto fileOffset = [&](std::uint32_t rva) -> std::optional<std::uint64_t> {
-        for (std::uint32_t i = 0; i < sections; ++i) {
-            const std::uint64_t s = sectionTable + 40ull * i;
-            if (!image.Has(s, 40)) return std::nullopt;
+        for (std::uint32_t i = 0; i < headers->sectionCount; ++i) {
+            const std::uint64_t s = headers->sectionTable + 40ull * i;
             const std::uint32_t virtualAddress = image.U32(s + 12);
             const std::uint32_t rawSize = image.U32(s + 16);
             const std::uint32_t rawOffset = image.U32(s + 20);
