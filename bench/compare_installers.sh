@@ -7,7 +7,7 @@
 #   C  bare_writer.exe                      the same archive in one resource, written with
 #                                           CreateDirectoryW / CreateFileW + one WriteFile
 # All three run in one Wine prefix with a persistent wineserver and a desktop that stays up, and
-# write to C:\Program Files\Quenfield, which is a link onto a tmpfs, emptied before every run
+# write to C:\Program Files\Quenfield on a tmpfs mounted on Program Files, emptied before every run
 # (and the product's registry keys removed). After a warm-up round, ROUNDS rounds in rotating
 # order; then one more run of each for its memory peak (bench/measure.cpp says what Wine
 # reports).
@@ -64,9 +64,11 @@ wineserver -p
 # A desktop that stays up, as on Windows: without a window open, Wine ends its desktop
 # process, and the next program to open one waits for a new desktop to start.
 wine notepad >/dev/null 2>&1 &
-tmpfs=$work/tmpfs
+c=$WINEPREFIX/drive_c
+# The tmpfs is mounted on Program Files, above the installation directory: the installer
+# refuses an installation directory that is itself a link or a mount point.
+tmpfs=$c/Program Files
 cleanup() {
-  rm -f "$WINEPREFIX/drive_c/Program Files/Quenfield"
   mountpoint -q "$tmpfs" && umount "$tmpfs"
   wine_env_stop
 }
@@ -74,8 +76,6 @@ trap cleanup EXIT
 mkdir -p "$tmpfs"
 mountpoint -q "$tmpfs" || mount -t tmpfs -o size=1g tmpfs "$tmpfs" ||
   { echo "compare_installers: cannot mount a tmpfs at $tmpfs (needs root)" >&2; exit 1; }
-c=$WINEPREFIX/drive_c
-ln -sfn "$tmpfs/Quenfield" "$c/Program Files/Quenfield"
 mkdir -p "$c/users/All Users/Desktop" "$c/bench"
 cp "$work/win/qfsetup.exe" "$work/peer.exe" "$work/win/bench/bare_writer.exe" "$c/bench/"
 measure=$work/win/bench/measure.exe
