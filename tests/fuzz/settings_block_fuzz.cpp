@@ -17,7 +17,6 @@
 //   - a customised image's block no longer matches the key, so it is never customised twice.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <span>
