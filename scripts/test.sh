@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Every test: installs what is missing, builds both trees, runs the native unit tests, then the
-# Windows integration and end-to-end tests under Wine in a fresh private prefix, on the road
-# this machine allows (scripts/wine-road.sh; QF_WINE_ARCH=win64 takes the 64-bit one on purpose).
+# Every test: installs what is missing, builds both trees, runs the native unit tests and a
+# few seconds of every fuzz target (so that one that no longer builds or fails on its seeds
+# fails here), then the Windows integration and end-to-end tests under Wine in a fresh private
+# prefix, on the road this machine allows (scripts/wine-road.sh; QF_WINE_ARCH=win64 takes the
+# 64-bit one on purpose).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -19,6 +21,7 @@ scripts/build.sh
 
 status=0
 ctest --test-dir "$build/host" --output-on-failure || status=1
+scripts/fuzz.sh 3 || status=1
 
 source scripts/wine-env.sh
 wine_road_describe

@@ -2,7 +2,6 @@
 // offsets, the record walk, and the joining of each record's name into a target path. The
 // input is libFuzzer's own exactly sized buffer, so AddressSanitizer stops any read past it.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <span>
 
@@ -10,12 +9,11 @@
 #include "archive/extract_rules.h"
 #include "base/product.h"
 #include "base/text.h"
+#include "fuzz_support.h"
 
 namespace {
 
-void Check(bool holds) {
-    if (!holds) std::abort();
-}
+using fuzz::Check;
 
 struct RepaintTrace {
     std::uint32_t last;

@@ -96,7 +96,9 @@ TEST(Walk, ReadsWhatTheWriterWrites) {
     const Walked w = Walk(a);
     EXPECT_FALSE(w.corrupted);
     EXPECT_EQ(w.records, (std::vector<std::string>{"d docs", "f docs\\a.txt 5", "f empty 0", "f caf\xE9.txt 1"}));
-    EXPECT_TRUE(Walk(qf::StartArchive()).records.empty());
+    const Walked empty = Walk(qf::StartArchive());
+    EXPECT_FALSE(empty.corrupted);
+    EXPECT_TRUE(empty.records.empty());
 }
 
 TEST(Walk, OversizedLengthFieldsReadAsTheWriterWouldWriteThem) {
@@ -167,7 +169,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedArchive, testing::Values(
     Malformed{"dot-dot blank, which Windows trims to dot-dot", Cat(Header(), {3, 7, 0, '.', '.', ' ', 0})}));
 
 TEST(Walk, ShortArchivesHaveNoRecords) {
-    for (std::size_t n = 0; n <= 5; ++n) EXPECT_TRUE(Walk(Bytes(n, 1)).records.empty()) << n;
+    for (std::size_t n = 0; n <= 5; ++n) {
+        const Walked w = Walk(Bytes(n, 1));
+        EXPECT_FALSE(w.corrupted) << n;
+        EXPECT_TRUE(w.records.empty()) << n;
+    }
 }
 
 TEST(ArchiveName, SafeNames) {

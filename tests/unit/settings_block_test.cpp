@@ -28,13 +28,13 @@ TEST(SettingsBlock, OwnBlockIsNeverCustomised) {
 }
 
 TEST(SettingsBlock, FindTriesEveryPositionBelowSizeMinus161) {
-    // The block at p is found only while p < size - 161.
+    // The block at p is found only while p < size - 161, even where the whole key still fits.
     for (std::size_t size : {162u, 163u, 400u}) {
         const std::size_t last = size - 162;
         EXPECT_EQ(qf::FindEmbeddedSettings(ImageWithBlock(size, last), OwnKey()), last) << size;
-        if (size - 161 + 30 <= size) {
-            EXPECT_EQ(qf::FindEmbeddedSettings(ImageWithBlock(size, size - 161), OwnKey()), std::nullopt)
-                << size;
+        for (std::size_t p = size - 161; p <= size - qf::SettingsKeySize; ++p) {
+            EXPECT_EQ(qf::FindEmbeddedSettings(ImageWithBlock(size, p), OwnKey()), std::nullopt)
+                << size << " " << p;
         }
     }
     EXPECT_EQ(qf::FindEmbeddedSettings(ImageWithBlock(161, 0), OwnKey()), std::nullopt);

@@ -1,0 +1,128 @@
+// libFuzzer target over the command line: the tail after the program name, the run mode it
+// selects, and the installer's own file (for the uninstaller copy and for /custom) with the
+// customised copy's name beside it. The input up to its first NUL is the 8-bit command line, as
+// the system hands it over; its UTF-16 form is the same text read as UTF-8 where it is
+// well-formed (fuzz::Utf16).
+//
+// What is checked:
+//   - the tail is the end of the command line and begins with no blank or control character;
+//   - the mode ignores ASCII case, and "/custom", "/q" and "/uninstall" are prefixes: what
+//     follows them never changes the mode;
+//   - an own path is text of the command line with ".exe" at most appended: a quoted one ends
+//     before the closing quote, an unquoted one before the first argument ('/', less the blanks
+//     before it; for /custom, the first blank); one that does not fit is refused, with a
+//     terminated excerpt in the buffer;
+//   - the customised copy's path is the own path less four characters plus "-custom.exe".
+// Every buffer is allocated at exactly the size the installer gives it.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "base/product.h"
+#include "base/text.h"
+#include "fuzz_support.h"
+#include "pages/customisation.h"
+#include "pages/install_paths.h"
+#include "startup/command_line.h"
+
+namespace {
+
+using fuzz::Check;
+
+bool operator==(const qf::RunModes& a, const qf::RunModes& b) {
+    return a.mode == b.mode && a.quiet == b.quiet && a.noCheck == b.noCheck;
+}
+
+std::string FlipCase(std::string_view text) {
+    std::string flipped(text);
+    for (char& c : flipped) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return flipped;
+}
+
+void CheckTailAndMode(std::string_view commandLine) {
+    const std::string_view tail = qf::CommandLineTail(commandLine);
+    Check(tail.data() + tail.size() == commandLine.data() + commandLine.size());
+    Check(tail.empty() || static_cast<unsigned char>(tail[0]) > 32);
+
+    const qf::RunModes modes = qf::ClassifyCommandLine(tail);
+    Check(qf::ClassifyCommandLine(FlipCase(tail)) == modes);
+    const bool prefixRule = modes.mode != qf::RunMode::Install || modes.quiet;
+    if (prefixRule) Check(qf::ClassifyCommandLine(std::string(tail) + "x") == modes);
+}
+
+// A buffer of exactly capacity units, apart from everything else.
+struct Buffer {
+    explicit Buffer(std::size_t capacity) : units(new char16_t[capacity]), capacity(capacity) {}
+    std::span<char16_t> Span() const { return {units.get(), capacity}; }
+    std::u16string_view Text() const {
+        const std::size_t length = qf::TextLength(Span());
+        Check(length < capacity);
+        return {units.get(), length};
+    }
+    std::unique_ptr<char16_t[]> units;
+    std::size_t capacity;
+};
+
+// What an own-path rule wrote: text of the command line (after an opening quote, if any) with
+// ".exe" appended unless it already ends so, or as much of that as fits when it was refused.
+// Unquoted, the text stops before the first argument.
+enum class Unquoted { StopsAtSlashLessBlanks, StopsAtBlank };
+
+void CheckOwnPath(std::u16string_view commandLine, const Buffer& out, bool fits, Unquoted rule) {
+    const bool quoted = !commandLine.empty() && commandLine[0] == u'"';
+    const std::u16string_view source = quoted ? commandLine.substr(1) : commandLine;
+    const std::u16string_view path = out.Text();
+    std::size_t common = 0;
+    while (common < path.size() && common < source.size() && path[common] == source[common]) ++common;
+    const std::u16string_view taken = path.substr(0, common);
+    const std::u16string_view appended = path.substr(common);
+    Check(std::u16string_view(u".exe").starts_with(appended));
+    if (fits) {
+        Check(appended.empty() ? qf::EndsWithIgnoringAsciiCase(taken, u".exe")
+                               : appended.size() == 4 && !qf::EndsWithIgnoringAsciiCase(taken, u".exe"));
+    }
+    if (quoted) {
+        Check(taken.find(u'"') == taken.npos);
+        return;
+    }
+    if (rule == Unquoted::StopsAtBlank) {
+        Check(taken.find(u' ') == taken.npos);
+    } else {
+        Check(taken.find(u'/') == taken.npos);
+        if (fits && taken.size() > 1) Check(taken.back() > 0x20);
+    }
+}
+
+void CheckOwnPaths(std::u16string_view commandLine) {
+    const Buffer own(qf::TargetPathCapacity);
+    CheckOwnPath(commandLine, own, qf::OwnExecutablePath(commandLine, own.Span()), Unquoted::StopsAtSlashLessBlanks);
+
+    const Buffer customising(qf::PathCapacity);
+    const bool fits = qf::CustomisationOwnPath(commandLine, customising.Span());
+    CheckOwnPath(commandLine, customising, fits, Unquoted::StopsAtBlank);
+    if (!fits) return;
+
+    const Buffer copy(qf::PathCapacity);
+    const std::u16string_view ownPath = customising.Text();
+    if (!qf::CustomisedCopyPath(ownPath, copy.Span())) {
+        copy.Text();
+        return;
+    }
+    Check(copy.Text() == std::u16string(ownPath.substr(0, ownPath.size() - 4)) + u"-custom.exe");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input = fuzz::Bytes({data, size});
+    const fuzz::Exact commandLine(input.substr(0, input.find('\0')));
+    CheckTailAndMode(commandLine.View());
+    const fuzz::Exact wide(fuzz::Utf16(commandLine.View()));
+    CheckOwnPaths(wide.View());
+    return 0;
+}
