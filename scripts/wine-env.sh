@@ -19,6 +19,9 @@ wine_env_start() {
     export WINELOADER=/usr/lib/wine/wine64
     case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
   fi
+  # Whatever the machine's locale, the prefix speaks English with the ANSI code page 1252, which
+  # the tests of 8-bit texts typed into the pages count on.
+  export LC_ALL=C.UTF-8
   # No prompts to fetch Mono or Gecko; the installer needs neither.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ -z "${QF_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then

@@ -60,9 +60,11 @@ bool ResolvesToItself(HANDLE entry, std::wstring_view path) {
 EntryKind ExamineEntry(const wchar_t* path) {
     const HANDLE entry = OpenForAttributes(path, false);
     if (entry == INVALID_HANDLE_VALUE) {
+        // A name Windows refuses (a reserved or control character in it) names nothing there.
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::Absent
-                                                                              : EntryKind::Unknown;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME
+                   ? EntryKind::Absent
+                   : EntryKind::Unknown;
     }
     BY_HANDLE_FILE_INFORMATION info;
     EntryKind kind = EntryKind::Unknown;

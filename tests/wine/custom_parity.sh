@@ -59,6 +59,8 @@ same lock0 $'customised: yes\nlock mode: 0\nserver: "10.1.2.3"\ndocumentation pa
     --server 10.1.2.3
 same full "customised: yes"$'\n'"lock mode: 2"$'\n'"server: \"$s79\""$'\n'"documentation path: \"$d79\"" \
     --server "$s79" --lock 2 --docpath "$d79"
+# The page takes é in the ANSI code page, qfpack in ISO 8859-1: the same byte E9.
+same accented $'customised: yes\nlock mode: 1\nserver: "café"\ndocumentation path: (none)' --server café --lock 1
 
 # A copy is not customised again, and qfpack refuses what the page refuses, with its words.
 if "$qfpack" customize "$parity/lock1-custom.exe" --docpath x -o "$work/again.exe" 2> "$work/err.txt"; then

@@ -1,7 +1,7 @@
 // The customisation page of the real installer, worked as an administrator would: its controls,
-// the refusals that keep it open, the copy it writes, how the copy is named from the command
-// line, and the copy installed quietly; the same for a copy of a signed installer, which
-// carries no signature.
+// the refusals that keep it open, the copy it writes and the copy it cannot write, how the copy
+// is named from the command line, and the copy installed quietly; the same for a copy of a
+// signed installer, which carries no signature.
 //
 // The copies of the CopiesCarryTheChoices cases stay in C:\qf-parity, where custom_parity.sh
 // compares them with what `qfpack customize` makes of the same choices.
@@ -10,6 +10,7 @@
 #include <imagehlp.h>  // after windows.h, which it needs
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -25,7 +26,12 @@ using e2e::WaitMs;
 const wchar_t* const CustomizationTitle = L"Quenfield ORIN-6 Installer - Customization";
 const wchar_t* const ParityDir = L"C:\\qf-parity";
 
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+// Each byte as the character of the same value, as a user would type it.
+std::wstring Wide(const std::string& bytes) {
+    std::wstring wide;
+    for (const unsigned char c : bytes) wide.push_back(c);
+    return wide;
+}
 std::string Ascii(const wchar_t* wide) { return std::string(wide, wide + wcslen(wide)); }
 
 // The page's controls. Labels and edit fields all have id 1; the edit fields are told apart by
@@ -310,6 +316,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CopyCase{L"doconly", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 10},
                     CopyCase{L"lock0", {"10.1.2.3", 0, std::nullopt}, 0},
                     CopyCase{L"full", {s79, 2, d79}, 2},  // 79 + 79: the path's NUL on byte 160
+                    // Typed as U+00E9, taken in the ANSI code page (1252): the byte E9.
+                    CopyCase{L"accented", {"caf\xE9", 1, std::nullopt}, 1},
                     CopyCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, Signed}),
     [](const testing::TestParamInfo<CopyCase>& info) { return Ascii(info.param.name); });
 
@@ -364,6 +372,69 @@ TEST(CustomCopy, UnquotedPathWithABlankIsCutAndCannotBeOpened) {
     EXPECT_FALSE(e2e::Exists(dir + L"\\setup-custom.exe"));
 }
 
+enum class OutputRoad {
+    DirectoryInTheWay,  // a directory of the copy's name beside the installer
+    FileInUse,          // a file of that name held open, its writing not shared
+    FullDrive,          // the installer on T:, with room left for less than its copy
+};
+
+struct OutputFailureCase {
+    const char* name;
+    OutputRoad road;
+};
+
+void PrintTo(const OutputFailureCase& c, std::ostream* out) { *out << c.name; }
+
+class OutputFailure : public testing::TestWithParam<OutputFailureCase> {};
+
+// A copy that cannot be written is told, and the program ends all the same.
+TEST_P(OutputFailure, IsToldAndEndsTheProgram) {
+    const OutputRoad road = GetParam().road;
+    std::wstring dir;
+    if (road == OutputRoad::FullDrive) {
+        if (!e2e::EmptySmallDrive()) GTEST_SKIP() << "no small drive T: (full_disk_drive.sh could not mount one)";
+        dir = L"T:";
+    } else {
+        dir = e2e::ScratchDir(L"custom-output");
+    }
+    const std::wstring setup = dir + L"\\setup.exe", copy = dir + L"\\setup-custom.exe";
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(Unsigned), setup));
+    const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+    std::unique_ptr<void, decltype(&CloseHandle)> inUse(nullptr, &CloseHandle);
+    HANDLE held = nullptr;
+    Expected expected{L"Error opening file",
+                      L"Unable to open " + copy +
+                          L" file for writing.  Check that you have permission to write into that location.",
+                      driver::MsgBox::Error};
+    switch (road) {
+        case OutputRoad::DirectoryInTheWay: ASSERT_TRUE(e2e::MakeDirs(copy)); break;
+        case OutputRoad::FileInUse:
+            ASSERT_TRUE(e2e::WriteAll(copy, old));
+            held = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+            inUse.reset(held);
+            break;
+        case OutputRoad::FullDrive:
+            ASSERT_TRUE(e2e::FillSmallDrive(e2e::ReadAll(setup).size() / 2));
+            expected = {L"File IO error", L"Unable to write customized file", driver::MsgBox::Error};
+            break;
+    }
+    driver::Process p = e2e::Start(setup, L"/custom");
+    const Page page = OpenPage(p);
+    ASSERT_NE(page.window, nullptr);
+    Choose(page, {"srv.example", 1, std::nullopt});
+    NextShows(p, page, expected);
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+    if (road == OutputRoad::FileInUse) EXPECT_EQ(e2e::ReadAll(copy), old);
+    if (road == OutputRoad::FullDrive) e2e::EmptySmallDrive();
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, OutputFailure,
+                         testing::Values(OutputFailureCase{"DirectoryInTheWay", OutputRoad::DirectoryInTheWay},
+                                         OutputFailureCase{"FileInUse", OutputRoad::FileInUse},
+                                         OutputFailureCase{"FullDrive", OutputRoad::FullDrive}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct InstallCase {
     const wchar_t* name;
     Choice choice;
@@ -408,7 +479,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // Mode 10 keeps the migrated server values.
                     InstallCase{L"doconly", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 2, L"old",
                                 L"\\\\fileserver\\orin docs"},
-                    InstallCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, L"srv.example", L"C:\\docs", Signed}),
+                    InstallCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, L"srv.example", L"C:\\docs", Signed},
+                    InstallCase{L"accented", {"caf\xE9", 2, std::nullopt}, 2, L"caf\u00E9", std::nullopt}),
     [](const testing::TestParamInfo<InstallCase>& info) { return Ascii(info.param.name); });
 
 }  // namespace

@@ -1,8 +1,12 @@
-// The whole install road with the real installer: the wizard, quiet install, the checks of the
-// directory text, the uninstaller copy (of a signed installer too), the newer-release guard,
-// upgrades, and the round trip through the registered uninstall command.
+// The whole install road with the real installer: the wizard and its pages' controls, Cancel,
+// quiet install, the checks of the directory text, the uninstaller copy (of a signed installer
+// too), the newer-release guard, upgrades and the status line that tells them, the round trip
+// through the registered uninstall command, and the failures of the directory, the uninstaller
+// copy and the registration.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <ostream>
 #include <string>
 
 #include "e2e_support.h"
@@ -17,6 +21,10 @@ const wchar_t* const CompleteText =
 const wchar_t* const ErrorsText =
     L"Errors have occured during the installation process.  The ORIN-6 software has not been "
     L"correctly installed.  Please correct the issues and try again";
+
+const wchar_t* const DirectoryText =
+    L"The directory specified for installation could not be created. Check the path you specified and ensure "
+    L"that it contains a driveletter and full path to the location you wish to install in";
 
 // Each case starts from a machine without the product.
 class Install : public testing::Test {
@@ -70,6 +78,20 @@ protected:
 
     std::wstring dist, installer, target;
 };
+
+// The names in a folder.
+std::vector<std::string> FolderNames(const std::wstring& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.emplace_back(name.begin(), name.end());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
 
 std::size_t LicenceLines() {
     const auto text = e2e::ReadAll(e2e::LicenceFile());
@@ -211,18 +233,43 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
     EXPECT_TRUE(e2e::Exists(target + L"\\qfmgr.exe"));
 }
 
-TEST_F(Install, ALoneSeparatorEndsWithTheDirectoryMessage) {
+struct UncreatableCase {
+    const char* name;
+    const wchar_t* entry;  // below the scratch folder when it does not begin with a separator
+};
+
+void PrintTo(const UncreatableCase& c, std::ostream* out) { *out << c.name; }
+
+class UncreatableDirectory : public Install, public testing::WithParamInterface<UncreatableCase> {};
+
+// A directory that cannot be created ends the installation with the directory message before
+// the registry is written, whatever the reason: a lone separator leaves no name, and a name
+// Windows refuses fails with a code of its own.
+TEST_P(UncreatableDirectory, EndsWithTheDirectoryMessageBeforeTheRegistry) {
+    const std::wstring parent = e2e::ScratchDir(L"uncreatable");
+    const std::wstring entry = GetParam().entry[0] == L'\\' ? GetParam().entry : parent + L"\\" + GetParam().entry;
     driver::Process p = e2e::Start(installer, L"");
     std::vector<driver::MsgBox> boxes;
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), L"\\");
+    driver::SetText(driver::Child(page, 1), entry);
     driver::Click(driver::Child(page, 3));
     EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{L"Installation Error", L"Installation Errors"}));
-    ASSERT_FALSE(boxes.empty());
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, DirectoryText);
     EXPECT_EQ(boxes[0].icon, driver::MsgBox::None);
+    EXPECT_EQ(boxes[0].owner, page);
+    EXPECT_EQ(boxes[1].text, ErrorsText);
     EXPECT_FALSE(e2e::KeyExists(L"Software\\Quenfield"));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    EXPECT_TRUE(FolderNames(parent).empty()) << "written: " << FolderNames(parent).front();
 }
+
+INSTANTIATE_TEST_SUITE_P(Entries, UncreatableDirectory,
+                         testing::Values(UncreatableCase{"ALoneSeparator", L"\\"},
+                                         UncreatableCase{"AReservedCharacter", L"a<b"},
+                                         UncreatableCase{"AControlCharacter", L"a\x01b"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Install, NoCheckWritesTheUninstallerWhetherTheProgramPathIsQuotedOrNot) {
     for (bool quoted : {true, false}) {
@@ -348,5 +395,274 @@ TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
     EXPECT_TRUE(e2e::KeyExists(ServersKey));
 }
+
+// Cancel ends the program at once on either page: no question, nothing written.
+TEST_F(Install, CancelEndsAtOnceWithNothingWritten) {
+    for (bool onInstallationPage : {false, true}) {
+        SCOPED_TRACE(onInstallationPage ? "installation page" : "licence page");
+        driver::Process p = e2e::Start(installer, L"");
+        const HWND page = onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, L"LicenseBox", nullptr, WaitMs);
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(driver::Click(driver::Child(page, 2)));
+        EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
+        EXPECT_FALSE(e2e::Exists(DefaultInstallDir));
+        EXPECT_FALSE(e2e::KeyExists(L"Software\\Quenfield"));
+        EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    }
+}
+
+// The directory field holds 100 characters and refuses a 101st; all 100 are installed into.
+TEST_F(Install, AHundredCharacterDirectoryIsHeldWhole) {
+    const std::wstring parent = e2e::ScratchDir(L"long");
+    ASSERT_LT(parent.size(), 90u);
+    const std::wstring directory = parent + L"\\" + std::wstring(99 - parent.size(), L'd');
+    ASSERT_EQ(directory.size(), 100u);
+    driver::Process p = e2e::Start(installer, L"");
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    const HWND edit = driver::Child(page, 1);
+    ASSERT_TRUE(driver::SetText(edit, directory + L"x"));
+    EXPECT_EQ(driver::TextOf(edit), directory);
+    driver::Click(driver::Child(page, 3));
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{L"Installation Complete"});
+    EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), directory), L"");
+    EXPECT_EQ(e2e::ReadAll(directory + L"\\qfsetup.exe"), e2e::ReadAll(installer));
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), directory);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayIcon"), directory + L"\\qfmgr.exe");
+}
+
+// A child control as the page made it; its rectangle in the page's client area.
+struct Control {
+    const wchar_t* cls;
+    const wchar_t* text;
+    int id;
+    LONG style;
+    RECT rect;
+};
+
+// The page's children, in creation order, against the expected ones.
+void ExpectControls(HWND page, const std::vector<Control>& expected) {
+    HWND control = GetWindow(page, GW_CHILD);  // children come in creation order
+    for (const Control& c : expected) {
+        ASSERT_NE(control, nullptr) << "missing: " << std::string(c.text, c.text + wcslen(c.text));
+        SCOPED_TRACE(std::string(c.text, c.text + wcslen(c.text)));
+        EXPECT_EQ(driver::ClassOf(control), c.cls);
+        EXPECT_EQ(driver::TextOf(control), c.text);
+        EXPECT_EQ(GetDlgCtrlID(control), c.id);
+        EXPECT_EQ(GetWindowLongW(control, GWL_STYLE), c.style) << std::hex << GetWindowLongW(control, GWL_STYLE);
+        RECT r = driver::WindowRect(control);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_TRUE(EqualRect(&r, &c.rect)) << r.left << "," << r.top << " " << r.right << "," << r.bottom;
+        control = GetWindow(control, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(control, nullptr);
+}
+
+// The button row is laid out from the text metrics of the page's own device context, before a
+// font is chosen: buttons 8 average characters wide and one and a half lines high, the row four
+// lines above the window's bottom; the right margin is 20 on the licence page, 30 on the
+// installation page.
+TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
+    driver::Process p = e2e::Start(installer, L"");
+    const HWND licence = driver::WaitWindow(p, L"LicenseBox", nullptr, WaitMs);
+    ASSERT_NE(licence, nullptr);
+    TEXTMETRICW tm{};
+    const HDC dc = GetDC(licence);
+    GetTextMetricsW(dc, &tm);
+    ReleaseDC(licence, dc);
+    const RECT window = driver::WindowRect(licence);
+    const LONG cx = window.right - window.left, cy = window.bottom - window.top;
+    const LONG line = tm.tmHeight + tm.tmExternalLeading;
+    const LONG w = 8 * tm.tmAveCharWidth, h = line + line / 2, top = cy - 4 * line;
+    const auto rowButton = [&](LONG margin, LONG slot) {
+        return RECT{cx - margin - slot * w, top, cx - margin - (slot - 1) * w, top + h};
+    };
+    // The list, made without LBS_NOINTEGRALHEIGHT, trims its 260 to whole lines inside its border,
+    // lines of the font it is made with (the system font, the metrics above), before it gets its own.
+    const LONG listBottom = 72 + 260 - (260 - 2 * GetSystemMetrics(SM_CYBORDER)) % tm.tmHeight;
+    const LONG button = WS_CHILD | WS_VISIBLE;
+    ExpectControls(licence, {
+        {L"ListBox", L"", 1, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW, {20, 72, cx - 24, listBottom}},
+        {L"Button", L"Cancel", 2, button, rowButton(20, 1)},
+        {L"Button", L"Next >", 3, button, rowButton(20, 2)},
+        {L"Button", L"I Accept This Agreement", 4, button | BS_AUTOCHECKBOX, {20, top, 20 + 30 * tm.tmAveCharWidth, top + h}},
+    });
+    const HWND location = OpenLocationPage(p);
+    ASSERT_NE(location, nullptr);
+    ExpectControls(location, {
+        {L"Edit", L"C:\\Program Files\\Quenfield\\", 1, button | ES_AUTOHSCROLL, {20, 150, cx - 28, 166}},
+        {L"Button", L"Cancel", 2, button, rowButton(30, 1)},
+        {L"Button", L"Install", 3, button, rowButton(30, 2)},
+        {L"Button", L"< Back", 4, button, rowButton(30, 3)},
+    });
+    driver::ClickClose(location);
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+}
+
+// --- The uninstaller copy's failures -------------------------------------------------------
+
+enum class CopyRoad {
+    MissingSource,    // the command line names a program file that is not there
+    TargetInUse,      // qfsetup.exe in the directory held open, its writing not shared
+    DirectoryTarget,  // a directory named qfsetup.exe in its place
+    FullDrive,        // the copy does not fit the drive (T:); the payload is empty, so the
+                      // extraction needs no room
+};
+
+struct CopyFailureCase {
+    const char* name;
+    CopyRoad road;
+    const wchar_t* caption;
+    const wchar_t* text;  // the source or target path follows where the message names one
+    driver::MsgBox::Icon icon;
+};
+
+void PrintTo(const CopyFailureCase& c, std::ostream* out) { *out << c.name; }
+
+class UninstallerCopyFailure : public Install, public testing::WithParamInterface<CopyFailureCase> {};
+
+// Each failure of the copy is told, and the installation goes on to its end.
+TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
+    const CopyFailureCase& c = GetParam();
+    const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+    std::unique_ptr<void, decltype(&CloseHandle)> inUse(nullptr, &CloseHandle);
+    HANDLE held = nullptr;
+    std::wstring program = installer, commandLine = L"\"" + installer + L"\"", directory = target;
+    std::wstring text = c.text;
+    switch (c.road) {
+        case CopyRoad::MissingSource:
+            commandLine = L"C:\\qf-missing\\setup.exe";
+            ASSERT_FALSE(e2e::Exists(commandLine));
+            text += commandLine;
+            break;
+        case CopyRoad::TargetInUse:
+            ASSERT_TRUE(e2e::MakeDirs(directory));
+            ASSERT_TRUE(e2e::WriteAll(directory + L"\\qfsetup.exe", old));
+            held = CreateFileW((directory + L"\\qfsetup.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+            inUse.reset(held);
+            text += directory + L"\\qfsetup.exe";
+            break;
+        case CopyRoad::DirectoryTarget:
+            ASSERT_TRUE(e2e::MakeDirs(directory + L"\\qfsetup.exe"));
+            text += directory + L"\\qfsetup.exe";
+            break;
+        case CopyRoad::FullDrive:
+            if (!e2e::EmptySmallDrive()) GTEST_SKIP() << "no small drive T: (full_disk_drive.sh could not mount one)";
+            program = e2e::Built(L"qfsetup-empty.exe");
+            commandLine = L"\"" + program + L"\"";
+            directory = std::wstring(e2e::SmallDrive) + L"ORIN-6";
+            ASSERT_TRUE(e2e::FillSmallDrive(e2e::ReadAll(program).size() / 2));
+            break;
+    }
+    driver::Process p = e2e::StartRaw(commandLine, dist, program);
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    driver::SetText(driver::Child(page, 1), directory);
+    driver::Click(driver::Child(page, 3));
+    std::vector<driver::MsgBox> boxes;
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{c.caption, L"Installation Complete"}));
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].text, text);
+    EXPECT_EQ(boxes[0].icon, c.icon);
+    EXPECT_EQ(boxes[0].owner, page);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), directory);
+    if (c.road != CopyRoad::FullDrive) EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), directory), L"");
+    if (c.road == CopyRoad::TargetInUse) EXPECT_EQ(e2e::ReadAll(directory + L"\\qfsetup.exe"), old);
+    if (c.road == CopyRoad::FullDrive) e2e::EmptySmallDrive();
+}
+
+const wchar_t* const TargetOpenText =
+    L"Unable to open the uninstall program for writing.  Check that you have permission to write into: ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Roads, UninstallerCopyFailure,
+    testing::Values(
+        CopyFailureCase{"MissingSource", CopyRoad::MissingSource, L"Error opening file",
+                        L"Unable to open the source path ", driver::MsgBox::Error},
+        CopyFailureCase{"TargetInUse", CopyRoad::TargetInUse, L"Error opening file", TargetOpenText,
+                        driver::MsgBox::Error},
+        CopyFailureCase{"DirectoryTarget", CopyRoad::DirectoryTarget, L"Error opening file", TargetOpenText,
+                        driver::MsgBox::Error},
+        CopyFailureCase{"FullDrive", CopyRoad::FullDrive, L"Installation not complete",
+                        L"Unable to write uninstall program.", driver::MsgBox::Information}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- The status line over an earlier installation -----------------------------------------
+
+struct StatusCase {
+    const char* name;
+    std::vector<const wchar_t*> keys;  // what an earlier installation left
+    const wchar_t* args;
+    const wchar_t* form;  // the status line's words before the client's path
+};
+
+void PrintTo(const StatusCase& c, std::ostream* out) { *out << c.name; }
+
+class StatusLine : public Install, public testing::WithParamInterface<StatusCase> {};
+
+// Once registered, the status line names the client's path, as an upgrade where an earlier
+// installation left its uninstall registration or the product family's key, unless /nocheck.
+// The payload is empty, so no extracted file's path takes the client's place.
+TEST_P(StatusLine, TellsAnUpgradeFromAFreshInstallation) {
+    for (const wchar_t* key : GetParam().keys) ASSERT_TRUE(e2e::CreateKey(key));
+    driver::Process p = e2e::Start(e2e::Built(L"qfsetup-empty.exe"), GetParam().args);
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    driver::SetText(driver::Child(page, 1), target);
+    driver::Click(driver::Child(page, 3));
+    driver::MsgBox box;
+    ASSERT_TRUE(driver::WaitMessageBox(p, box, 60000));
+    EXPECT_EQ(box.caption, L"Installation Complete");
+    // The box is moved off the page, and the page paints itself anew, as when it is uncovered.
+    SetWindowPos(box.hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(page, nullptr, TRUE);
+    RECT client{};
+    GetClientRect(page, &client);
+    EXPECT_TRUE(driver::ShowsText(page, {20, client.bottom - 140},
+                                  std::wstring(GetParam().form) + target + L"\\qfmgr.exe", WaitMs));
+    driver::Answer(box, IDOK);
+    EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Earlier, StatusLine,
+    testing::Values(StatusCase{"Nothing", {}, L"", L"Installing: "},
+                    StatusCase{"UninstallRegistration", {UninstallKey}, L"", L"Upgrading: "},
+                    StatusCase{"FamilyKeyAlone", {L"Software\\Quenfield\\Lexaris"}, L"", L"Upgrading: "},
+                    StatusCase{"MakerKeyAlone", {L"Software\\Quenfield"}, L"", L"Installing: "},
+                    StatusCase{"BothWithNoCheck", {UninstallKey, L"Software\\Quenfield\\Lexaris"}, L"/nocheck",
+                               L"Installing: "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Registration that fails --------------------------------------------------------------
+
+class RegistrationFailure : public Install, public testing::WithParamInterface<const wchar_t*> {};
+
+// A key the registration cannot create ends the installation after its message, before
+// anything is extracted; the uninstaller copy, made before, stays.
+TEST_P(RegistrationFailure, EndsTheInstallationBeforeExtraction) {
+    ASSERT_TRUE(e2e::CreateKey(GetParam(), REG_OPTION_VOLATILE));
+    driver::Process p = e2e::Start(installer, L"");
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    driver::SetText(driver::Child(page, 1), target);
+    driver::Click(driver::Child(page, 3));
+    std::vector<driver::MsgBox> boxes;
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{L"Registry error", L"Installation Errors"}));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, L"Cannot create regisitry keys required");
+    EXPECT_EQ(boxes[1].text, ErrorsText);
+    EXPECT_EQ(boxes[1].owner, page);
+    EXPECT_FALSE(e2e::Exists(target + L"\\qfmgr.exe"));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
+}
+
+// A volatile maker's key refuses Lexaris; a volatile family key refuses this release's key.
+INSTANTIATE_TEST_SUITE_P(Keys, RegistrationFailure, testing::Values(L"Software\\Quenfield", FamilyKey));
 
 }  // namespace

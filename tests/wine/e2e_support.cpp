@@ -45,6 +45,30 @@ void ResetRegistry() {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6");
 }
 
+bool EmptySmallDrive() {
+    if (!Exists(SmallDrive)) return false;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((std::wstring(SmallDrive) + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return true;
+    do {
+        if (found.cFileName == std::wstring(L".") || found.cFileName == std::wstring(L"..")) continue;
+        const std::wstring path = std::wstring(SmallDrive) + found.cFileName;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveTree(path);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
+bool FillSmallDrive(std::uint64_t left) {
+    ULARGE_INTEGER free{};
+    if (!GetDiskFreeSpaceExW(SmallDrive, &free, nullptr, nullptr)) return false;
+    if (free.QuadPart <= left) return true;
+    const std::vector<std::uint8_t> filler(static_cast<std::size_t>(free.QuadPart - left), 0xF1);
+    return WriteAll(std::wstring(SmallDrive) + L"filler.bin", filler) &&
+           GetDiskFreeSpaceExW(SmallDrive, &free, nullptr, nullptr) && free.QuadPart <= left;
+}
+
 std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actual) {
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW((expected + L"\\*").c_str(), &found);
@@ -83,6 +107,15 @@ std::optional<DWORD> ReadNumber(const wchar_t* key, const wchar_t* value) {
 bool KeyExists(const wchar_t* key) {
     HKEY k;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+bool CreateKey(const wchar_t* key, DWORD options) {
+    HKEY k;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
     RegCloseKey(k);
     return true;
 }

@@ -60,6 +60,14 @@ bool MakeDirs(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 bool Exists(const std::wstring& path);
 
+// T:, a 256 KiB drive that full_disk_drive.sh maps into the prefix for the full-disk cases.
+// EmptySmallDrive removes everything on it (what other cases left included); false when this
+// run has no such drive. FillSmallDrive then writes a file of its own until at most `left`
+// bytes stay free.
+inline const wchar_t* const SmallDrive = L"T:\\";
+bool EmptySmallDrive();
+bool FillSmallDrive(std::uint64_t left);
+
 // Compares two trees file by file; an empty answer means equal, else the first difference.
 std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actual);
 
@@ -67,6 +75,10 @@ std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actu
 std::optional<std::wstring> ReadString(const wchar_t* key, const wchar_t* value);
 std::optional<DWORD> ReadNumber(const wchar_t* key, const wchar_t* value);
 bool KeyExists(const wchar_t* key);
+// Creates a key under HKLM with its missing parents. With REG_OPTION_VOLATILE the keys made
+// refuse lasting subkeys, which is how a key the installer must create is made uncreatable
+// here: Wine's registry has no access control to refuse it with.
+bool CreateKey(const wchar_t* key, DWORD options = 0);
 bool WriteString(const wchar_t* key, const wchar_t* value, const std::wstring& data);
 bool WriteNumber(const wchar_t* key, const wchar_t* value, DWORD data);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,41 @@ TEST_F(UninstallMode, WithoutThisReleasesKeyTheFilesGoAndTheRegistrationStays) {
     EXPECT_FALSE(e2e::Exists(Shortcut));
     EXPECT_TRUE(e2e::KeyExists(UninstallKey));
 }
+
+struct RegistryStopCase {
+    const char* name;
+    const wchar_t* missing;  // a key removed before the uninstall, or null
+    // A key given a subkey of its own, or null: a key with subkeys cannot be deleted, which is
+    // how a deletion is made to fail here (Wine's registry has no access control).
+    const wchar_t* holdsASubkey;
+    bool releaseKeyStays;
+};
+
+void PrintTo(const RegistryStopCase& c, std::ostream* out) { *out << c.name; }
+
+class RegistryStop : public UninstallMode, public testing::WithParamInterface<RegistryStopCase> {};
+
+// A registry step that fails stops the mode silently after the files and the shortcut have
+// gone: nothing further is removed and the uninstall registration stays.
+TEST_P(RegistryStop, EndsSilentlyWithTheRegistrationKept) {
+    const RegistryStopCase& c = GetParam();
+    if (c.missing) ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, c.missing), ERROR_SUCCESS);
+    if (c.holdsASubkey) ASSERT_TRUE(e2e::CreateKey((std::wstring(c.holdsASubkey) + L"\\kept").c_str()));
+    EXPECT_TRUE(Uninstall().empty());
+    EXPECT_FALSE(e2e::Exists(install));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    EXPECT_EQ(e2e::KeyExists(ReleaseKey), c.releaseKeyStays);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), install);
+    EXPECT_EQ(Listing(sibling), siblingBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, RegistryStop,
+    testing::Values(RegistryStopCase{"NoLexarisKey", L"Software\\Quenfield\\Lexaris", nullptr, false},
+                    RegistryStopCase{"NoFamilyKey", FamilyKey, nullptr, false},
+                    RegistryStopCase{"ReleaseKeyNotDeletable", nullptr, ReleaseKey, true},
+                    RegistryStopCase{"UninstallKeyNotDeletable", nullptr, UninstallKey, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UninstallMode, WithoutRightsNoRemovesNothing) {
     const std::vector<driver::MsgBox> boxes = Uninstall(L"qfsetup-nonadmin.exe", IDNO);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# A small full-able drive for the extraction tests: a 256 KiB tmpfs mounted at DIR and mapped as
+# A small full-able drive for the full-disk cases (extraction, the uninstaller copy, the
+# customised copy): a 256 KiB tmpfs mounted at DIR and mapped as
 # drive T: of the test prefix ($WINEPREFIX).
 #   full_disk_drive.sh setup DIR | cleanup DIR
 # Mounting needs root (or CAP_SYS_ADMIN); where it is refused the drive is simply missing and

@@ -241,6 +241,27 @@ TEST_P(ServerDefaultLimit, ComesOverOnlyWithinItsReadLimit) {
 INSTANTIATE_TEST_SUITE_P(Lengths, ServerDefaultLimit,
                          testing::Values(TextLimitCase{126, true}, TextLimitCase{127, false}));
 
+struct NumberLimitCase {
+    Value stored;
+    bool migrated;
+};
+
+class ServerLockLimit : public Registration, public testing::WithParamInterface<NumberLimitCase> {};
+
+TEST_P(ServerLockLimit, ComesOverOnlyWithinItsFourBytes) {
+    WriteValues(ReleasePath(L"20180101"), {{L"serverlock", GetParam().stored}, {L"DefLang", Number(2)}});
+    EXPECT_EQ(Register().result, 0);
+    Values expected{{L"DefLang", Number(2)}};
+    if (GetParam().migrated) expected.emplace_back(L"ServerLock", Number(1));
+    EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(expected));
+}
+
+// A number is read with room for four bytes: a larger value, whatever its type, gives none.
+INSTANTIATE_TEST_SUITE_P(Sizes, ServerLockLimit,
+                         testing::Values(NumberLimitCase{Number(1), true},
+                                         NumberLimitCase{{REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}}, false},
+                                         NumberLimitCase{{REG_BINARY, {1, 0, 0, 0, 0}}, false}));
+
 TEST_F(Registration, SameReleaseAgainWritesItsValuesBackUnchanged) {
     Values own = MigratedOldSettings;
     own.emplace_back(L"Unknown", Text(L"kept"));

@@ -228,6 +228,34 @@ MsgBox::Icon ReadIcon(HWND iconStatic) {
     return kind;
 }
 
+// ---- Painted text ----
+
+// The text as a page paints it, clipped to width: the pixels and the height they take.
+Pixels DrawPageText(const std::wstring& text, int maxWidth, int& width, int& height) {
+    const auto font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+    {
+        Canvas measure(1, 1);
+        if (!measure.Ok()) return {};
+        SelectObject(measure.dc, font);
+        SIZE extent{};
+        TEXTMETRICW tm{};
+        GetTextExtentPoint32W(measure.dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        GetTextMetricsW(measure.dc, &tm);
+        width = std::min<int>(extent.cx, maxWidth);
+        height = tm.tmHeight;
+    }
+    if (width <= 0 || height <= 0) return {};
+    Canvas canvas(width, height);
+    if (!canvas.Ok()) return {};
+    RECT all{0, 0, width, height};
+    FillRect(canvas.dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    SelectObject(canvas.dc, font);
+    SetTextColor(canvas.dc, RGB(0, 0, 0));
+    SetBkMode(canvas.dc, TRANSPARENT);
+    TextOutW(canvas.dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
+    return canvas.Take();
+}
+
 // ---- Message boxes ----
 
 struct BoxParts {
@@ -390,6 +418,27 @@ RECT WindowRect(HWND window) {
 bool IsVisible(HWND window) { return window && IsWindowVisible(window); }
 
 bool IsEnabled(HWND window) { return window && IsWindowEnabled(window); }
+
+// ---- Painted text ----
+
+bool ShowsText(HWND window, POINT at, const std::wstring& text, DWORD timeoutMs) {
+    RECT client{};
+    if (!GetClientRect(window, &client) || at.y >= client.bottom) return false;
+    int width = 0, height = 0;
+    const Pixels drawn = DrawPageText(text, client.right - at.x, width, height);
+    if (drawn.empty()) return false;
+    height = std::min<int>(height, client.bottom - at.y);
+    POINT origin = at;
+    ClientToScreen(window, &origin);
+    const RECT area{origin.x, origin.y, origin.x + width, origin.y + height};
+    const Pixels expected(drawn.begin(), drawn.begin() + static_cast<std::ptrdiff_t>(width) * height);
+    return WaitUntil(
+        [&] {
+            const Pixels seen = CaptureScreen(area);
+            return seen.size() == expected.size() && CountDifferent(seen, expected) == 0;
+        },
+        timeoutMs);
+}
 
 // ---- Message boxes ----
 

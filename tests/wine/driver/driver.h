@@ -71,6 +71,12 @@ RECT WindowRect(HWND window);  // screen coordinates
 bool IsVisible(HWND window);   // the window and all its parents shown
 bool IsEnabled(HWND window);
 
+// Whether the window shows this text where its client point `at` is the text's top left, drawn
+// as the installer's pages draw theirs: black, in the stock ANSI variable font, on the
+// button-face colour. As much of the text as the client area holds is compared. Told by sight,
+// polled until it shows or the time is up; the text must not be covered meanwhile.
+bool ShowsText(HWND window, POINT at, const std::wstring& text, DWORD timeoutMs);
+
 // A message box as the user sees it.
 struct MsgBox {
     enum Icon { None, Error, Warning, Information, Question, Unknown };
