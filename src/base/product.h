@@ -22,6 +22,9 @@ inline constexpr char16_t CustomBoxClass[] = u"CustomBox";
 
 // Files the installer writes.
 inline constexpr char16_t UninstallerFileName[] = u"qfsetup.exe";
+// The new uninstaller is written under this name beside the old one and then moved over it,
+// so that the registered uninstaller is never a half-written file.
+inline constexpr char16_t UninstallerTemporaryName[] = u"qfsetup.tmp";
 inline constexpr char16_t ClientFileName[] = u"qfmgr.exe";
 inline constexpr char16_t ShortcutFileName[] = u"ORIN-6 Client.lnk";
 inline constexpr char16_t AllUsersDesktopSuffix[] = u"\\All Users\\Desktop";

@@ -119,6 +119,7 @@ TEST_F(Install, TheWizardInstallsEverything) {
 
     EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), target), L"");
     EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
+    EXPECT_FALSE(e2e::Exists(target + L"\\qfsetup.tmp"));
     EXPECT_TRUE(e2e::Exists(Shortcut));
     EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
     EXPECT_TRUE(e2e::KeyExists(ServersKey));
@@ -226,6 +227,39 @@ TEST_F(Install, NoCheckWritesTheUninstallerWhetherTheProgramPathIsQuotedOrNot) {
         EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
         EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
     }
+}
+
+// T: is a 256 KiB tmpfs (full_disk_drive.sh): the new uninstaller stops half way for want of
+// room, and the one the uninstall registration names must stay whole.
+TEST_F(Install, AnUninstallerCopyThatDoesNotFitLeavesThePreviousOneWhole) {
+    ULARGE_INTEGER free{};
+    if (!GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr))
+        GTEST_SKIP() << "no small drive T: (full_disk_drive.sh could not mount one)";
+    const std::wstring dir = L"T:\\ORIN-6";
+    const std::wstring filler = L"T:\\filler.bin";
+    e2e::RemoveTree(dir);
+    DeleteFileW(filler.c_str());
+    ASSERT_TRUE(e2e::MakeDirs(dir));
+    const std::vector<std::uint8_t> previous(4096, 'p');
+    ASSERT_TRUE(e2e::WriteAll(dir + L"\\qfsetup.exe", previous));
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr));
+    const std::size_t half = e2e::ReadAll(installer).size() / 2;
+    ASSERT_TRUE(e2e::WriteAll(filler, std::vector<std::uint8_t>(free.QuadPart > half ? free.QuadPart - half : 0)));
+
+    driver::Process p = e2e::Start(installer, L"");
+    std::vector<driver::MsgBox> boxes;
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    driver::SetText(driver::Child(page, 1), dir);
+    driver::Click(driver::Child(page, 3));
+    CaptionsUntilExit(p, &boxes);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].caption, L"Installation not complete");
+    EXPECT_EQ(boxes[0].text, L"Unable to write uninstall program.");
+    EXPECT_EQ(e2e::ReadAll(dir + L"\\qfsetup.exe"), previous);
+    EXPECT_FALSE(e2e::Exists(dir + L"\\qfsetup.tmp"));
+    e2e::RemoveTree(dir);
+    DeleteFileW(filler.c_str());
 }
 
 TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
