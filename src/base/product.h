@@ -43,6 +43,10 @@ inline constexpr char16_t InstallLocationValueName[] = u"InstallLocation";
 // with a blank ("Program Files") would lose "/uninstall" and start the install wizard.
 inline constexpr char16_t UninstallCommandFormat[] = u"\"%s\\%s\" /uninstall";
 
+// The machine-wide lock that lets one installation or uninstallation run at a time, whichever
+// copy of the installer starts it and in whichever session.
+inline constexpr char16_t RunLockName[] = u"Global\\Quenfield ORIN-6 Setup";
+
 // Resources of the executable.
 inline constexpr int PayloadResourceType = 500;
 inline constexpr int PayloadResourceId = 500;

@@ -12,6 +12,7 @@
 #include "base/win32.h"
 #include "pages/install_paths.h"
 #include "base/entry_win.h"
+#include "base/run_lock_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registration.h"
 #include "registration/registry_win.h"
@@ -164,6 +165,10 @@ bool DetectPreviousInstallation() {
 }
 
 void RunInstallation(HWND page) {
+    // From the first look at the machine (what the directory is, which release is there) to the
+    // last file written; let go when the page stays for another try.
+    RunLock lock;
+    TakeRunLock(lock);
     if (!TakeInstallDirectory(page)) return;
     DisableButtons();
 
@@ -199,6 +204,8 @@ void RunInstallation(HWND page) {
         default: PostQuitMessage(0); return;
     }
     if (ExtractPayloadArchive(page) != ExtractResult::Completed) return;
+    // The work is done: nothing waits for the user to read the message.
+    lock.Release();
     if (!QuietMode)
         ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,
                     MB_OK | MB_ICONEXCLAMATION);

@@ -12,6 +12,7 @@
 #include "base/texts.h"
 #include "base/win32.h"
 #include "base/entry_win.h"
+#include "base/run_lock_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registry_win.h"
 #include "startup/admin_query.h"
@@ -164,6 +165,8 @@ void DeleteShortcut() {
 
 void RunUninstall() {
     if (!AdministratorQuery()) return;
+    RunLock lock;
+    TakeRunLock(lock);
     Key software;
     Key uninstall;
     Key product;
@@ -185,6 +188,7 @@ void RunUninstall() {
         return;
     product.Close();
     if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return;
+    lock.Release();
     ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption,
                 MB_OK | MB_ICONEXCLAMATION);
 }

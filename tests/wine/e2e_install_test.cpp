@@ -358,6 +358,64 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 }
 
+// Runs started together take turns, whichever gets there first: the machine ends with a whole
+// installation and its keys, or with nothing of it; never files without keys, and never an error.
+TEST_F(Install, RunsStartedTogetherTakeTurns) {
+    enum class End { Installed, Removed, Mixed };
+    const auto judge = [] {
+        const bool keys = e2e::KeyExists(ReleaseKey) && e2e::KeyExists(UninstallKey);
+        if (keys && e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir).empty() &&
+            e2e::Exists(std::wstring(DefaultInstallDir) + L"\\qfsetup.exe"))
+            return End::Installed;
+        if (!e2e::Exists(DefaultInstallDir) && !e2e::KeyExists(ReleaseKey) && !e2e::KeyExists(UninstallKey))
+            return End::Removed;
+        return End::Mixed;
+    };
+    struct Case {
+        const wchar_t* first;
+        const wchar_t* second;  // started just after the first
+    };
+    for (const Case c : {Case{L"/q", L"/q"}, Case{L"/uninstall", L"/q"}, Case{L"/q", L"/uninstall"}}) {
+        const bool uninstalls = c.first[1] == L'u' || c.second[1] == L'u';
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(testing::Message() << c.first << " then " << c.second << ", round " << round);
+            e2e::ResetRegistry();
+            e2e::RemoveTree(DefaultInstallDir);
+            if (uninstalls) {
+                driver::Process p = e2e::Start(installer, L"/q");
+                ASSERT_EQ(driver::WaitExit(p, 60000), 0);
+            }
+            driver::Process runs[2];
+            runs[0] = e2e::Start(installer, c.first);
+            runs[1] = e2e::Start(installer, c.second);
+            std::vector<std::wstring> captions;
+            for (driver::Process& p : runs) {
+                const std::vector<std::wstring> shown = CaptionsUntilExit(p);
+                captions.insert(captions.end(), shown.begin(), shown.end());
+            }
+            for (const std::wstring& caption : captions) EXPECT_EQ(caption, L"Uninstall Complete");
+            const End end = judge();
+            EXPECT_TRUE(end == End::Installed || (uninstalls && end == End::Removed))
+                << "files: " << e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir).c_str()
+                << " release key: " << e2e::KeyExists(ReleaseKey) << " uninstall key: " << e2e::KeyExists(UninstallKey);
+        }
+    }
+}
+
+// A run that holds the machine (here while it shows its corrupted-archive message) keeps the
+// next one waiting; killed, it lets the next one go on at once.
+TEST_F(Install, ARunKilledWhileOthersWaitLetsTheNextGoOn) {
+    driver::Process held = e2e::Start(e2e::Built(L"qfsetup-corrupt.exe"), L"/q");
+    driver::MsgBox box;
+    ASSERT_TRUE(driver::WaitMessageBox(held, box, WaitMs));
+    driver::Process next = e2e::Start(installer, L"/q");
+    EXPECT_EQ(driver::WaitExit(next, 2000), driver::kTimedOut) << "did not wait for its turn";
+    driver::Kill(held);
+    EXPECT_EQ(CaptionsUntilExit(next), std::vector<std::wstring>{});
+    EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir), L"");
+    EXPECT_TRUE(e2e::KeyExists(UninstallKey));
+}
+
 TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     driver::Process p = e2e::Start(installer, L"");
     ASSERT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
