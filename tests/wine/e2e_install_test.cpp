@@ -235,10 +235,16 @@ TEST_F(Install, AnUninstallerCopyThatDoesNotFitLeavesThePreviousOneWhole) {
     ULARGE_INTEGER free{};
     if (!GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr))
         GTEST_SKIP() << "no small drive T: (full_disk_drive.sh could not mount one)";
+    // The drive is the tests' own; whatever an earlier test left there goes.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(L"T:\\*", &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        if (found.cFileName[0] != L'.') e2e::RemoveTree(std::wstring(L"T:\\") + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
     const std::wstring dir = L"T:\\ORIN-6";
     const std::wstring filler = L"T:\\filler.bin";
-    e2e::RemoveTree(dir);
-    DeleteFileW(filler.c_str());
     ASSERT_TRUE(e2e::MakeDirs(dir));
     const std::vector<std::uint8_t> previous(4096, 'p');
     ASSERT_TRUE(e2e::WriteAll(dir + L"\\qfsetup.exe", previous));
