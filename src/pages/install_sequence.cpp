@@ -92,11 +92,24 @@ const void* MapWholeFile(HANDLE file, DWORD size) {
 
 enum class Replacement { NotCreated, Failed, Done };
 
+// Whether the old uninstaller, if there is one, may be written over: not read-only, not
+// running, not held. One that may not is told as a target that cannot be opened for writing,
+// before the copy is made; the move would fail too, but only after it. Opened for writing,
+// never changed.
+bool MayReplace(const wchar_t* target) {
+    const HANDLE file = CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    CloseHandle(file);
+    return true;
+}
+
 // Writes the whole block to a new file at temporary and moves it over target in one step, so
 // that target is the old uninstaller or the new one, never a part of either: a full disk, a
 // killed run or a power cut half way leaves the old one whole. The temporary file goes on
 // every failure.
 Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, const void* block, DWORD size) {
+    if (!MayReplace(target)) return Replacement::NotCreated;
     // Shared for delete, so that the move can rename it while this handle still holds it.
     const HANDLE out = CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE | DELETE,
                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS, 0, nullptr);

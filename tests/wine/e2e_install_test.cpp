@@ -229,43 +229,70 @@ TEST_F(Install, NoCheckWritesTheUninstallerWhetherTheProgramPathIsQuotedOrNot) {
     }
 }
 
-// T: is a 256 KiB tmpfs (full_disk_drive.sh): the new uninstaller stops half way for want of
-// room, and the one the uninstall registration names must stay whole.
-TEST_F(Install, AnUninstallerCopyThatDoesNotFitLeavesThePreviousOneWhole) {
-    ULARGE_INTEGER free{};
-    if (!GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr))
-        GTEST_SKIP() << "no small drive T: (full_disk_drive.sh could not mount one)";
-    // The drive is the tests' own; whatever an earlier test left there goes.
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(L"T:\\*", &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    do {
-        if (found.cFileName[0] != L'.') e2e::RemoveTree(std::wstring(L"T:\\") + found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    const std::wstring dir = L"T:\\ORIN-6";
-    const std::wstring filler = L"T:\\filler.bin";
-    ASSERT_TRUE(e2e::MakeDirs(dir));
+// An upgrade whose uninstaller copy fails leaves the one the uninstall registration names
+// whole, and no temporary file: on a full drive, the new copy stops half way (T: is a 256 KiB
+// tmpfs, full_disk_drive.sh); over one in use (held here as a running program holds its file),
+// it is refused with the message that writing in place gave.
+TEST_F(Install, AFailedUninstallerCopyLeavesThePreviousOneWhole) {
+    struct Case {
+        const char* name;
+        bool fullDisk;  // else the previous uninstaller is in use
+        const wchar_t* caption;
+        const wchar_t* text;  // followed by the uninstaller's path when it ends in a blank
+    };
     const std::vector<std::uint8_t> previous(4096, 'p');
-    ASSERT_TRUE(e2e::WriteAll(dir + L"\\qfsetup.exe", previous));
-    ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr));
-    const std::size_t half = e2e::ReadAll(installer).size() / 2;
-    ASSERT_TRUE(e2e::WriteAll(filler, std::vector<std::uint8_t>(free.QuadPart > half ? free.QuadPart - half : 0)));
+    bool skipped = false;
+    for (const Case c : {Case{"full disk", true, L"Installation not complete", L"Unable to write uninstall program."},
+                         Case{"in use", false, L"Error opening file",
+                              L"Unable to open the uninstall program for writing.  Check that you have "
+                              L"permission to write into: "}}) {
+        SCOPED_TRACE(c.name);
+        ULARGE_INTEGER free{};
+        if (c.fullDisk && !GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr)) {
+            skipped = true;  // no small drive T: (full_disk_drive.sh could not mount one)
+            continue;
+        }
+        const std::wstring dir = c.fullDisk ? L"T:\\ORIN-6" : target;
+        const std::wstring uninstaller = dir + L"\\qfsetup.exe";
+        const std::wstring filler = L"T:\\filler.bin";
+        if (c.fullDisk) {
+            // The drive is the tests' own; whatever an earlier test left there goes.
+            WIN32_FIND_DATAW found;
+            const HANDLE search = FindFirstFileW(L"T:\\*", &found);
+            for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+                if (found.cFileName[0] != L'.') e2e::RemoveTree(std::wstring(L"T:\\") + found.cFileName);
+            if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        }
+        ASSERT_TRUE(e2e::MakeDirs(dir));
+        ASSERT_TRUE(e2e::WriteAll(uninstaller, previous));
+        if (c.fullDisk) {
+            ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr));
+            const std::size_t half = e2e::ReadAll(installer).size() / 2;
+            ASSERT_TRUE(e2e::WriteAll(filler, std::vector<std::uint8_t>(free.QuadPart > half ? free.QuadPart - half : 0)));
+        }
+        const HANDLE inUse = c.fullDisk ? INVALID_HANDLE_VALUE
+                                        : CreateFileW(uninstaller.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                      OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(c.fullDisk || inUse != INVALID_HANDLE_VALUE);
 
-    driver::Process p = e2e::Start(installer, L"");
-    std::vector<driver::MsgBox> boxes;
-    const HWND page = OpenLocationPage(p);
-    ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), dir);
-    driver::Click(driver::Child(page, 3));
-    CaptionsUntilExit(p, &boxes);
-    ASSERT_FALSE(boxes.empty());
-    EXPECT_EQ(boxes[0].caption, L"Installation not complete");
-    EXPECT_EQ(boxes[0].text, L"Unable to write uninstall program.");
-    EXPECT_EQ(e2e::ReadAll(dir + L"\\qfsetup.exe"), previous);
-    EXPECT_FALSE(e2e::Exists(dir + L"\\qfsetup.tmp"));
-    e2e::RemoveTree(dir);
-    DeleteFileW(filler.c_str());
+        driver::Process p = e2e::Start(installer, L"");
+        std::vector<driver::MsgBox> boxes;
+        const HWND page = OpenLocationPage(p);
+        ASSERT_NE(page, nullptr);
+        driver::SetText(driver::Child(page, 1), dir);
+        driver::Click(driver::Child(page, 3));
+        CaptionsUntilExit(p, &boxes);
+        if (inUse != INVALID_HANDLE_VALUE) CloseHandle(inUse);
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes[0].caption, c.caption);
+        const std::wstring text = c.text;
+        EXPECT_EQ(boxes[0].text, text.back() == L' ' ? text + uninstaller : text);
+        EXPECT_EQ(e2e::ReadAll(uninstaller), previous);
+        EXPECT_FALSE(e2e::Exists(dir + L"\\qfsetup.tmp"));
+        e2e::RemoveTree(dir);
+        if (c.fullDisk) DeleteFileW(filler.c_str());
+    }
+    if (skipped) GTEST_SKIP() << "no small drive T: for the full-disk case (full_disk_drive.sh could not mount one)";
 }
 
 TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
