@@ -22,6 +22,9 @@ inline constexpr char16_t CustomBoxClass[] = u"CustomBox";
 
 // Files the installer writes.
 inline constexpr char16_t UninstallerFileName[] = u"qfsetup.exe";
+// The new uninstaller is written under this name beside the old one and then moved over it,
+// so that the registered uninstaller is never a half-written file.
+inline constexpr char16_t UninstallerTemporaryName[] = u"qfsetup.tmp";
 inline constexpr char16_t ClientFileName[] = u"qfmgr.exe";
 inline constexpr char16_t ShortcutFileName[] = u"ORIN-6 Client.lnk";
 inline constexpr char16_t AllUsersDesktopSuffix[] = u"\\All Users\\Desktop";
@@ -39,6 +42,10 @@ inline constexpr char16_t InstallLocationValueName[] = u"InstallLocation";
 // The program path is quoted: Windows runs the value as a command line, and an unquoted path
 // with a blank ("Program Files") would lose "/uninstall" and start the install wizard.
 inline constexpr char16_t UninstallCommandFormat[] = u"\"%s\\%s\" /uninstall";
+
+// The machine-wide lock that lets one installation or uninstallation run at a time, whichever
+// copy of the installer starts it and in whichever session.
+inline constexpr char16_t RunLockName[] = u"Global\\Quenfield ORIN-6 Setup";
 
 // Resources of the executable.
 inline constexpr int PayloadResourceType = 500;

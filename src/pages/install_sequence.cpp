@@ -12,6 +12,7 @@
 #include "base/win32.h"
 #include "pages/install_paths.h"
 #include "base/entry_win.h"
+#include "base/run_lock_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registration.h"
 #include "registration/registry_win.h"
@@ -89,11 +90,51 @@ const void* MapWholeFile(HANDLE file, DWORD size) {
     return view;
 }
 
+enum class Replacement { NotCreated, Failed, Done };
+
+// Whether the old uninstaller, if there is one, may be written over: not read-only, not
+// running, not held. One that may not is told as a target that cannot be opened for writing,
+// before the copy is made; the move would fail too, but only after it. Opened for writing,
+// never changed.
+bool MayReplace(const wchar_t* target) {
+    const HANDLE file = CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    CloseHandle(file);
+    return true;
+}
+
+// Writes the whole block to a new file at temporary and moves it over target in one step, so
+// that target is the old uninstaller or the new one, never a part of either: a full disk, a
+// killed run or a power cut half way leaves the old one whole. The temporary file goes on
+// every failure.
+Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, const void* block, DWORD size) {
+    if (!MayReplace(target)) return Replacement::NotCreated;
+    // Shared for delete, so that the move can rename it while this handle still holds it.
+    const HANDLE out = CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE | DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return Replacement::NotCreated;
+    DWORD written = 0;
+    // Flushed before the move: the new name must never reach the disk before the bytes it names.
+    const bool replaced =
+        WriteFile(out, block, size, &written, nullptr) && written == size && FlushFileBuffers(out) &&
+        MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!replaced) {
+        FILE_DISPOSITION_INFO remove{TRUE};
+        SetFileInformationByHandle(out, FileDispositionInfo, &remove, sizeof remove);
+    }
+    CloseHandle(out);
+    return replaced ? Replacement::Done : Replacement::Failed;
+}
+
 // The uninstaller is a byte-for-byte copy of the running installer. Its failures are told but
 // do not stop the installation.
 void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
     wchar_t target[PathCapacity];
-    const bool targetFits = FormatText(Buffer(target), u"%s\\%s", {U(InstallDirectory), UninstallerFileName});
+    wchar_t temporary[PathCapacity];
+    const bool targetFits =
+        FormatText(Buffer(target), u"%s\\%s", {U(InstallDirectory), UninstallerFileName}) &&
+        FormatText(Buffer(temporary), u"%s\\%s", {U(InstallDirectory), UninstallerTemporaryName});
     const HANDLE source = ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                     OPEN_EXISTING, 0, nullptr)
                                       : INVALID_HANDLE_VALUE;
@@ -110,19 +151,15 @@ void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
         ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
     } else {
         // Never written through a link found in the installation directory.
-        const bool linked = targetFits && ExamineEntry(target) == EntryKind::Link;
-        const HANDLE out = targetFits && !linked ? CreateFileW(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                                    nullptr, CREATE_ALWAYS, 0, nullptr)
-                                      : INVALID_HANDLE_VALUE;
-        DWORD written = 0;
-        if (out == INVALID_HANDLE_VALUE) {
+        const Replacement replacement =
+            targetFits && ExamineEntry(target) != EntryKind::Link && ExamineEntry(temporary) != EntryKind::Link
+                ? ReplaceWholeFile(temporary, target, block, size)
+                : Replacement::NotCreated;
+        if (replacement == Replacement::NotCreated)
             ShowFormatted(page, text::UninstallerOpenFormat, target, text::ErrorOpeningFileCaption, MB_OK | MB_ICONERROR);
-        } else {
-            if (!WriteFile(out, block, size, &written, nullptr) || written != size)
-                ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
-                            MB_OK | MB_ICONINFORMATION);
-            CloseHandle(out);
-        }
+        else if (replacement == Replacement::Failed)
+            ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
+                        MB_OK | MB_ICONINFORMATION);
     }
     if (block) UnmapViewOfFile(block);
     CloseHandle(source);
@@ -141,6 +178,10 @@ bool DetectPreviousInstallation() {
 }
 
 void RunInstallation(HWND page) {
+    // From the first look at the machine (what the directory is, which release is there) to the
+    // last file written; let go when the page stays for another try.
+    RunLock lock;
+    TakeRunLock(lock);
     if (!TakeInstallDirectory(page)) return;
     DisableButtons();
 
@@ -176,6 +217,8 @@ void RunInstallation(HWND page) {
         default: PostQuitMessage(0); return;
     }
     if (ExtractPayloadArchive(page) != ExtractResult::Completed) return;
+    // The work is done: nothing waits for the user to read the message.
+    lock.Release();
     if (!QuietMode)
         ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,
                     MB_OK | MB_ICONEXCLAMATION);

@@ -4,7 +4,8 @@ namespace qf {
 
 // The uninstall mode: asks AdministratorQuery, then removes the installed tree, the desktop
 // shortcut, this release's key and the uninstall registration. Silent on every stop; its only
-// message is the completion message.
+// message is the completion message. Anything of the tree that could not be removed (other
+// than what stays by design) stops it before the shortcut and the registry are touched.
 void RunUninstall();
 
 }  // namespace qf

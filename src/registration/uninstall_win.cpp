@@ -12,6 +12,7 @@
 #include "base/texts.h"
 #include "base/win32.h"
 #include "base/entry_win.h"
+#include "base/run_lock_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registry_win.h"
 #include "startup/admin_query.h"
@@ -25,6 +26,7 @@ using PathBuffer = wchar_t[DirectoryPathCapacity];
 // What the walk deletes is the entry itself, never what a link points to.
 constexpr DWORD DeleteFileFlags = FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT;
 constexpr DWORD DeleteDirectoryFlags = DeleteFileFlags | FILE_FLAG_BACKUP_SEMANTICS;
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Opening with delete-on-close and closing deletes. What cannot be opened so (read-only, in
 // use, a directory not yet empty) stays, and so does every directory above it.
@@ -42,25 +44,58 @@ void DeleteDirectoryEntry(const wchar_t* path) {
     DeleteByHandle(path, GENERIC_READ | GENERIC_WRITE | FILE_DELETE_CHILD, DeleteDirectoryFlags);
 }
 
-// The walk's state beside its recursion: the directory being emptied as Windows resolves it,
-// grown by a name on the way down and cut back on the way up, and room to resolve an entry.
-struct Walk {
-    PathBuffer directory;
-    PathBuffer entry;
+bool IsGone(const wchar_t* path) {
+    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// What of a branch is still there after the walk. Kept: only what stays by design, the
+// directories whose names begin with a dot and the running uninstaller, with the directories
+// that hold them. Left: something the walk was to remove and could not (read-only, in use, no
+// rights, a link that cannot be removed safely, a path too long for the buffers).
+enum class Remains { Nothing, Kept, Left };
+
+Remains Worse(Remains a, Remains b) { return a > b ? a : b; }
+
+// An entry's path within its volume, as the file system names what a handle has open.
+struct VolumeName {
+    alignas(FILE_NAME_INFO) unsigned char bytes[sizeof(FILE_NAME_INFO) + DirectoryPathCapacity * sizeof(wchar_t)];
+
+    std::wstring_view Text() const {
+        const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(bytes);
+        return {info->FileName, info->FileNameLength / sizeof(wchar_t)};
+    }
 };
 
-// Where path leads, links on the way followed; a link at its end is named itself unless
-// followLink. False when it cannot be opened or its path does not fit.
-bool ResolvePath(const wchar_t* path, std::span<wchar_t> out, bool followLink) {
-    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    const HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, flags, nullptr);
+// The walk's state beside its recursion. path is the entry at hand, in the \\?\ form, which
+// Windows takes at any length up to the buffers: the directory being emptied as the file
+// system resolves it, grown by a name on the way down and cut back on the way up. Its first
+// volumeLength units name the volume ("\\?\C:", "\\?\UNC\server\share"), the rest is the path
+// within it.
+struct Walk {
+    PathBuffer path;
+    std::size_t volumeLength;
+    DWORD volume;
+    // The running program, which Windows does not let go of while it runs: an uninstaller
+    // started from the installation stays there, by design.
+    FileIdentity self;
+    bool selfKnown;
+    VolumeName entryName;
+};
+
+// Opens path without following a link at its end; its name within its volume in name and
+// which file it is in identity.
+bool DescribeEntry(const wchar_t* path, VolumeName& name, FileIdentity& identity) {
+    const HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    const DWORD length = GetFinalPathNameByHandleW(file, out.data(), static_cast<DWORD>(out.size()),
-                                                   FILE_NAME_NORMALIZED);
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool described = GetFileInformationByHandle(file, &info) &&
+                           GetFileInformationByHandleEx(file, FileNameInfo, name.bytes, sizeof name.bytes);
     CloseHandle(file);
-    return length > 0 && length < out.size();
+    if (described) identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return described;
 }
 
 bool SameName(std::wstring_view a, std::wstring_view b) {
@@ -68,58 +103,91 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// Whether path, found as name in the walk's directory, resolves to that very entry, so that
-// deleting it deletes nothing else. Windows marks a junction or symbolic link with
-// FILE_ATTRIBUTE_REPARSE_POINT and, opened as itself, resolves it to its own path: it passes,
-// and only the link goes. Wine shows a Unix symbolic link to a file as a plain file, and
-// deleting through any Unix link deletes what it points to (a file, or an empty directory);
-// but it resolves the link to its target, so it fails here and link and target both stay.
-bool IsEntryItself(const wchar_t* path, std::wstring_view name, Walk& walk) {
-    if (!ResolvePath(path, walk.entry, false)) return false;
-    const std::wstring_view resolved(walk.entry);
-    const std::wstring_view directory(walk.directory);
-    return resolved.size() == directory.size() + 1 + name.size() &&
-           SameName(resolved.substr(0, directory.size()), directory) &&
-           resolved[directory.size()] == L'\\' &&
-           SameName(resolved.substr(directory.size() + 1), name);
+// Whether walk.path names that very entry on the walk's volume, so that deleting it deletes
+// nothing else. Windows marks a junction or symbolic link with FILE_ATTRIBUTE_REPARSE_POINT
+// and, opened as itself, names it by its own path: it passes, and only the link goes. Wine
+// shows a Unix symbolic link to a file as a plain file, and deleting through any Unix link
+// deletes what it points to (a file, or an empty directory); but it names the link by its
+// target, so it fails here and link and target both stay. Compared within the volume, because
+// Wine gives no whole path (GetFinalPathNameByHandle) of anything deeper than 260 units.
+bool IsEntryItself(Walk& walk, FileIdentity& identity) {
+    return DescribeEntry(walk.path, walk.entryName, identity) && identity.volume == walk.volume &&
+           SameName(walk.entryName.Text(), std::wstring_view(walk.path).substr(walk.volumeLength));
 }
 
-bool RemoveDirectoryTree(std::span<wchar_t> pattern, Walk& walk);
+Remains RemoveDirectoryTree(Walk& walk);
 
-void RemoveEntry(const wchar_t* directory, const WIN32_FIND_DATAW& found, Walk& walk) {
-    const bool isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    // Directories whose names begin with a dot ("." and ".." among them) are passed over and
-    // keep their content; files with such names go.
-    if (isDirectory && found.cFileName[0] == L'.') return;
-    // A path that does not fit its buffer is never cut and used: the entry stays.
-    PathBuffer path;
-    if (!FormatText(Buffer(path), u"%s\\%s", {U(directory), U(found.cFileName)})) return;
-    if (!IsEntryItself(path, found.cFileName, walk)) return;
+// The entry at walk.path, found as a directory or not, a link or not.
+Remains RemoveEntryAt(Walk& walk, DWORD attributes) {
+    FileIdentity identity;
+    if (!IsEntryItself(walk, identity)) return Remains::Left;
+    const bool isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (!isDirectory) {
-        DeleteFileEntry(path);
-    } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        DeleteDirectoryEntry(path);  // a junction or directory link: the link only, not entered
+        DeleteFileEntry(walk.path);
+    } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        DeleteDirectoryEntry(walk.path);  // a junction or directory link: the link only, not entered
     } else {
-        const std::size_t length = TextLength(Buffer(walk.directory));
-        if (AppendText(Buffer(path), u"\\*") && AppendText(Buffer(walk.directory), u"\\") &&
-            AppendText(Buffer(walk.directory), U(found.cFileName)))
-            RemoveDirectoryTree(path, walk);
-        walk.directory[length] = L'\0';
+        return RemoveDirectoryTree(walk);
     }
+    if (IsGone(walk.path)) return Remains::Nothing;
+    return !isDirectory && walk.selfKnown && identity == walk.self ? Remains::Kept : Remains::Left;
 }
 
-// Empties and removes the directory of pattern ("<directory>\*"), depth first, and cuts the
-// "\*" off pattern. False when the directory cannot be listed; nothing is removed then.
-bool RemoveDirectoryTree(std::span<wchar_t> pattern, Walk& walk) {
+Remains RemoveEntry(const WIN32_FIND_DATAW& found, Walk& walk) {
+    const std::wstring_view name(found.cFileName);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name[0] == L'.') {
+        // Directories whose names begin with a dot are passed over and keep their content, by
+        // design; files with such names go.
+        return name == L"." || name == L".." ? Remains::Nothing : Remains::Kept;
+    }
+    const std::size_t length = TextLength(Buffer(walk.path));
+    // A path that does not fit its buffer is never cut and used: the entry stays.
+    const Remains remains = AppendText(Buffer(walk.path), u"\\") && AppendText(Buffer(walk.path), U(found.cFileName))
+                                ? RemoveEntryAt(walk, found.dwFileAttributes)
+                                : Remains::Left;
+    walk.path[length] = L'\0';
+    return remains;
+}
+
+// Empties and removes the directory walk.path, depth first.
+Remains RemoveDirectoryTree(Walk& walk) {
+    const std::size_t length = TextLength(Buffer(walk.path));
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(pattern.data(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    pattern[TextLength({U(pattern.data()), pattern.size()}) - 2] = L'\0';
+    const HANDLE search = AppendText(Buffer(walk.path), u"\\*") ? FindFirstFileW(walk.path, &found)
+                                                                 : INVALID_HANDLE_VALUE;
+    walk.path[length] = L'\0';
+    if (search == INVALID_HANDLE_VALUE) return Remains::Left;
+    Remains below = Remains::Nothing;
     do {
-        RemoveEntry(pattern.data(), found, walk);
+        below = Worse(below, RemoveEntry(found, walk));
     } while (FindNextFileW(search, &found));
     FindClose(search);
-    DeleteDirectoryEntry(pattern.data());
+    DeleteDirectoryEntry(walk.path);
+    if (IsGone(walk.path)) return Remains::Nothing;
+    // A directory that stays for none of its entries (held open, say) is something left.
+    return below == Remains::Nothing ? Remains::Left : below;
+}
+
+// The walk starts from the location as the file system resolves it, in the \\?\ form, and
+// from its name within its volume, which must end that form.
+bool StartWalk(const wchar_t* location, Walk& walk) {
+    const HANDLE directory = CreateFileW(location, FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (directory == INVALID_HANDLE_VALUE) return false;
+    const DWORD length = GetFinalPathNameByHandleW(directory, walk.path, DirectoryPathCapacity, FILE_NAME_NORMALIZED);
+    CloseHandle(directory);
+    if (length == 0 || length >= DirectoryPathCapacity) return false;
+    FileIdentity identity;
+    if (!DescribeEntry(walk.path, walk.entryName, identity)) return false;
+    const std::wstring_view path(walk.path, length);
+    const std::wstring_view name = walk.entryName.Text();
+    if (name.empty() || name.size() > path.size() || !SameName(path.substr(path.size() - name.size()), name))
+        return false;
+    walk.volumeLength = path.size() - name.size();
+    walk.volume = identity.volume;
+    PathBuffer self;
+    const DWORD selfLength = GetModuleFileNameW(nullptr, self, DirectoryPathCapacity);
+    walk.selfKnown = selfLength > 0 && selfLength < DirectoryPathCapacity && IdentifyPath(self, true, walk.self);
     return true;
 }
 
@@ -138,15 +206,12 @@ bool ReadInstallLocation(HKEY product, std::span<wchar_t> location) {
 
 // Removes the installed tree at location. Refused, with nothing removed, when location is a
 // root, a mount point, a protected directory or one holding it, or itself a link, by its text
-// or by what it is on disk (location_check_win.h). False when refused or when the directory
-// cannot be listed.
-bool RemoveInstalledTree(std::span<wchar_t> location) {
+// or by what it is on disk (location_check_win.h), and when it cannot be listed. True when
+// nothing stays but what stays by design.
+bool RemoveInstalledTree(const wchar_t* location) {
     Walk walk;
-    if (CheckLocation(location.data()) != LocationVerdict::Removable ||
-        !ResolvePath(location.data(), walk.directory, true))
-        return false;
-    return AppendText({U(location.data()), location.size()}, u"\\*") &&
-           RemoveDirectoryTree(location, walk);
+    return CheckLocation(location) == LocationVerdict::Removable && StartWalk(location, walk) &&
+           RemoveDirectoryTree(walk) != Remains::Left;
 }
 
 void DeleteShortcut() {
@@ -164,6 +229,8 @@ void DeleteShortcut() {
 
 void RunUninstall() {
     if (!AdministratorQuery()) return;
+    RunLock lock;
+    TakeRunLock(lock);
     Key software;
     Key uninstall;
     Key product;
@@ -173,6 +240,8 @@ void RunUninstall() {
         return;
     PathBuffer location;
     if (!ReadInstallLocation(product.handle, location) || location[0] == L'\0') return;
+    // Whatever of the installation stays keeps its registration, so the uninstall can be run
+    // again once the cause is gone (a file closed, a read-only flag cleared).
     if (!RemoveInstalledTree(location)) return;
     DeleteShortcut();
 
@@ -185,6 +254,7 @@ void RunUninstall() {
         return;
     product.Close();
     if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return;
+    lock.Release();
     ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption,
                 MB_OK | MB_ICONEXCLAMATION);
 }

@@ -141,6 +141,7 @@ TEST_F(Install, TheWizardInstallsEverything) {
 
     EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), target), L"");
     EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
+    EXPECT_FALSE(e2e::Exists(target + L"\\qfsetup.tmp"));
     EXPECT_TRUE(e2e::Exists(Shortcut));
     EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
     EXPECT_TRUE(e2e::KeyExists(ServersKey));
@@ -283,6 +284,72 @@ TEST_F(Install, NoCheckWritesTheUninstallerWhetherTheProgramPathIsQuotedOrNot) {
     }
 }
 
+// An upgrade whose uninstaller copy fails leaves the one the uninstall registration names
+// whole, and no temporary file: on a full drive, the new copy stops half way (T: is a 256 KiB
+// tmpfs, full_disk_drive.sh); over one in use (held here as a running program holds its file),
+// it is refused with the message that writing in place gave.
+TEST_F(Install, AFailedUninstallerCopyLeavesThePreviousOneWhole) {
+    struct Case {
+        const char* name;
+        bool fullDisk;  // else the previous uninstaller is in use
+        const wchar_t* caption;
+        const wchar_t* text;  // followed by the uninstaller's path when it ends in a blank
+    };
+    const std::vector<std::uint8_t> previous(4096, 'p');
+    bool skipped = false;
+    for (const Case c : {Case{"full disk", true, L"Installation not complete", L"Unable to write uninstall program."},
+                         Case{"in use", false, L"Error opening file",
+                              L"Unable to open the uninstall program for writing.  Check that you have "
+                              L"permission to write into: "}}) {
+        SCOPED_TRACE(c.name);
+        ULARGE_INTEGER free{};
+        if (c.fullDisk && !GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr)) {
+            skipped = true;  // no small drive T: (full_disk_drive.sh could not mount one)
+            continue;
+        }
+        const std::wstring dir = c.fullDisk ? L"T:\\ORIN-6" : target;
+        const std::wstring uninstaller = dir + L"\\qfsetup.exe";
+        const std::wstring filler = L"T:\\filler.bin";
+        if (c.fullDisk) {
+            // The drive is the tests' own; whatever an earlier test left there goes.
+            WIN32_FIND_DATAW found;
+            const HANDLE search = FindFirstFileW(L"T:\\*", &found);
+            for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+                if (found.cFileName[0] != L'.') e2e::RemoveTree(std::wstring(L"T:\\") + found.cFileName);
+            if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        }
+        ASSERT_TRUE(e2e::MakeDirs(dir));
+        ASSERT_TRUE(e2e::WriteAll(uninstaller, previous));
+        if (c.fullDisk) {
+            ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr));
+            const std::size_t half = e2e::ReadAll(installer).size() / 2;
+            ASSERT_TRUE(e2e::WriteAll(filler, std::vector<std::uint8_t>(free.QuadPart > half ? free.QuadPart - half : 0)));
+        }
+        const HANDLE inUse = c.fullDisk ? INVALID_HANDLE_VALUE
+                                        : CreateFileW(uninstaller.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                      OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(c.fullDisk || inUse != INVALID_HANDLE_VALUE);
+
+        driver::Process p = e2e::Start(installer, L"");
+        std::vector<driver::MsgBox> boxes;
+        const HWND page = OpenLocationPage(p);
+        ASSERT_NE(page, nullptr);
+        driver::SetText(driver::Child(page, 1), dir);
+        driver::Click(driver::Child(page, 3));
+        CaptionsUntilExit(p, &boxes);
+        if (inUse != INVALID_HANDLE_VALUE) CloseHandle(inUse);
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes[0].caption, c.caption);
+        const std::wstring text = c.text;
+        EXPECT_EQ(boxes[0].text, text.back() == L' ' ? text + uninstaller : text);
+        EXPECT_EQ(e2e::ReadAll(uninstaller), previous);
+        EXPECT_FALSE(e2e::Exists(dir + L"\\qfsetup.tmp"));
+        e2e::RemoveTree(dir);
+        if (c.fullDisk) DeleteFileW(filler.c_str());
+    }
+    if (skipped) GTEST_SKIP() << "no small drive T: for the full-disk case (full_disk_drive.sh could not mount one)";
+}
+
 TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
     ASSERT_TRUE(e2e::WriteString(L"Software\\Quenfield\\Lexaris\\2.0\\20240101", L"DocPath", L"newer"));
     ASSERT_TRUE(e2e::MakeDirs(target));
@@ -379,6 +446,64 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 }
 
+// Runs started together take turns, whichever gets there first: the machine ends with a whole
+// installation and its keys, or with nothing of it; never files without keys, and never an error.
+TEST_F(Install, RunsStartedTogetherTakeTurns) {
+    enum class End { Installed, Removed, Mixed };
+    const auto judge = [] {
+        const bool keys = e2e::KeyExists(ReleaseKey) && e2e::KeyExists(UninstallKey);
+        if (keys && e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir).empty() &&
+            e2e::Exists(std::wstring(DefaultInstallDir) + L"\\qfsetup.exe"))
+            return End::Installed;
+        if (!e2e::Exists(DefaultInstallDir) && !e2e::KeyExists(ReleaseKey) && !e2e::KeyExists(UninstallKey))
+            return End::Removed;
+        return End::Mixed;
+    };
+    struct Case {
+        const wchar_t* first;
+        const wchar_t* second;  // started just after the first
+    };
+    for (const Case c : {Case{L"/q", L"/q"}, Case{L"/uninstall", L"/q"}, Case{L"/q", L"/uninstall"}}) {
+        const bool uninstalls = c.first[1] == L'u' || c.second[1] == L'u';
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(testing::Message() << c.first << " then " << c.second << ", round " << round);
+            e2e::ResetRegistry();
+            e2e::RemoveTree(DefaultInstallDir);
+            if (uninstalls) {
+                driver::Process p = e2e::Start(installer, L"/q");
+                ASSERT_EQ(driver::WaitExit(p, 60000), 0);
+            }
+            driver::Process runs[2];
+            runs[0] = e2e::Start(installer, c.first);
+            runs[1] = e2e::Start(installer, c.second);
+            std::vector<std::wstring> captions;
+            for (driver::Process& p : runs) {
+                const std::vector<std::wstring> shown = CaptionsUntilExit(p);
+                captions.insert(captions.end(), shown.begin(), shown.end());
+            }
+            for (const std::wstring& caption : captions) EXPECT_EQ(caption, L"Uninstall Complete");
+            const End end = judge();
+            EXPECT_TRUE(end == End::Installed || (uninstalls && end == End::Removed))
+                << "files: " << e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir).c_str()
+                << " release key: " << e2e::KeyExists(ReleaseKey) << " uninstall key: " << e2e::KeyExists(UninstallKey);
+        }
+    }
+}
+
+// A run that holds the machine (here while it shows its corrupted-archive message) keeps the
+// next one waiting; killed, it lets the next one go on at once.
+TEST_F(Install, ARunKilledWhileOthersWaitLetsTheNextGoOn) {
+    driver::Process held = e2e::Start(e2e::Built(L"qfsetup-corrupt.exe"), L"/q");
+    driver::MsgBox box;
+    ASSERT_TRUE(driver::WaitMessageBox(held, box, WaitMs));
+    driver::Process next = e2e::Start(installer, L"/q");
+    EXPECT_EQ(driver::WaitExit(next, 2000), driver::kTimedOut) << "did not wait for its turn";
+    driver::Kill(held);
+    EXPECT_EQ(CaptionsUntilExit(next), std::vector<std::wstring>{});
+    EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir), L"");
+    EXPECT_TRUE(e2e::KeyExists(UninstallKey));
+}
+
 TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     driver::Process p = e2e::Start(installer, L"");
     ASSERT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
@@ -388,6 +513,8 @@ TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     driver::Process u = e2e::StartRaw(*command);
     std::vector<driver::MsgBox> boxes;
     EXPECT_EQ(CaptionsUntilExit(u, &boxes), std::vector<std::wstring>{L"Uninstall Complete"});
+    // The uninstaller cannot delete its own file while it runs; that alone stays, by design.
+    EXPECT_TRUE(e2e::Exists(target + L"\\qfsetup.exe"));
     EXPECT_FALSE(e2e::Exists(target + L"\\qfmgr.exe"));
     EXPECT_FALSE(e2e::Exists(target + L"\\docs"));
     EXPECT_FALSE(e2e::Exists(Shortcut));
