@@ -67,13 +67,15 @@ protected:
         return driver::WaitWindow(p, L"LocationBox", nullptr, WaitMs);
     }
 
-    std::vector<std::wstring> InstallInto(driver::Process& p, const std::wstring& directory) {
+    // Through the wizard into directory, then every box to the end, as CaptionsUntilExit.
+    std::vector<std::wstring> InstallInto(driver::Process& p, const std::wstring& directory,
+                                          std::vector<driver::MsgBox>* boxes = nullptr) {
         const HWND page = OpenLocationPage(p);
         EXPECT_NE(page, nullptr);
         if (!page) return {};
         driver::SetText(driver::Child(page, 1), directory);
         driver::Click(driver::Child(page, 3));
-        return CaptionsUntilExit(p);
+        return CaptionsUntilExit(p, boxes);
     }
 
     std::wstring dist, installer, target;
@@ -332,11 +334,7 @@ TEST_F(Install, AFailedUninstallerCopyLeavesThePreviousOneWhole) {
 
         driver::Process p = e2e::Start(installer, L"");
         std::vector<driver::MsgBox> boxes;
-        const HWND page = OpenLocationPage(p);
-        ASSERT_NE(page, nullptr);
-        driver::SetText(driver::Child(page, 1), dir);
-        driver::Click(driver::Child(page, 3));
-        CaptionsUntilExit(p, &boxes);
+        InstallInto(p, dir, &boxes);
         if (inUse != INVALID_HANDLE_VALUE) CloseHandle(inUse);
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes[0].caption, c.caption);
@@ -357,11 +355,7 @@ TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
     ASSERT_TRUE(e2e::WriteAll(target + L"\\qfsetup.exe", newerUninstaller));
     driver::Process p = e2e::Start(installer, L"");
     std::vector<driver::MsgBox> boxes;
-    const HWND page = OpenLocationPage(p);
-    ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), target);
-    driver::Click(driver::Child(page, 3));
-    EXPECT_EQ(CaptionsUntilExit(p, &boxes), std::vector<std::wstring>{L"Newer Version"});
+    EXPECT_EQ(InstallInto(p, target, &boxes), std::vector<std::wstring>{L"Newer Version"});
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes[0].text, L"This system already has a newer version of the ORIN-6 software installed than this "
                              L"one.   You cannot install this version unless you manually uninstall the current one.");
@@ -401,11 +395,7 @@ TEST_F(Install, AnUpgradeNeverWritesThroughALinkInTheTree) {
         e2e::ResetRegistry();
         driver::Process p = e2e::Start(installer, L"");
         std::vector<driver::MsgBox> boxes;
-        const HWND page = OpenLocationPage(p);
-        ASSERT_NE(page, nullptr);
-        driver::SetText(driver::Child(page, 1), c.tree);
-        driver::Click(driver::Child(page, 3));
-        EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{c.caption, L"Installation Errors"}));
+        EXPECT_EQ(InstallInto(p, c.tree, &boxes), (std::vector<std::wstring>{c.caption, L"Installation Errors"}));
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes[0].text, c.text);
         EXPECT_EQ(std::make_pair(e2e::ReadAll(victim + L"\\index.html"), e2e::ReadAll(victim + L"\\client.exe")), before);

@@ -110,6 +110,15 @@ void ExpectFamilyKept() {
     EXPECT_EQ(e2e::ReadNumber(OlderReleaseKey, L"DefLang"), 3u);
 }
 
+// What a complete uninstall leaves: no tree, no shortcut, no registration, the family kept.
+void ExpectUninstalled(const std::wstring& install) {
+    EXPECT_FALSE(e2e::Exists(install));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    ExpectFamilyKept();
+}
+
 void ExpectRegistryUntouched() {
     ExpectFamilyKept();
     EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
@@ -143,11 +152,7 @@ protected:
 
 TEST_F(UninstallMode, RemovesTheInstallationAndKeepsTheFamilyKeys) {
     ExpectCompletionBox(Uninstall());
-    EXPECT_FALSE(e2e::Exists(install));
-    EXPECT_FALSE(e2e::Exists(Shortcut));
-    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
-    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
-    ExpectFamilyKept();
+    ExpectUninstalled(install);
     EXPECT_EQ(Listing(sibling), siblingBefore);
 }
 
@@ -199,11 +204,7 @@ TEST_F(UninstallMode, WhatCannotBeRemovedKeepsTheRegistrationUntilItCan) {
         EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\guide\\",
                                                                L"docs\\guide\\b.html = installed"}));
         ExpectCompletionBox(Uninstall());
-        EXPECT_FALSE(e2e::Exists(install));
-        EXPECT_FALSE(e2e::Exists(Shortcut));
-        EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
-        EXPECT_FALSE(e2e::KeyExists(UninstallKey));
-        ExpectFamilyKept();
+        ExpectUninstalled(install);
     }
 }
 
