@@ -6,25 +6,23 @@
 
 namespace qf {
 
-namespace {
-
-constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-HANDLE OpenForAttributes(const wchar_t* path, bool followLink) {
+HANDLE OpenEntry(const wchar_t* path, bool followLink) {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    return CreateFileW(path, FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+    return CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
-// Where an open handle leads, in out; its length, or 0 when it does not fit.
 std::size_t FinalPath(HANDLE file, wchar_t (&out)[DirectoryPathCapacity]) {
     const DWORD length = GetFinalPathNameByHandleW(file, out, DirectoryPathCapacity, FILE_NAME_NORMALIZED);
     return length < DirectoryPathCapacity ? length : 0;
 }
 
-bool SameText(std::wstring_view a, std::wstring_view b) {
+bool SameName(std::wstring_view a, std::wstring_view b) {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
+
+namespace {
 
 // Whether the entry, opened as itself, resolves to its folder's own path and its own name.
 // False for a Unix link under Wine, which resolves to its target.
@@ -37,7 +35,7 @@ bool ResolvesToItself(HANDLE entry, std::wstring_view path) {
     folder[slash] = L'\0';
     // A drive's root is "C:\" ("C:" alone is its current directory, "\\?\C:" the volume).
     if (slash > 0 && path[slash - 1] == L':') folder[slash] = L'\\', folder[slash + 1] = L'\0';
-    const HANDLE parent = OpenForAttributes(folder, true);
+    const HANDLE parent = OpenEntry(folder, true);
     if (parent == INVALID_HANDLE_VALUE) return false;
     wchar_t parentPath[DirectoryPathCapacity];
     wchar_t entryPath[DirectoryPathCapacity];
@@ -50,15 +48,15 @@ bool ResolvesToItself(HANDLE entry, std::wstring_view path) {
     if (parentResolved.back() == L'\\') parentResolved.remove_suffix(1);
     const std::wstring_view name = path.substr(slash + 1);
     return resolved.size() == parentResolved.size() + 1 + name.size() &&
-           SameText(resolved.substr(0, parentResolved.size()), parentResolved) &&
+           SameName(resolved.substr(0, parentResolved.size()), parentResolved) &&
            resolved[parentResolved.size()] == L'\\' &&
-           SameText(resolved.substr(parentResolved.size() + 1), name);
+           SameName(resolved.substr(parentResolved.size() + 1), name);
 }
 
 }  // namespace
 
 EntryKind ExamineEntry(const wchar_t* path) {
-    const HANDLE entry = OpenForAttributes(path, false);
+    const HANDLE entry = OpenEntry(path, false);
     if (entry == INVALID_HANDLE_VALUE) {
         // A name Windows refuses (a reserved or control character in it) names nothing there.
         const DWORD error = GetLastError();
@@ -78,12 +76,12 @@ EntryKind ExamineEntry(const wchar_t* path) {
 }
 
 bool IdentifyPath(const wchar_t* path, bool followLink, FileIdentity& out) {
-    const HANDLE file = OpenForAttributes(path, followLink);
+    const HANDLE file = OpenEntry(path, followLink);
     if (file == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
     const bool known = GetFileInformationByHandle(file, &info) != 0;
     CloseHandle(file);
-    if (known) out = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    if (known) out = IdentityOf(info);
     return known;
 }
 

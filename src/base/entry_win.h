@@ -4,7 +4,22 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <string_view>
+
+#include "base/product.h"
+
 namespace qf {
+
+// Opens path for its attributes alone, sharing everything, a directory as well as a file; a
+// link at its end followed or not.
+HANDLE OpenEntry(const wchar_t* path, bool followLink);
+
+// Where an open handle leads, in the "\\?\" form, in out; its length, or 0 when it does not fit.
+std::size_t FinalPath(HANDLE file, wchar_t (&out)[DirectoryPathCapacity]);
+
+// Two names compared as the file system compares them, without regard to case.
+bool SameName(std::wstring_view a, std::wstring_view b);
 
 enum class EntryKind {
     Absent,
@@ -25,6 +40,10 @@ struct FileIdentity {
     DWORD indexLow;
     bool operator==(const FileIdentity&) const = default;
 };
+
+inline FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
 
 // The identity of what path names, a link at its end followed or not; false when it cannot be
 // opened.

@@ -51,14 +51,12 @@ void AddIdentity(ProtectedSet& set, const FileIdentity& identity) {
 // The directory and every directory above it, as they are on disk: its final path cut back
 // one name at a time down to the volume's root.
 void AddIdentities(ProtectedSet& set, const wchar_t* directory) {
-    const HANDLE file = CreateFileW(directory, FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = OpenEntry(directory, true);
     if (file == INVALID_HANDLE_VALUE) return;
     wchar_t path[DirectoryPathCapacity];
-    const DWORD length = GetFinalPathNameByHandleW(file, path, DirectoryPathCapacity, FILE_NAME_NORMALIZED);
+    const std::size_t length = FinalPath(file, path);
     CloseHandle(file);
-    if (length == 0 || length >= DirectoryPathCapacity) return;
+    if (length == 0) return;
     std::size_t end = length;
     for (;;) {
         path[end] = L'\0';

@@ -26,7 +26,6 @@ using PathBuffer = wchar_t[DirectoryPathCapacity];
 // What the walk deletes is the entry itself, never what a link points to.
 constexpr DWORD DeleteFileFlags = FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT;
 constexpr DWORD DeleteDirectoryFlags = DeleteFileFlags | FILE_FLAG_BACKUP_SEMANTICS;
-constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Opening with delete-on-close and closing deletes. What cannot be opened so (read-only, in
 // use, a directory not yet empty) stays, and so does every directory above it.
@@ -87,20 +86,14 @@ struct Walk {
 // Opens path without following a link at its end; its name within its volume in name and
 // which file it is in identity.
 bool DescribeEntry(const wchar_t* path, VolumeName& name, FileIdentity& identity) {
-    const HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE file = OpenEntry(path, false);
     if (file == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
     const bool described = GetFileInformationByHandle(file, &info) &&
                            GetFileInformationByHandleEx(file, FileNameInfo, name.bytes, sizeof name.bytes);
     CloseHandle(file);
-    if (described) identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    if (described) identity = IdentityOf(info);
     return described;
-}
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 // Whether walk.path names that very entry on the walk's volume, so that deleting it deletes
@@ -171,12 +164,11 @@ Remains RemoveDirectoryTree(Walk& walk) {
 // The walk starts from the location as the file system resolves it, in the \\?\ form, and
 // from its name within its volume, which must end that form.
 bool StartWalk(const wchar_t* location, Walk& walk) {
-    const HANDLE directory = CreateFileW(location, FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE directory = OpenEntry(location, true);
     if (directory == INVALID_HANDLE_VALUE) return false;
-    const DWORD length = GetFinalPathNameByHandleW(directory, walk.path, DirectoryPathCapacity, FILE_NAME_NORMALIZED);
+    const std::size_t length = FinalPath(directory, walk.path);
     CloseHandle(directory);
-    if (length == 0 || length >= DirectoryPathCapacity) return false;
+    if (length == 0) return false;
     FileIdentity identity;
     if (!DescribeEntry(walk.path, walk.entryName, identity)) return false;
     const std::wstring_view path(walk.path, length);
