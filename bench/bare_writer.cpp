@@ -11,7 +11,7 @@
 
 #include "base/product.h"
 #include "base/text.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 #include "minimal_writer.h"
 
 namespace {

@@ -13,12 +13,12 @@
 
 #include "archive/archive_format.h"
 #include "archive/extract_rules.h"
-#include "archive/payload.h"
+#include "archive/payload_win.h"
 #include "base/product.h"
 #include "base/text.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 #include "minimal_writer.h"
-#include "startup/process_state.h"
+#include "base/process_state_win.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "archive/archive_format.h"
 #include "archive/extract_rules.h"
 #include "base/product.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 
 // Writes every record of archive under the existing folder target. False at the first failure.
 inline bool WriteTreeMinimally(std::span<const std::uint8_t> archive, std::u16string_view target) {

@@ -1,7 +1,7 @@
-#include "archive/payload.h"
+#include "archive/payload_win.h"
 
 #include "base/texts.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 
 namespace qf {
 

@@ -1,7 +1,7 @@
 #include "archive/archive_format.h"
-#include "archive/payload.h"
-#include "base/win32.h"
-#include "startup/process_state.h"
+#include "archive/payload_win.h"
+#include "base/wide_win.h"
+#include "base/process_state_win.h"
 
 namespace qf {
 

@@ -1,7 +1,7 @@
 #include "base/run_lock_win.h"
 
 #include "base/product.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 
 namespace qf {
 

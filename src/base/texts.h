@@ -18,8 +18,8 @@ inline constexpr char16_t AdminRightsMessage[] =
     u"ADMINISTRATOR rights choose YES below, otherwise choose NO and restart the program with "
     u"administrator rights.";
 
-inline constexpr char16_t AlreadyCustomizedCaption[] = u"Can't cutomize";
-inline constexpr char16_t AlreadyCustomizedMessage[] =
+inline constexpr char16_t AlreadyCustomisedCaption[] = u"Can't cutomize";
+inline constexpr char16_t AlreadyCustomisedMessage[] =
     u"This install program has already been customized and may not be used to create another "
     u"customized version.  Please obtain a non-customized copy from "
     u"https://releases.quenfield.example/orin-6/"
@@ -37,8 +37,8 @@ inline constexpr char16_t LicenceIntro[] =
     u"Before installing this software you must read and understand the complete license agreement.";
 inline constexpr char16_t LicenceHint[] =
     u"Click the box at the bottom if you agree with the license agreement.";
-inline constexpr char16_t LicenseCaption[] = u"License";
-inline constexpr char16_t LicenseMessage[] =
+inline constexpr char16_t LicenceCaption[] = u"License";
+inline constexpr char16_t LicenceMessage[] =
     u"This software will not be installed unless the software\n"
     u"license is agreed to by checking off the `I agree` box\n"
     u"at the bottom of the page.";
@@ -137,14 +137,14 @@ inline constexpr char16_t BadServerCaption[] = u"Bad Server Name";
 inline constexpr char16_t ServerMissingMessage[] =
     u"Server name or IP address must be provided when setting the default server.";
 inline constexpr char16_t ServerTooLongMessage[] = u"The server name must be less than 79 characters";
-inline constexpr char16_t CustomizationRequiredCaption[] = u"Customization Required";
-inline constexpr char16_t CustomizationRequiredMessage[] =
+inline constexpr char16_t CustomisationRequiredCaption[] = u"Customization Required";
+inline constexpr char16_t CustomisationRequiredMessage[] =
     u"You must select a customization before pressing the NEXT-> button.  If you do not wish to "
     u"customize the install program then choose CANCEL instead.";
-inline constexpr char16_t ErrorCustomizingCaption[] = u"Error Customizing";
+inline constexpr char16_t ErrorCustomisingCaption[] = u"Error Customizing";
 inline constexpr char16_t OwnFileOpenFormat[] =
     u"Could not open executable file %s for reading, errno %d";
-inline constexpr char16_t CustomizationErrorCaption[] = u"Customization Error";
+inline constexpr char16_t CustomisationErrorCaption[] = u"Customization Error";
 inline constexpr char16_t CopyMemoryMessage[] = u"Could not allocate memory to create copy";
 inline constexpr char16_t OutputOpenFormat[] =
     u"Unable to open %s file for writing.  Check that you have permission to write into that "

@@ -15,7 +15,7 @@ struct ControlRect {
     int x, y, width, height;
 };
 
-inline constexpr int LicenseRowMargin = 20;
+inline constexpr int LicenceRowMargin = 20;
 inline constexpr int CustomRowMargin = 20;
 inline constexpr int LocationRowMargin = 30;
 

@@ -5,13 +5,14 @@
 
 namespace qf {
 
-bool StatusLine(std::span<char16_t> out, std::int32_t state, std::uint32_t verifyProgress,
+bool StatusLine(std::span<char16_t> out, InstallProgress state, std::uint32_t verifyProgress,
                 const char16_t* targetPath, bool upgrade) {
     switch (state) {
-        case 1: return FormatText(out, text::VerifyingFormat, {static_cast<std::int32_t>(verifyProgress)});
-        case 2: return FormatText(out, upgrade ? text::UpgradingFormat : text::InstallingFormat, {targetPath});
-        default: return false;
+        case InstallProgress::Verifying: return FormatText(out, text::VerifyingFormat, {static_cast<std::int32_t>(verifyProgress)});
+        case InstallProgress::Writing: return FormatText(out, upgrade ? text::UpgradingFormat : text::InstallingFormat, {targetPath});
+        case InstallProgress::NotStarted: break;
     }
+    return false;
 }
 
 }  // namespace qf

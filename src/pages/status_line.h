@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <span>
 
+#include "base/install_progress.h"
+
 namespace qf {
 
-// State 0 shows nothing (false); 1 the verification offset; 2 the file being written, as an
-// upgrade or a first installation.
-bool StatusLine(std::span<char16_t> out, std::int32_t state, std::uint32_t verifyProgress,
+// Nothing before the sequence starts (false); then the verification offset, then the file being
+// written, as an upgrade or a first installation.
+bool StatusLine(std::span<char16_t> out, InstallProgress state, std::uint32_t verifyProgress,
                 const char16_t* targetPath, bool upgrade);
 
 }  // namespace qf

@@ -10,7 +10,7 @@
 
 #include "base/entry_win.h"
 #include "base/product.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 
 namespace qf {
 namespace {

@@ -1,7 +1,7 @@
 // Recording an installation in the machine registry: the product family's keys, the guard
 // against installing over a newer release, the client's settings carried over from the
 // previous release, a customised copy's site settings, and the uninstall registration.
-#include "registration/registration.h"
+#include "registration/registration_win.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,18 +11,14 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 #include "registration/registry_win.h"
 #include "registration/release_number.h"
-#include "startup/process_state.h"
-#include "startup/settings_block.h"
+#include "base/process_state_win.h"
+#include "settings/settings_block.h"
 
 namespace qf {
 namespace {
-
-constexpr int Registered = 0;
-constexpr int NewerInstalled = 5;
-constexpr int Failed = 10;
 
 // RegEnumKeyExA's buffer for a subkey name, NUL included. A longer name is no release.
 constexpr DWORD ReleaseNameCapacity = 49;
@@ -97,9 +93,9 @@ void SetOrDeleteText(HKEY key, const char16_t* name, std::span<const wchar_t> te
         SetText(key, name, text);
 }
 
-int ReportRegistryError() {
+Registration ReportRegistryError() {
     ShowMessage(nullptr, text::RegistryErrorMessage, text::RegistryErrorCaption, MB_OK);
-    return Failed;
+    return Registration::Failed;
 }
 
 // The highest release number among the subkeys of the family key, compared as unsigned;
@@ -126,7 +122,7 @@ bool IsNewerThanThisRelease(std::int32_t number) {
     return IsNewerRelease(number, ReleaseNumber(std::u16string_view(ReleaseKeyName)));
 }
 
-// Creates or opens ProductVersionKey, first carrying over the settings of the release key
+// Creates or opens this release's key (ReleaseKeyName), first carrying over the settings of the release key
 // named by `highest` when that key opens (it may not: "20180101x" reads as 20180101, and no
 // key of that plain name exists). The same release installed again reads and writes back its
 // own key.
@@ -204,21 +200,21 @@ void WriteMigratedSettings(HKEY key) {
     }
 }
 
-int RegisterProduct() {
+Registration RegisterProduct() {
     Key software;
-    if (!OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_ALL_ACCESS, software)) return Failed;
+    if (!OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_ALL_ACCESS, software)) return Registration::Failed;
     Key family;
     if (!CreateKeyPath(software.handle, ProductFamilyKeyPath, family)) return ReportRegistryError();
 
     std::int32_t highest = 0;
     if (!FindHighestRelease(family.handle, highest)) {
         ShowMessage(nullptr, text::SubkeyCountMessage, text::SystemErrorCaption, MB_OK);
-        return Failed;
+        return Registration::Failed;
     }
     if (IsNewerThanThisRelease(highest)) {
         ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption,
                     MB_OK | MB_ICONERROR);
-        return NewerInstalled;
+        return Registration::NewerInstalled;
     }
     Key release;
     Key servers;
@@ -227,7 +223,7 @@ int RegisterProduct() {
         return ReportRegistryError();
 
     ApplyEmbeddedSettings(release.handle);
-    return RegisterUninstaller(software.handle) ? Registered : Failed;
+    return RegisterUninstaller(software.handle) ? Registration::Registered : Registration::Failed;
 }
 
 bool NewerReleaseInstalled() {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "base/win32.h"
+#include "base/wide_win.h"
 
 namespace qf {
 

@@ -1,6 +1,6 @@
 // The uninstall mode: removes the installed tree, the desktop shortcut, this release's key and
 // the uninstall registration, then says so. Every step that fails ends the mode silently.
-#include "registration/uninstall.h"
+#include "registration/uninstall_win.h"
 
 #include <windows.h>
 
@@ -10,13 +10,12 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 #include "base/entry_win.h"
 #include "base/run_lock_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registry_win.h"
-#include "startup/admin_query.h"
-#include "startup/process_state.h"
+#include "base/process_state_win.h"
 
 namespace qf {
 namespace {
@@ -220,7 +219,6 @@ void DeleteShortcut() {
 }  // namespace
 
 void RunUninstall() {
-    if (!AdministratorQuery()) return;
     RunLock lock;
     TakeRunLock(lock);
     Key software;

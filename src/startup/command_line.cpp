@@ -43,7 +43,7 @@ struct Rule {
 
 // "/nocheck" is compared over 10 bytes, so nothing may follow it; the others are prefixes.
 constexpr std::array<Rule, 4> Rules{{
-    {"/custom", 7, {RunMode::Customize, false, false}},
+    {"/custom", 7, {RunMode::Customise, false, false}},
     {"/nocheck", 10, {RunMode::Install, false, true}},
     {"/q", 2, {RunMode::Install, true, false}},
     {"/uninstall", 10, {RunMode::Uninstall, false, false}},

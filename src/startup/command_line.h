@@ -6,7 +6,7 @@
 
 namespace qf {
 
-enum class RunMode { Install, Uninstall, Customize };
+enum class RunMode { Install, Uninstall, Customise };
 
 struct RunModes {
     RunMode mode = RunMode::Install;

@@ -23,8 +23,8 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "fuzz_support.h"
-#include "pages/customisation.h"
-#include "pages/install_paths.h"
+#include "settings/customisation.h"
+#include "base/install_paths.h"
 #include "startup/command_line.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "pages/licence_text.h"
+#include "base/licence_text.h"
 
 namespace {
 

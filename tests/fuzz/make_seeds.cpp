@@ -13,8 +13,8 @@
 
 #include "archive/archive_writer.h"
 #include "base/product.h"
-#include "pages/customisation.h"
-#include "startup/settings_block.h"
+#include "settings/customisation.h"
+#include "settings/settings_block.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <span>
 
 #include "fuzz_support.h"
-#include "startup/pe_image.h"
+#include "settings/pe_image.h"
 
 using fuzz::Check;
 

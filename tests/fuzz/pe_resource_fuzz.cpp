@@ -9,9 +9,9 @@
 #include "archive/archive_format.h"
 #include "base/product.h"
 #include "fuzz_support.h"
-#include "pages/customisation.h"
+#include "settings/customisation.h"
 #include "pe_resource.h"
-#include "startup/settings_block.h"
+#include "settings/settings_block.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "pages/customisation.h"
-#include "startup/settings_block.h"
+#include "settings/customisation.h"
+#include "settings/settings_block.h"
 
 namespace {
 

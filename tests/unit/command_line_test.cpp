@@ -25,9 +25,9 @@ TEST_P(Classification, ChoosesOneMode) {
 
 INSTANTIATE_TEST_SUITE_P(Tails, Classification, testing::Values(
     ModeCase{"", RunMode::Install, false, false},
-    ModeCase{"/CUSTOM", RunMode::Customize, false, false},
-    ModeCase{"/custom", RunMode::Customize, false, false},
-    ModeCase{"/customize", RunMode::Customize, false, false},
+    ModeCase{"/CUSTOM", RunMode::Customise, false, false},
+    ModeCase{"/custom", RunMode::Customise, false, false},
+    ModeCase{"/customize", RunMode::Customise, false, false},
     ModeCase{"/c", RunMode::Install, false, false},
     ModeCase{"/nocheck", RunMode::Install, false, true},
     ModeCase{"/NoCheck", RunMode::Install, false, true},

@@ -1,4 +1,4 @@
-#include "pages/customisation.h"
+#include "settings/customisation.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "pe_fixture.h"
-#include "startup/pe_image.h"
+#include "settings/pe_image.h"
 
 namespace {
 

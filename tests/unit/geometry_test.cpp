@@ -1,4 +1,4 @@
-#include "startup/geometry.h"
+#include "base/geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pages/licence_text.h"
+#include "base/licence_text.h"
 
 #include <gtest/gtest.h>
 

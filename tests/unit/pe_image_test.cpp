@@ -1,4 +1,4 @@
-#include "startup/pe_image.h"
+#include "settings/pe_image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "startup/settings_block.h"
+#include "settings/settings_block.h"
 
 #include <gtest/gtest.h>
 

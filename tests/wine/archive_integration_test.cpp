@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "archive/archive_writer.h"
-#include "archive/payload.h"
+#include "archive/payload_win.h"
 #include "base/text.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 #include "box_watcher.h"
 #include "e2e_support.h"
-#include "startup/process_state.h"
+#include "base/process_state_win.h"
 
 namespace {
 

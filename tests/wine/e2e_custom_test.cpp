@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "e2e_support.h"
-#include "startup/settings_block.h"
+#include "settings/settings_block.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "startup/settings_block.h"
+#include "settings/settings_block.h"
 
 namespace e2e {
 

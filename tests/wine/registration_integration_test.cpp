@@ -13,9 +13,9 @@
 
 #include "box_watcher.h"
 #include "e2e_support.h"
-#include "registration/registration.h"
-#include "startup/process_state.h"
-#include "startup/settings_block.h"
+#include "registration/registration_win.h"
+#include "base/process_state_win.h"
+#include "settings/settings_block.h"
 
 namespace {
 
@@ -118,13 +118,13 @@ std::wstring ReleasePath(const std::wstring& name) { return std::wstring(FamilyK
 // --- Running the code under test --------------------------------------------------------------
 
 struct Outcome {
-    int result;
+    qf::Registration result;
     std::vector<driver::MsgBox> boxes;
 };
 
 Outcome Register() {
     BoxWatcher watcher;
-    const int result = qf::RegisterProduct();
+    const qf::Registration result = qf::RegisterProduct();
     return {result, watcher.Stop()};
 }
 
@@ -169,7 +169,7 @@ protected:
 
 TEST_F(Registration, CleanMachineCreatesTheKeysAndTheUninstallValues) {
     const Outcome outcome = Register();
-    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.result, qf::Registration::Registered);
     EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(SubkeysOf(FamilyKey), (std::vector<std::wstring>{L"20191220", L"Servers"}));
     EXPECT_EQ(ValuesOf(ReleaseKey), Values{});
@@ -189,7 +189,7 @@ TEST_F(Registration, OlderReleaseIsMigratedAndKept) {
     WriteValues(ReleasePath(L"20180101"), OldSettings);
     WriteValues(ServersKey, {});
     const Outcome outcome = Register();
-    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.result, qf::Registration::Registered);
     EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(MigratedOldSettings));
     EXPECT_EQ(ValuesOf(ReleasePath(L"20180101")), Sorted(OldSettings));
@@ -200,7 +200,7 @@ TEST_F(Registration, TheNewestOlderReleaseIsTheOneMigrated) {
     WriteValues(ReleasePath(L"20170101"), {{L"DefLang", Number(9)}});
     WriteValues(ReleasePath(L"20180101"), {{L"DefLang", Number(3)}});
     WriteValues(ReleasePath(L"0"), {{L"DefLang", Number(5)}});
-    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(Register().result, qf::Registration::Registered);
     EXPECT_EQ(ValuesOf(ReleaseKey), (Values{{L"DefLang", Number(3)}}));
 }
 
@@ -209,7 +209,7 @@ TEST_F(Registration, StoredBytesComeOverWhateverTheirType) {
     // brings its bytes as text units.
     WriteValues(ReleasePath(L"20180101"),
                 {{L"serverlock", Text(L"2")}, {L"browser", Number(0x00420041)}});
-    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(Register().result, qf::Registration::Registered);
     EXPECT_EQ(ValuesOf(ReleaseKey),
               Sorted({{L"ServerLock", Number(0x32)}, {L"Browser", Text(L"AB")}}));
 }
@@ -217,7 +217,7 @@ TEST_F(Registration, StoredBytesComeOverWhateverTheirType) {
 TEST_F(Registration, ZeroNumbersAndEmptyTextsAreNotWritten) {
     WriteValues(ReleasePath(L"20180101"),
                 {{L"ServerLock", Number(0)}, {L"DocPath", Text(L"")}, {L"DefLang", Number(4)}});
-    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(Register().result, qf::Registration::Registered);
     EXPECT_EQ(ValuesOf(ReleaseKey), (Values{{L"DefLang", Number(4)}}));
 }
 
@@ -231,7 +231,7 @@ class ServerDefaultLimit : public Registration, public testing::WithParamInterfa
 TEST_P(ServerDefaultLimit, ComesOverOnlyWithinItsReadLimit) {
     const std::wstring server(GetParam().length, L's');
     WriteValues(ReleasePath(L"20180101"), {{L"serverdefault", Text(server)}, {L"DefLang", Number(2)}});
-    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(Register().result, qf::Registration::Registered);
     Values expected{{L"DefLang", Number(2)}};
     if (GetParam().migrated) expected.insert(expected.begin(), {L"ServerDefault", Text(server)});
     EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(expected));
@@ -250,7 +250,7 @@ class ServerLockLimit : public Registration, public testing::WithParamInterface<
 
 TEST_P(ServerLockLimit, ComesOverOnlyWithinItsFourBytes) {
     WriteValues(ReleasePath(L"20180101"), {{L"serverlock", GetParam().stored}, {L"DefLang", Number(2)}});
-    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(Register().result, qf::Registration::Registered);
     Values expected{{L"DefLang", Number(2)}};
     if (GetParam().migrated) expected.emplace_back(L"ServerLock", Number(1));
     EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(expected));
@@ -267,14 +267,14 @@ TEST_F(Registration, SameReleaseAgainWritesItsValuesBackUnchanged) {
     own.emplace_back(L"Unknown", Text(L"kept"));
     own.emplace_back(L"admin2", Number(0));
     WriteValues(ReleaseKey, own);
-    EXPECT_EQ(Register().result, 0);
+    EXPECT_EQ(Register().result, qf::Registration::Registered);
     EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(own));
 }
 
 TEST_F(Registration, ANameThatIsNotThePlainNumberMigratesNothing) {
     WriteValues(ReleasePath(L"20180101x"), OldSettings);
     const Outcome outcome = Register();
-    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.result, qf::Registration::Registered);
     EXPECT_EQ(ValuesOf(ReleaseKey), Values{});
     EXPECT_EQ(ValuesOf(ReleasePath(L"20180101x")), Sorted(OldSettings));
     EXPECT_TRUE(KeyExists(UninstallKey));
@@ -282,7 +282,7 @@ TEST_F(Registration, ANameThatIsNotThePlainNumberMigratesNothing) {
 
 struct LongNameCase {
     std::size_t blanks;
-    int result;
+    qf::Registration result;
 };
 
 class LongReleaseName : public Registration, public testing::WithParamInterface<LongNameCase> {};
@@ -294,7 +294,8 @@ TEST_P(LongReleaseName, IsReadOnlyWithin48Characters) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, LongReleaseName,
-                         testing::Values(LongNameCase{40, 5}, LongNameCase{41, 0}));
+                         testing::Values(LongNameCase{40, qf::Registration::NewerInstalled},
+                                         LongNameCase{41, qf::Registration::Registered}));
 
 class NewerRelease : public Registration, public testing::WithParamInterface<const wchar_t*> {};
 
@@ -302,7 +303,7 @@ TEST_P(NewerRelease, IsRefusedWithItsMessageAndNothingWritten) {
     WriteValues(ReleasePath(GetParam()), OldSettings);
     EXPECT_TRUE(qf::NewerReleaseInstalled());
     const Outcome outcome = Register();
-    EXPECT_EQ(outcome.result, 5);
+    EXPECT_EQ(outcome.result, qf::Registration::NewerInstalled);
     ASSERT_EQ(outcome.boxes.size(), 1u);
     const driver::MsgBox& box = outcome.boxes[0];
     EXPECT_EQ(box.caption, L"Newer Version");
@@ -350,7 +351,7 @@ class UncreatableKey : public Registration, public testing::WithParamInterface<F
 TEST_P(UncreatableKey, EndsWithTheRegistryErrorAndNothingRegistered) {
     for (const std::wstring& key : GetParam().volatileKeys) CreateVolatile(key);
     const Outcome outcome = Register();
-    EXPECT_EQ(outcome.result, 10);
+    EXPECT_EQ(outcome.result, qf::Registration::Failed);
     ASSERT_EQ(outcome.boxes.size(), 1u);
     const driver::MsgBox& box = outcome.boxes[0];
     EXPECT_EQ(box.caption, L"Registry error");
@@ -393,7 +394,7 @@ TEST_P(SiteSettings, ReplaceOrRemoveWhatMigrationWrote) {
     ASSERT_EQ(qf::PatchEmbeddedSettings(qf::EmbeddedSettings, 0, c.mode, c.server, c.docPath),
               qf::PatchResult::Patched);
     const Outcome outcome = Register();
-    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.result, qf::Registration::Registered);
     EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(c.expected));
     EXPECT_TRUE(KeyExists(UninstallKey));
@@ -437,7 +438,7 @@ TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
     e2e::RemoveTree(DefaultInstallDir);
     ASSERT_TRUE(e2e::MakeDirs(DefaultInstallDir));
     ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), std::wstring(DefaultInstallDir) + L"\\qfsetup.exe"));
-    ASSERT_EQ(Register().result, 0);
+    ASSERT_EQ(Register().result, qf::Registration::Registered);
     const std::optional<Values> values = ValuesOf(UninstallKey);
     ASSERT_TRUE(values && values->size() == 4);
     const auto command = std::find_if(values->begin(), values->end(),

@@ -23,15 +23,15 @@
 #include <vector>
 
 #include "archive/archive_format.h"
-#include "customize.h"
+#include "customise.h"
 #include "io.h"
 #include "manifest_check.h"
 #include "pe_resource.h"
 #include "archive/archive_writer.h"
 #include "pack_tree.h"
 #include "signing.h"
-#include "pages/licence_text.h"
-#include "startup/settings_block.h"
+#include "base/licence_text.h"
+#include "settings/settings_block.h"
 
 namespace {
 
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     if (command == "pack" && argc == 4) return Pack(argv[2], argv[3]);
     if (command == "list" && argc == 3) return List(argv[2]);
     if (command == "verify" && argc == 3) return Verify(argv[2]);
-    if (command == "customize" && argc >= 3) return qfpack::Customize(argc - 2, argv + 2);
+    if (command == "customize" && argc >= 3) return qfpack::Customise(argc - 2, argv + 2);
     if (command == "inspect" && argc == 3) return qfpack::Inspect(argv[2]);
     if (command == "sign" && argc >= 3) return Sign(argc - 2, argv + 2);
     if (command == "check-licence" && argc == 3) return CheckLicence(argv[2]);

@@ -1,7 +1,7 @@
 #include "pe_resource.h"
 
 #include "archive/archive_format.h"
-#include "startup/pe_image.h"
+#include "settings/pe_image.h"
 
 namespace qfpack {
 

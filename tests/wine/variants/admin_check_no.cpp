@@ -1,5 +1,5 @@
 // Test build: a user without administrator rights, which Wine cannot otherwise show.
-#include "startup/admin_query.h"
+#include "startup/admin_query_win.h"
 
 namespace qf {
 

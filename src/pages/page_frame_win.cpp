@@ -1,6 +1,6 @@
-#include "pages/page_frame.h"
+#include "pages/page_frame_win.h"
 
-#include "startup/process_state.h"
+#include "base/process_state_win.h"
 
 namespace qf {
 

@@ -7,7 +7,7 @@
 //   160      NUL
 //
 // Customised (s = server length, d = documentation path length, each at most 79):
-//   0                  ServerLockMode: 0, 1, 2 with a server, 10 without
+//   0                  lock mode: 0, 1, 2 with a server, 10 (NoServerMode) without
 //   1..s               default server name, 8-bit text
 //   s+1                NUL
 //   s+2..s+d+1         documentation path, 8-bit text

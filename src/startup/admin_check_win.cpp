@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "startup/admin_query.h"
+#include "startup/admin_query_win.h"
 
 namespace qf {
 

@@ -1,12 +1,12 @@
-#include "pages/customisation.h"
+#include "settings/customisation.h"
 
 #include <algorithm>
 #include <functional>
 #include <initializer_list>
 
 #include "base/text.h"
-#include "pages/install_paths.h"
-#include "startup/pe_image.h"
+#include "base/install_paths.h"
+#include "settings/pe_image.h"
 
 namespace qf {
 

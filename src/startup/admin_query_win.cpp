@@ -1,7 +1,7 @@
-#include "startup/admin_query.h"
+#include "startup/admin_query_win.h"
 
 #include "base/texts.h"
-#include "base/win32.h"
+#include "base/wide_win.h"
 
 namespace qf {
 

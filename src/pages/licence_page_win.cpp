@@ -3,11 +3,11 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
-#include "base/win32.h"
-#include "pages/licence_text.h"
-#include "pages/page_frame.h"
-#include "pages/pages.h"
-#include "startup/process_state.h"
+#include "base/wide_win.h"
+#include "base/licence_text.h"
+#include "pages/page_frame_win.h"
+#include "pages/pages_win.h"
+#include "base/process_state_win.h"
 
 namespace qf {
 namespace {
@@ -38,11 +38,11 @@ void OnCreate(HWND page, LPARAM createParams) {
                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW,
                                     {20, 72, m.cx - 44, 260}, IgnoredControlId);
     CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE,
-                  RowButton(m, LicenseRowMargin, 1), CancelId);
+                  RowButton(m, LicenceRowMargin, 1), CancelId);
     NextButtonWindow = CreateControl(page, L"button", W(text::NextButton), WS_CHILD | WS_VISIBLE,
-                                     RowButton(m, LicenseRowMargin, 2), ForwardId);
+                                     RowButton(m, LicenceRowMargin, 2), ForwardId);
     AcceptBoxWindow = CreateControl(page, L"button", W(text::AcceptBox),
-                                    WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, AcceptBoxRect(m), FourthId);
+                                    WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, AcceptBoxRect(m), AcceptBoxId);
     SplitLicenceText(LicenceText.Bytes(), AddLicenceLine, list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
 }
@@ -58,7 +58,7 @@ void OnNext(HWND page) {
         return;
     }
     EnableWindow(NextButtonWindow, FALSE);
-    ShowMessage(page, text::LicenseMessage, text::LicenseCaption, MB_ICONQUESTION | MB_OK);
+    ShowMessage(page, text::LicenceMessage, text::LicenceCaption, MB_ICONQUESTION | MB_OK);
     EnableWindow(NextButtonWindow, TRUE);
 }
 
@@ -72,7 +72,7 @@ void OnCommand(HWND page, WPARAM wParam) {
 
 }  // namespace
 
-LRESULT CALLBACK LicensePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: OnCreate(page, lParam); return 0;
         case WM_PAINT: PaintPage(page, DrawTexts); return 0;

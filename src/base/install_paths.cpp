@@ -1,4 +1,4 @@
-#include "pages/install_paths.h"
+#include "base/install_paths.h"
 
 #include "base/text.h"
 

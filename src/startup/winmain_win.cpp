@@ -8,14 +8,14 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
-#include "base/win32.h"
-#include "pages/pages.h"
-#include "registration/uninstall.h"
-#include "startup/admin_query.h"
+#include "base/wide_win.h"
+#include "pages/pages_win.h"
+#include "registration/uninstall_win.h"
+#include "startup/admin_query_win.h"
 #include "startup/command_line.h"
 #include "startup/desktop_path.h"
-#include "startup/process_state.h"
-#include "startup/settings_block.h"
+#include "base/process_state_win.h"
+#include "settings/settings_block.h"
 
 namespace qf {
 namespace {
@@ -42,7 +42,7 @@ bool RegisterPageClasses() {
         const char16_t* name;
         WNDPROC proc;
     };
-    const std::array<PageClass, 3> classes{{{LicenseBoxClass, LicensePageProc},
+    const std::array<PageClass, 3> classes{{{LicenseBoxClass, LicencePageProc},
                                             {LocationBoxClass, LocationPageProc},
                                             {CustomBoxClass, CustomPageProc}}};
     for (const PageClass& page : classes) {
@@ -90,7 +90,7 @@ int Start(HINSTANCE instance) {
     Instance = instance;
     PageBackgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     DeriveDesktop();
-    InstallProgressState = 0;
+    InstallProgressState = InstallProgress::NotStarted;
     ExtractedFileCount = 0;
     if (!RegisterPageClasses()) return 0;
     PayloadArchive = MapResource(PayloadResourceType, PayloadResourceId);
@@ -99,15 +99,15 @@ int Start(HINSTANCE instance) {
 
     const RunModes modes = ClassifyCommandLine(CommandLineTail(GetCommandLineA()));
     switch (modes.mode) {
-        case RunMode::Customize:
+        case RunMode::Customise:
             if (IsCustomised(EmbeddedSettings)) {
-                ShowMessage(nullptr, text::AlreadyCustomizedMessage, text::AlreadyCustomizedCaption,
+                ShowMessage(nullptr, text::AlreadyCustomisedMessage, text::AlreadyCustomisedCaption,
                             MB_OK | MB_ICONERROR);
                 return 0;
             }
             return RunMessageLoop(CustomBoxClass, CustomizationTitle);
         case RunMode::Uninstall:
-            RunUninstall();  // asks AdministratorQuery first
+            if (AdministratorQuery()) RunUninstall();
             return 0;
         case RunMode::Install: {
             QuietMode = modes.quiet;

@@ -7,8 +7,12 @@ namespace qf {
 
 // Registers the product: family keys, the newer-release guard, the migration of the previous
 // release's settings, a customised copy's settings, the uninstall registration.
-// 0 registered, 5 a newer release is installed (the user has been told), 10 failed.
-int RegisterProduct();
+enum class Registration : int {
+    Registered = 0,
+    NewerInstalled = 5,  // the user has been told
+    Failed = 10,
+};
+Registration RegisterProduct();
 
 // Whether a newer release is registered; reads only, shows nothing (asked before the uninstaller copy).
 bool NewerReleaseInstalled();

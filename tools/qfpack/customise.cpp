@@ -2,7 +2,7 @@
 // customisation page, so that a deployment script and an administrator at the page make
 // byte-identical copies; signed again on request with the administrator's certificate.
 // And the report on a built installer or copy: its settings, payload and signature.
-#include "customize.h"
+#include "customise.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,11 +14,11 @@
 #include "base/texts.h"
 #include "io.h"
 #include "latin1.h"
-#include "pages/customisation.h"
+#include "settings/customisation.h"
 #include "pe_resource.h"
 #include "signing.h"
-#include "startup/pe_image.h"
-#include "startup/settings_block.h"
+#include "settings/pe_image.h"
+#include "settings/settings_block.h"
 
 namespace qfpack {
 
@@ -67,7 +67,7 @@ bool ReportSignature(const char* path, std::span<const std::uint8_t> image) {
 
 }  // namespace
 
-int Customize(int argc, char** argv) {
+int Customise(int argc, char** argv) {
     const char* input = argv[0];
     const char* output = nullptr;
     std::optional<std::string> server, docPath;
@@ -121,7 +121,7 @@ int Customize(int argc, char** argv) {
             return Fail(std::string(input) + ": its certificate table is malformed, so its signature cannot be dropped");
         const auto block = qf::LocateSettingsBlock(image, qf::SettingsMarker);
         if (block && image[*block] != qf::NotCustomisedMark)
-            return Fail(std::string(input) + ": " + Narrow(qf::text::AlreadyCustomizedCaption) +
+            return Fail(std::string(input) + ": " + Narrow(qf::text::AlreadyCustomisedCaption) +
                         ": already customised; customise a copy that never was");
         return Fail(std::string(input) + ": no settings block of this release found");
     }

@@ -2,7 +2,7 @@
 // copy of the executable file; a build step checks that they occur nowhere else in qfsetup.exe.
 // The marker in front of it stays when the block is customised, so that tools can still find
 // and read the block of a customised copy.
-#include "startup/settings_block.h"
+#include "settings/settings_block.h"
 
 namespace qf {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "startup/settings_block.h"
+#include "settings/settings_block.h"
 
 namespace qf {
 

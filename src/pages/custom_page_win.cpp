@@ -7,12 +7,12 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
-#include "base/win32.h"
-#include "pages/customisation.h"
-#include "pages/page_frame.h"
-#include "pages/pages.h"
-#include "startup/process_state.h"
-#include "startup/settings_block.h"
+#include "base/wide_win.h"
+#include "settings/customisation.h"
+#include "pages/page_frame_win.h"
+#include "pages/pages_win.h"
+#include "base/process_state_win.h"
+#include "settings/settings_block.h"
 
 namespace qf {
 namespace {
@@ -108,7 +108,7 @@ bool ShowRefusal(HWND page, CustomisationRefusal refusal) {
         case CustomisationRefusal::ServerMissing: m = {text::ServerMissingMessage, text::BadServerCaption, MB_ICONERROR}; break;
         case CustomisationRefusal::ServerTooLong: m = {text::ServerTooLongMessage, text::BadServerCaption, MB_ICONERROR}; break;
         case CustomisationRefusal::NothingChosen:
-            m = {text::CustomizationRequiredMessage, text::CustomizationRequiredCaption, MB_ICONINFORMATION};
+            m = {text::CustomisationRequiredMessage, text::CustomisationRequiredCaption, MB_ICONINFORMATION};
             break;
     }
     ShowMessage(page, m.text, m.caption, MB_OK | m.style);
@@ -131,7 +131,7 @@ std::uint8_t* ReadImage(HWND page, HANDLE file, DWORD& size) {
     if (size == 0 || size == INVALID_FILE_SIZE || high != 0) return nullptr;
     auto* image = static_cast<std::uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size));
     if (!image) {
-        ShowMessage(page, text::CopyMemoryMessage, text::CustomizationErrorCaption, MB_OK | MB_ICONERROR);
+        ShowMessage(page, text::CopyMemoryMessage, text::CustomisationErrorCaption, MB_OK | MB_ICONERROR);
         return nullptr;
     }
     DWORD read = 0;
@@ -172,7 +172,7 @@ void WriteCustomisedCopy(HWND page, const CustomisationChoice& choice) {
     if (source == INVALID_HANDLE_VALUE) {
         const DWORD error = ownPathFits ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
         ShowFormatted(page, text::OwnFileOpenFormat, {ownPath, static_cast<std::int32_t>(error)},
-                      text::ErrorCustomizingCaption, MB_ICONERROR);
+                      text::ErrorCustomisingCaption, MB_ICONERROR);
         return;
     }
     DWORD size = 0;

@@ -5,7 +5,7 @@
 
 namespace qf {
 
-LRESULT CALLBACK LicensePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK LocationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK CustomPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 

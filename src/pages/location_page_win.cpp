@@ -4,12 +4,12 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
-#include "base/win32.h"
-#include "pages/install_sequence.h"
-#include "pages/page_frame.h"
-#include "pages/pages.h"
+#include "base/wide_win.h"
+#include "pages/install_sequence_win.h"
+#include "pages/page_frame_win.h"
+#include "pages/pages_win.h"
 #include "pages/status_line.h"
-#include "startup/process_state.h"
+#include "base/process_state_win.h"
 
 namespace qf {
 namespace {
@@ -46,7 +46,7 @@ void OnCreate(HWND page, LPARAM createParams) {
     LocationPage.installButton = CreateControl(page, L"button", W(text::InstallButton), WS_CHILD | WS_VISIBLE,
                                                RowButton(m, LocationRowMargin, 2), ForwardId);
     LocationPage.backButton = CreateControl(page, L"button", W(text::BackButton), WS_CHILD | WS_VISIBLE,
-                                            RowButton(m, LocationRowMargin, 3), FourthId);
+                                            RowButton(m, LocationRowMargin, 3), BackId);
 }
 
 void DrawTexts(HWND page, HDC dc, int h) {
@@ -71,7 +71,7 @@ void OnCommand(HWND page, WPARAM wParam) {
     switch (ClickedId(wParam)) {
         case CancelId: PostQuitMessage(0); break;
         case ForwardId: RunInstallation(page); break;
-        case FourthId: OnBack(page); break;
+        case BackId: OnBack(page); break;
         default: break;
     }
 }

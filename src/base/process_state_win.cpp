@@ -1,11 +1,11 @@
-#include "startup/process_state.h"
+#include "base/process_state_win.h"
 
 namespace qf {
 
 HINSTANCE Instance;
 HBRUSH PageBackgroundBrush;
 wchar_t AllUsersDesktop[PathCapacity];
-std::int32_t InstallProgressState;
+InstallProgress InstallProgressState;
 std::uint32_t ExtractedFileCount;
 MappedResource PayloadArchive;
 MappedResource LicenceText;

@@ -4,7 +4,7 @@ namespace qfpack {
 
 // qfpack customize INSTALLER [--server NAME [--lock 0|1|2]] [--docpath PATH] -o OUT
 //                  [--sign (--pkcs12 FILE | --cert FILE --key FILE) [--timestamp URL]]
-int Customize(int argc, char** argv);
+int Customise(int argc, char** argv);
 
 // qfpack inspect INSTALLER
 int Inspect(const char* path);

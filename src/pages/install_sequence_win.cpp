@@ -1,22 +1,22 @@
-#include "pages/install_sequence.h"
+#include "pages/install_sequence_win.h"
 
 #include <shlobj.h>
 
 #include <optional>
 #include <string_view>
 
-#include "archive/payload.h"
+#include "archive/payload_win.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
-#include "base/win32.h"
-#include "pages/install_paths.h"
+#include "base/wide_win.h"
+#include "base/install_paths.h"
 #include "base/entry_win.h"
 #include "base/run_lock_win.h"
 #include "registration/location_check_win.h"
-#include "registration/registration.h"
+#include "registration/registration_win.h"
 #include "registration/registry_win.h"
-#include "startup/process_state.h"
+#include "base/process_state_win.h"
 
 namespace qf {
 
@@ -185,13 +185,13 @@ void RunInstallation(HWND page) {
     if (!TakeInstallDirectory(page)) return;
     DisableButtons();
 
-    InstallProgressState = 1;
+    InstallProgressState = InstallProgress::Verifying;
     RepaintNow(page);
     if (!VerifyPayloadArchive(page)) {
         ReportCorruptedArchive(page);
         return;
     }
-    InstallProgressState = 2;
+    InstallProgressState = InstallProgress::Writing;
     // An older installer must not touch a newer release's installation, nor leave a directory
     // behind: look before creating anything.
     if (NewerReleaseInstalled()) {
@@ -212,9 +212,9 @@ void RunInstallation(HWND page) {
     CopyText(Buffer(DisplayIconPath), U(CurrentTargetPath));
 
     switch (RegisterProduct()) {
-        case 0: break;
-        case 10: AbortInstallation(page); return;
-        default: PostQuitMessage(0); return;
+        case Registration::Registered: break;
+        case Registration::Failed: AbortInstallation(page); return;
+        case Registration::NewerInstalled: PostQuitMessage(0); return;
     }
     if (ExtractPayloadArchive(page) != ExtractResult::Completed) return;
     // The work is done: nothing waits for the user to read the message.

@@ -8,7 +8,8 @@
 #include <span>
 
 #include "base/product.h"
-#include "startup/geometry.h"
+#include "base/geometry.h"
+#include "base/install_progress.h"
 
 namespace qf {
 
@@ -23,7 +24,7 @@ struct MappedResource {
 // names are the registry value names.
 struct ClientSettings {
     std::uint32_t DefLang;
-    std::uint32_t ServerLock;  // a ServerLockMode
+    std::uint32_t ServerLock;  // the lock mode: 0, 1, 2, or NoServerMode (10)
     wchar_t ServerDefault[256];
     std::uint32_t demo;
     std::uint32_t admin;
@@ -38,7 +39,7 @@ struct ClientSettings {
 extern HINSTANCE Instance;
 extern HBRUSH PageBackgroundBrush;
 extern wchar_t AllUsersDesktop[PathCapacity];
-extern std::int32_t InstallProgressState;
+extern InstallProgress InstallProgressState;
 extern std::uint32_t ExtractedFileCount;
 extern MappedResource PayloadArchive;
 extern MappedResource LicenceText;
