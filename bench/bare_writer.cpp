@@ -10,20 +10,12 @@
 #include <string_view>
 
 #include "base/product.h"
+#include "base/resource_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "minimal_writer.h"
 
 namespace {
-
-std::span<const std::uint8_t> MapArchive(HINSTANCE instance) {
-    const HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(qf::PayloadResourceId),
-                                      MAKEINTRESOURCEW(qf::PayloadResourceType));
-    const HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    return {static_cast<const std::uint8_t*>(bytes), SizeofResource(instance, found)};
-}
 
 // The command line after the program name, quoted or not.
 std::u16string_view Argument(std::u16string_view line) {
@@ -49,5 +41,6 @@ bool WriteTree(std::span<const std::uint8_t> archive, std::u16string_view target
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const std::u16string_view target = Argument(qf::U(GetCommandLineW()));
-    return !target.empty() && WriteTree(MapArchive(instance), target) ? 0 : 1;
+    const qf::MappedResource archive = qf::MapResource(instance, qf::PayloadResourceType, qf::PayloadResourceId);
+    return !target.empty() && WriteTree(archive.Bytes(), target) ? 0 : 1;
 }

@@ -14,11 +14,12 @@
 #include "archive/archive_format.h"
 #include "archive/extract_rules.h"
 #include "archive/payload_win.h"
+#include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
+#include "base/ui_win.h"
 #include "base/wide_win.h"
 #include "minimal_writer.h"
-#include "base/process_state_win.h"
 
 namespace {
 

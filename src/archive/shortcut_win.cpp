@@ -4,11 +4,11 @@
 
 #include "archive/extract_rules.h"
 #include "archive/payload_win.h"
+#include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
 #include "base/wide_win.h"
-#include "base/process_state_win.h"
 
 namespace qf {
 

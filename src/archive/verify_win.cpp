@@ -1,7 +1,8 @@
 #include "archive/archive_format.h"
 #include "archive/payload_win.h"
-#include "base/wide_win.h"
 #include "base/process_state_win.h"
+#include "base/ui_win.h"
+#include "base/wide_win.h"
 
 namespace qf {
 

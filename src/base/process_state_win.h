@@ -7,17 +7,12 @@
 #include <cstdint>
 #include <span>
 
-#include "base/product.h"
 #include "base/geometry.h"
 #include "base/install_progress.h"
+#include "base/product.h"
+#include "base/resource_win.h"
 
 namespace qf {
-
-struct MappedResource {
-    const std::uint8_t* bytes = nullptr;
-    std::uint32_t size = 0;
-    std::span<const std::uint8_t> Bytes() const { return {bytes, size}; }
-};
 
 // The client's settings, carried by registration from the previous release's key to this
 // release's key, and the working store when a customised copy's settings are applied. Field

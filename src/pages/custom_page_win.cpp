@@ -4,14 +4,16 @@
 #include <span>
 #include <string_view>
 
+#include "base/file_win.h"
+#include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
+#include "base/ui_win.h"
 #include "base/wide_win.h"
-#include "settings/customisation.h"
 #include "pages/page_frame_win.h"
 #include "pages/pages_win.h"
-#include "base/process_state_win.h"
+#include "settings/customisation.h"
 #include "settings/settings_block.h"
 
 namespace qf {
@@ -115,49 +117,19 @@ bool ShowRefusal(HWND page, CustomisationRefusal refusal) {
     return true;
 }
 
-// A message naming a path: room for the longest path besides the text.
-void ShowFormatted(HWND page, const char16_t* format, std::initializer_list<FormatArg> args,
-                   const char16_t* caption, UINT icon) {
-    char16_t message[MessageCapacity + PathCapacity];
-    FormatText(message, format, args);
-    ShowMessage(page, message, caption, MB_OK | icon);
-}
-
-// The whole open file in a new buffer, or nullptr: a buffer that cannot be had is told; an empty
-// file, one of 4 GiB or more, or one that does not read whole ends the customisation silently.
-std::uint8_t* ReadImage(HWND page, HANDLE file, DWORD& size) {
-    DWORD high = 0;
-    size = GetFileSize(file, &high);
-    if (size == 0 || size == INVALID_FILE_SIZE || high != 0) return nullptr;
-    auto* image = static_cast<std::uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size));
-    if (!image) {
-        ShowMessage(page, text::CopyMemoryMessage, text::CustomisationErrorCaption, MB_OK | MB_ICONERROR);
-        return nullptr;
-    }
-    DWORD read = 0;
-    if (ReadFile(file, image, size, &read, nullptr) && read == size) return image;
-    HeapFree(GetProcessHeap(), 0, image);
-    return nullptr;
-}
-
 // Writes the customised image beside the installer, replacing a file of that name, and tells
 // how it went. A copy cut short is reported as not written.
 void SaveCopy(HWND page, const char16_t* ownPath, std::span<const std::uint8_t> image) {
     char16_t outputPath[PathCapacity];
-    const HANDLE output = CustomisedCopyPath(ownPath, outputPath)
-                              ? CreateFileW(W(outputPath), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                            nullptr, CREATE_ALWAYS, 0, nullptr)
-                              : INVALID_HANDLE_VALUE;
-    if (output == INVALID_HANDLE_VALUE) {
-        ShowFormatted(page, text::OutputOpenFormat, {outputPath}, text::ErrorOpeningFileCaption, MB_ICONERROR);
-        return;
-    }
-    const auto size = static_cast<DWORD>(image.size());
-    DWORD written = 0;
-    const bool whole = WriteFile(output, image.data(), size, &written, nullptr) && written == size;
-    CloseHandle(output);
-    if (whole)
-        ShowFormatted(page, text::CopyCreatedFormat, {outputPath}, text::CompletedCaption, MB_ICONINFORMATION);
+    const NewFileResult written =
+        CustomisedCopyPath(ownPath, outputPath) ? WriteNewFile(W(outputPath), FILE_SHARE_READ, image)
+                                                : NewFileResult{false, ERROR_FILENAME_EXCED_RANGE};
+    if (!written.opened)
+        ShowFormattedMessage(page, text::OutputOpenFormat, {outputPath}, text::ErrorOpeningFileCaption,
+                             MB_OK | MB_ICONERROR);
+    else if (written.error == ERROR_SUCCESS)
+        ShowFormattedMessage(page, text::CopyCreatedFormat, {outputPath}, text::CompletedCaption,
+                             MB_OK | MB_ICONINFORMATION);
     else
         ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
 }
@@ -165,24 +137,26 @@ void SaveCopy(HWND page, const char16_t* ownPath, std::span<const std::uint8_t> 
 // Reads this installer's own file, writes the choices into its block and saves it as the copy.
 void WriteCustomisedCopy(HWND page, const CustomisationChoice& choice) {
     char16_t ownPath[PathCapacity];
-    const bool ownPathFits = CustomisationOwnPath(U(GetCommandLineW()), ownPath);
-    const HANDLE source = ownPathFits ? CreateFileW(W(ownPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                    OPEN_EXISTING, 0, nullptr)
-                                      : INVALID_HANDLE_VALUE;
-    if (source == INVALID_HANDLE_VALUE) {
-        const DWORD error = ownPathFits ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
-        ShowFormatted(page, text::OwnFileOpenFormat, {ownPath, static_cast<std::int32_t>(error)},
-                      text::ErrorCustomisingCaption, MB_ICONERROR);
-        return;
+    FileView image;
+    DWORD openError = ERROR_FILENAME_EXCED_RANGE;
+    const ViewResult read = CustomisationOwnPath(U(GetCommandLineW()), ownPath)
+                                ? MapWholeFile(W(ownPath), image, openError)
+                                : ViewResult::NotOpened;
+    switch (read) {
+        case ViewResult::NotOpened:
+            ShowFormattedMessage(page, text::OwnFileOpenFormat, {ownPath, static_cast<std::int32_t>(openError)},
+                                 text::ErrorCustomisingCaption, MB_OK | MB_ICONERROR);
+            return;
+        case ViewResult::Unusable: return;
+        case ViewResult::NoMemory:
+            ShowMessage(page, text::CopyMemoryMessage, text::CustomisationErrorCaption, MB_OK | MB_ICONERROR);
+            return;
+        case ViewResult::Mapped: break;
     }
-    DWORD size = 0;
-    std::uint8_t* const image = ReadImage(page, source, size);
-    CloseHandle(source);
-    if (!image) return;
-    // A signed installer's copy is shorter by its signature; see CustomiseImage.
-    if (const auto length = CustomiseImage({image, size}, {EmbeddedSettings, SettingsKeySize}, choice))
-        SaveCopy(page, ownPath, {image, *length});
-    HeapFree(GetProcessHeap(), 0, image);
+    // The choices go into the view's own copy of the pages they change, never into this file. A
+    // signed installer's copy is shorter by its signature; see CustomiseImage.
+    if (const auto length = CustomiseImage(image.Bytes(), {EmbeddedSettings, SettingsKeySize}, choice))
+        SaveCopy(page, ownPath, image.Bytes().first(*length));
 }
 
 // Next: the choices are checked in a fixed order and a refusal leaves the page as it was; valid

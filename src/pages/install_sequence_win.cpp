@@ -6,30 +6,25 @@
 #include <string_view>
 
 #include "archive/payload_win.h"
+#include "base/entry_win.h"
+#include "base/file_win.h"
+#include "base/install_paths.h"
+#include "base/process_state_win.h"
 #include "base/product.h"
+#include "base/run_lock_win.h"
 #include "base/text.h"
 #include "base/texts.h"
+#include "base/ui_win.h"
 #include "base/wide_win.h"
-#include "base/install_paths.h"
-#include "base/entry_win.h"
-#include "base/run_lock_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registration_win.h"
 #include "registration/registry_win.h"
-#include "base/process_state_win.h"
 
 namespace qf {
 
 LocationControls LocationPage;
 
 namespace {
-
-void ShowFormatted(HWND page, const char16_t* format, const wchar_t* path, const char16_t* caption,
-                   UINT style) {
-    char16_t message[MessageCapacity + PathCapacity];
-    FormatText(message, format, {U(path)});
-    ShowMessage(page, message, caption, style);
-}
 
 // Takes the directory text into InstallDirectory. False when the page must stay as it is.
 bool TakeInstallDirectory(HWND page) {
@@ -78,18 +73,6 @@ bool CreateInstallDirectory(HWND page) {
     return false;
 }
 
-// The whole file as one read-only block: a view of the file rather than heap memory, so that
-// the copy takes no private memory beside the installer's own image of the same size, and
-// its pages come from the file cache, read as the write takes them. Null when it cannot be
-// had, as an allocation fails.
-const void* MapWholeFile(HANDLE file, DWORD size) {
-    const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, size, nullptr);
-    if (!mapping) return nullptr;
-    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
-    CloseHandle(mapping);  // the view keeps the mapping
-    return view;
-}
-
 enum class Replacement { NotCreated, Failed, Done };
 
 // Whether the old uninstaller, if there is one, may be written over: not read-only, not
@@ -108,16 +91,15 @@ bool MayReplace(const wchar_t* target) {
 // that target is the old uninstaller or the new one, never a part of either: a full disk, a
 // killed run or a power cut half way leaves the old one whole. The temporary file goes on
 // every failure.
-Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, const void* block, DWORD size) {
+Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, std::span<const std::uint8_t> block) {
     if (!MayReplace(target)) return Replacement::NotCreated;
     // Shared for delete, so that the move can rename it while this handle still holds it.
     const HANDLE out = CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE | DELETE,
                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE) return Replacement::NotCreated;
-    DWORD written = 0;
     // Flushed before the move: the new name must never reach the disk before the bytes it names.
     const bool replaced =
-        WriteFile(out, block, size, &written, nullptr) && written == size && FlushFileBuffers(out) &&
+        WriteWhole(out, block) == ERROR_SUCCESS && FlushFileBuffers(out) &&
         MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!replaced) {
         FILE_DISPOSITION_INFO remove{TRUE};
@@ -135,42 +117,36 @@ void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
     const bool targetFits =
         FormatText(Buffer(target), u"%s\\%s", {U(InstallDirectory), UninstallerFileName}) &&
         FormatText(Buffer(temporary), u"%s\\%s", {U(InstallDirectory), UninstallerTemporaryName});
-    const HANDLE source = ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                    OPEN_EXISTING, 0, nullptr)
-                                      : INVALID_HANDLE_VALUE;
-    if (source == INVALID_HANDLE_VALUE) {
-        ShowFormatted(page, text::SourceOpenFormat, ownPath, text::ErrorOpeningFileCaption, MB_OK | MB_ICONERROR);
-        return;
+    FileView own;
+    DWORD openError = 0;
+    switch (ownPathFits ? MapWholeFile(ownPath, own, openError) : ViewResult::NotOpened) {
+        case ViewResult::NotOpened:
+            ShowFormattedMessage(page, text::SourceOpenFormat, {U(ownPath)}, text::ErrorOpeningFileCaption,
+                                 MB_OK | MB_ICONERROR);
+            return;
+        case ViewResult::Unusable: return;
+        case ViewResult::NoMemory:
+            ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
+            return;
+        case ViewResult::Mapped: break;
     }
-    DWORD high = 0;
-    const DWORD size = GetFileSize(source, &high);
-    const void* block = nullptr;
-    if (size == 0 || size == INVALID_FILE_SIZE || high != 0) {
-        // Empty, unmeasurable or 4 GiB and more: nothing sensible to copy.
-    } else if (!(block = MapWholeFile(source, size))) {
+    // Never written through a link found in the installation directory.
+    const Replacement replacement =
+        targetFits && ExamineEntry(target) != EntryKind::Link && ExamineEntry(temporary) != EntryKind::Link
+            ? ReplaceWholeFile(temporary, target, own.Bytes())
+            : Replacement::NotCreated;
+    if (replacement == Replacement::NotCreated)
+        ShowFormattedMessage(page, text::UninstallerOpenFormat, {U(target)}, text::ErrorOpeningFileCaption,
+                             MB_OK | MB_ICONERROR);
+    else if (replacement == Replacement::Failed)
         ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
-    } else {
-        // Never written through a link found in the installation directory.
-        const Replacement replacement =
-            targetFits && ExamineEntry(target) != EntryKind::Link && ExamineEntry(temporary) != EntryKind::Link
-                ? ReplaceWholeFile(temporary, target, block, size)
-                : Replacement::NotCreated;
-        if (replacement == Replacement::NotCreated)
-            ShowFormatted(page, text::UninstallerOpenFormat, target, text::ErrorOpeningFileCaption, MB_OK | MB_ICONERROR);
-        else if (replacement == Replacement::Failed)
-            ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
-                        MB_OK | MB_ICONINFORMATION);
-    }
-    if (block) UnmapViewOfFile(block);
-    CloseHandle(source);
 }
 
 }  // namespace
 
 bool DetectPreviousInstallation() {
     Key software, uninstall, found;
-    if (!OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_READ, software) ||
-        !OpenKeyPath(software.handle, UninstallKeyPath, KEY_READ, uninstall))
+    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall))
         return false;
     // The product family's key alone is enough, whatever releases it holds.
     return OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ, found) ||

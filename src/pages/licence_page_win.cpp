@@ -1,13 +1,14 @@
 // The licence page: the agreement in a list, and Next only once it is accepted. In quiet
 // install it hands over to the installation page while it is still being created.
+#include "base/licence_text.h"
+#include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
+#include "base/ui_win.h"
 #include "base/wide_win.h"
-#include "base/licence_text.h"
 #include "pages/page_frame_win.h"
 #include "pages/pages_win.h"
-#include "base/process_state_win.h"
 
 namespace qf {
 namespace {
@@ -15,11 +16,7 @@ namespace {
 HWND AcceptBoxWindow;
 HWND NextButtonWindow;
 
-void HandOverToInstallation(HWND page) {
-    char16_t title[MessageCapacity];
-    FormatText(title, InstallerTitleFormat, {ReleaseDateText});
-    HandOver(page, W(LocationBoxClass), W(title));
-}
+void HandOverToInstallation(HWND page) { HandOver(page, LocationBoxClass, InstallerTitle().text); }
 
 void AddLicenceLine(void* list, const char16_t* line) {
     // The list keeps the text's order; it was made without sorting.

@@ -1,6 +1,7 @@
 // The installation page: where the product goes, and the installation itself on Install (or at
 // once, while the page is being created, in quiet install).
 
+#include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
@@ -9,7 +10,6 @@
 #include "pages/page_frame_win.h"
 #include "pages/pages_win.h"
 #include "pages/status_line.h"
-#include "base/process_state_win.h"
 
 namespace qf {
 namespace {
@@ -64,7 +64,7 @@ void DrawTexts(HWND page, HDC dc, int h) {
 
 void OnBack(HWND page) {
     // The fresh licence page carries the installer's name alone.
-    HandOver(page, W(LicenseBoxClass), W(InstallerName));
+    HandOver(page, LicenseBoxClass, InstallerName);
 }
 
 void OnCommand(HWND page, WPARAM wParam) {

@@ -1,6 +1,8 @@
 #include "pages/page_frame_win.h"
 
 #include "base/process_state_win.h"
+#include "base/text.h"
+#include "base/wide_win.h"
 
 namespace qf {
 
@@ -53,16 +55,27 @@ LRESULT ControlColour(HWND page, HDC controlDc) {
 
 int ClickedId(WPARAM wParam) { return HIWORD(wParam) == 0 ? LOWORD(wParam) : 0; }
 
-HWND HandOver(HWND current, const wchar_t* nextClass, const wchar_t* title) {
-    const HWND next = CreateWindowExW(0, nextClass, title, WS_VISIBLE | WS_DLGFRAME | WS_SYSMENU,
+HWND OpenPage(const char16_t* pageClass, const char16_t* title) {
+    const HWND page = CreateWindowExW(0, W(pageClass), W(title), WS_VISIBLE | WS_DLGFRAME | WS_SYSMENU,
                                       PageGeometry.left, PageGeometry.top, PageGeometry.width,
                                       PageGeometry.height, nullptr, nullptr, Instance, nullptr);
-    if (next) {
-        ShowWindow(next, SW_SHOWNORMAL);
-        UpdateWindow(next);
+    if (page) {
+        ShowWindow(page, SW_SHOWNORMAL);
+        UpdateWindow(page);
     }
+    return page;
+}
+
+HWND HandOver(HWND current, const char16_t* nextClass, const char16_t* title) {
+    const HWND next = OpenPage(nextClass, title);
     DestroyWindow(current);
     return next;
+}
+
+PageTitle InstallerTitle() {
+    PageTitle title;
+    FormatText(title.text, InstallerTitleFormat, {ReleaseDateText});
+    return title;
 }
 
 }  // namespace qf

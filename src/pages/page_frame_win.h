@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "base/product.h"
 #include "pages/page_layout.h"
 
 namespace qf {
@@ -38,7 +39,17 @@ LRESULT ControlColour(HWND page, HDC controlDc);
 // WM_COMMAND: only clicks count. Returns the clicked id, or 0 for anything else.
 int ClickedId(WPARAM wParam);
 
-// Creates the next page at the same place, shows it, then destroys the current one.
-HWND HandOver(HWND current, const wchar_t* nextClass, const wchar_t* title);
+// Creates a page window of pageClass at the pages' place and shows it; null when it cannot be had.
+HWND OpenPage(const char16_t* pageClass, const char16_t* title);
+
+// Opens the next page, then destroys the current one.
+HWND HandOver(HWND current, const char16_t* nextClass, const char16_t* title);
+
+// The title of the first licence page and of the installation page: the installer's name and
+// its release date.
+struct PageTitle {
+    char16_t text[MessageCapacity];
+};
+PageTitle InstallerTitle();
 
 }  // namespace qf

@@ -8,13 +8,14 @@
 #include <span>
 #include <string_view>
 
+#include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
+#include "base/ui_win.h"
 #include "base/wide_win.h"
 #include "registration/registry_win.h"
 #include "registration/release_number.h"
-#include "base/process_state_win.h"
 #include "settings/settings_block.h"
 
 namespace qf {
@@ -162,7 +163,7 @@ void ApplyEmbeddedSettings(HKEY release) {
 bool RegisterUninstaller(HKEY software) {
     Key uninstall;
     Key product;
-    if (!OpenKeyPath(software, UninstallKeyPath, KEY_READ, uninstall) ||
+    if (!OpenUninstallList(software, uninstall) ||
         !CreateKey(uninstall.handle, ProductUninstallKeyName, product))
         return false;
     wchar_t value[MessageCapacity];
@@ -202,7 +203,7 @@ void WriteMigratedSettings(HKEY key) {
 
 Registration RegisterProduct() {
     Key software;
-    if (!OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_ALL_ACCESS, software)) return Registration::Failed;
+    if (!OpenSoftwareKey(KEY_ALL_ACCESS, software)) return Registration::Failed;
     Key family;
     if (!CreateKeyPath(software.handle, ProductFamilyKeyPath, family)) return ReportRegistryError();
 
@@ -230,8 +231,7 @@ bool NewerReleaseInstalled() {
     Key software;
     Key family;
     std::int32_t highest = 0;
-    return OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_READ, software) &&
-           OpenKeyPath(software.handle, ProductFamilyKeyPath, KEY_READ, family) &&
+    return OpenSoftwareKey(KEY_READ, software) && OpenFamilyKey(software.handle, KEY_READ, family) &&
            FindHighestRelease(family.handle, highest) && IsNewerThanThisRelease(highest);
 }
 

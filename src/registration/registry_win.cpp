@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/product.h"
 #include "base/wide_win.h"
 
 namespace qf {
@@ -48,6 +49,21 @@ bool OpenKeyPath(HKEY parent, std::span<const char16_t* const> names, REGSAM acc
 
 bool CreateKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key) {
     return WalkKeyPath(parent, names, key, CreateKey);
+}
+
+bool OpenSoftwareKey(REGSAM access, Key& software) {
+    return OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, access, software);
+}
+
+bool OpenUninstallList(HKEY software, Key& list) {
+    return OpenKeyPath(software, UninstallKeyPath, KEY_READ, list);
+}
+
+bool OpenFamilyKey(HKEY software, REGSAM access, Key& family) {
+    const std::span<const char16_t* const> path = ProductFamilyKeyPath;
+    Key parent;
+    return OpenKeyPath(software, path.first(path.size() - 1), KEY_READ, parent) &&
+           OpenKey(parent.handle, path.back(), access, family);
 }
 
 }  // namespace qf

@@ -1,5 +1,6 @@
-// Small checked registry calls that registration and the uninstall mode share: each says
-// whether it worked, and a Key closes its handle on every path out.
+// Small checked registry calls that registration, the uninstall mode and the install sequence
+// share, and the one place that opens the product's keys: each says whether it worked, and a
+// Key closes its handle on every path out.
 #pragma once
 
 #include <windows.h>
@@ -24,5 +25,13 @@ bool OpenKeyPath(HKEY parent, std::span<const char16_t* const> names, REGSAM acc
 // Creates or opens with full access, no class, non-volatile, default security.
 bool CreateKey(HKEY parent, const char16_t* name, Key& key);
 bool CreateKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key);
+
+// The product's keys. HKLM\Software, beneath which all of them live:
+bool OpenSoftwareKey(REGSAM access, Key& software);
+// the machine's list of uninstall entries, for reading, which holds the product's entry:
+bool OpenUninstallList(HKEY software, Key& list);
+// the product family's key, which holds a key per release: the keys above it are opened for
+// reading, the family key with access.
+bool OpenFamilyKey(HKEY software, REGSAM access, Key& family);
 
 }  // namespace qf

@@ -7,15 +7,16 @@
 #include <span>
 #include <string_view>
 
+#include "base/entry_win.h"
+#include "base/process_state_win.h"
 #include "base/product.h"
+#include "base/run_lock_win.h"
 #include "base/text.h"
 #include "base/texts.h"
+#include "base/ui_win.h"
 #include "base/wide_win.h"
-#include "base/entry_win.h"
-#include "base/run_lock_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registry_win.h"
-#include "base/process_state_win.h"
 
 namespace qf {
 namespace {
@@ -224,8 +225,7 @@ void RunUninstall() {
     Key software;
     Key uninstall;
     Key product;
-    if (!OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, KEY_READ, software) ||
-        !OpenKeyPath(software.handle, UninstallKeyPath, KEY_READ, uninstall) ||
+    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall) ||
         !OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ | DELETE, product))
         return;
     PathBuffer location;
@@ -235,11 +235,8 @@ void RunUninstall() {
     if (!RemoveInstalledTree(location)) return;
     DeleteShortcut();
 
-    const std::span<const char16_t* const> familyPath = ProductFamilyKeyPath;
-    Key lexaris;
     Key family;
-    if (!OpenKeyPath(software.handle, familyPath.first(2), KEY_READ, lexaris) ||
-        !OpenKey(lexaris.handle, familyPath.back(), KEY_READ | DELETE, family) ||
+    if (!OpenFamilyKey(software.handle, KEY_READ | DELETE, family) ||
         RegDeleteKeyW(family.handle, W(ReleaseKeyName)) != ERROR_SUCCESS)
         return;
     product.Close();

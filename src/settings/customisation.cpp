@@ -4,8 +4,8 @@
 #include <functional>
 #include <initializer_list>
 
-#include "base/text.h"
 #include "base/install_paths.h"
+#include "base/text.h"
 #include "settings/pe_image.h"
 
 namespace qf {

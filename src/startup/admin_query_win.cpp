@@ -1,6 +1,7 @@
 #include "startup/admin_query_win.h"
 
 #include "base/texts.h"
+#include "base/ui_win.h"
 #include "base/wide_win.h"
 
 namespace qf {

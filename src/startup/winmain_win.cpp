@@ -5,17 +5,19 @@
 #include <array>
 #include <string_view>
 
+#include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
+#include "base/ui_win.h"
 #include "base/wide_win.h"
+#include "pages/page_frame_win.h"
 #include "pages/pages_win.h"
 #include "registration/uninstall_win.h"
+#include "settings/settings_block.h"
 #include "startup/admin_query_win.h"
 #include "startup/command_line.h"
 #include "startup/desktop_path.h"
-#include "base/process_state_win.h"
-#include "settings/settings_block.h"
 
 namespace qf {
 namespace {
@@ -58,25 +60,9 @@ bool RegisterPageClasses() {
     return true;
 }
 
-MappedResource MapResource(int type, int id) {
-    const HRSRC found = FindResourceExW(Instance, MAKEINTRESOURCEW(type), MAKEINTRESOURCEW(id),
-                                        static_cast<WORD>(ResourceLanguage));
-    if (!found) return {};
-    const HGLOBAL loaded = LoadResource(Instance, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    return {static_cast<const std::uint8_t*>(bytes), SizeofResource(Instance, found)};
-}
-
 int RunMessageLoop(const char16_t* pageClass, const char16_t* title) {
-    const HWND page = CreateWindowExW(0, W(pageClass), W(title),
-                                      WS_VISIBLE | WS_DLGFRAME | WS_SYSMENU, PageGeometry.left,
-                                      PageGeometry.top, PageGeometry.width, PageGeometry.height,
-                                      nullptr, nullptr, Instance, nullptr);
     // Without a page nothing could ever post the quit message.
-    if (!page) return 0;
-    ShowWindow(page, SW_SHOWNORMAL);
-    UpdateWindow(page);
+    if (!OpenPage(pageClass, title)) return 0;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -85,7 +71,8 @@ int RunMessageLoop(const char16_t* pageClass, const char16_t* title) {
     return static_cast<int>(msg.wParam);
 }
 
-int Start(HINSTANCE instance) {
+// commandLine: the 8-bit tail after the program name, as the start-up code hands it over.
+int Start(HINSTANCE instance, const char* commandLine) {
     RestrictDllSearch();
     Instance = instance;
     PageBackgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
@@ -93,11 +80,11 @@ int Start(HINSTANCE instance) {
     InstallProgressState = InstallProgress::NotStarted;
     ExtractedFileCount = 0;
     if (!RegisterPageClasses()) return 0;
-    PayloadArchive = MapResource(PayloadResourceType, PayloadResourceId);
-    LicenceText = MapResource(LicenceResourceType, LicenceResourceId);
+    PayloadArchive = MapResource(Instance, PayloadResourceType, PayloadResourceId);
+    LicenceText = MapResource(Instance, LicenceResourceType, LicenceResourceId);
     PageGeometry = CentrePage(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
 
-    const RunModes modes = ClassifyCommandLine(CommandLineTail(GetCommandLineA()));
+    const RunModes modes = ClassifyCommandLine(commandLine);
     switch (modes.mode) {
         case RunMode::Customise:
             if (IsCustomised(EmbeddedSettings)) {
@@ -113,9 +100,7 @@ int Start(HINSTANCE instance) {
             QuietMode = modes.quiet;
             NoCheckMode = modes.noCheck;
             if (!AdministratorQuery()) return 0;
-            char16_t title[MessageCapacity];
-            FormatText(title, InstallerTitleFormat, {ReleaseDateText});
-            return RunMessageLoop(LicenseBoxClass, title);
+            return RunMessageLoop(LicenseBoxClass, InstallerTitle().text);
         }
     }
     return 0;
@@ -124,6 +109,6 @@ int Start(HINSTANCE instance) {
 }  // namespace
 }  // namespace qf
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return qf::Start(instance);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    return qf::Start(instance, commandLine);
 }

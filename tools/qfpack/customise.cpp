@@ -14,11 +14,11 @@
 #include "base/texts.h"
 #include "io.h"
 #include "latin1.h"
-#include "settings/customisation.h"
 #include "pe_resource.h"
-#include "signing.h"
+#include "settings/customisation.h"
 #include "settings/pe_image.h"
 #include "settings/settings_block.h"
+#include "signing.h"
 
 namespace qfpack {
 

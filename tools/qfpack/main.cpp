@@ -23,15 +23,15 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "archive/archive_writer.h"
+#include "base/licence_text.h"
 #include "customise.h"
 #include "io.h"
 #include "manifest_check.h"
-#include "pe_resource.h"
-#include "archive/archive_writer.h"
 #include "pack_tree.h"
-#include "signing.h"
-#include "base/licence_text.h"
+#include "pe_resource.h"
 #include "settings/settings_block.h"
+#include "signing.h"
 
 namespace {
 

@@ -1,0 +1,54 @@
+#include "base/file_win.h"
+
+namespace qf {
+
+FileView::~FileView() {
+    if (bytes) UnmapViewOfFile(bytes);
+}
+
+ViewResult MapWholeFile(const wchar_t* path, FileView& view, DWORD& openError) {
+    const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        openError = GetLastError();
+        return ViewResult::NotOpened;
+    }
+    DWORD high = 0;
+    const DWORD size = GetFileSize(file, &high);
+    ViewResult result = ViewResult::Unusable;
+    if (size != 0 && size != INVALID_FILE_SIZE && high == 0) {
+        result = ViewResult::NoMemory;
+        if (const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, size, nullptr)) {
+            view.bytes = static_cast<std::uint8_t*>(MapViewOfFile(mapping, FILE_MAP_COPY, 0, 0, size));
+            CloseHandle(mapping);  // the view keeps the mapping
+            if (view.bytes) {
+                view.size = size;
+                result = ViewResult::Mapped;
+            }
+        }
+    }
+    CloseHandle(file);
+    return result;
+}
+
+DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> data) {
+    const auto size = static_cast<DWORD>(data.size());
+    DWORD written = 0;
+    SetLastError(ERROR_SUCCESS);
+    const BOOL wrote = WriteFile(file, data.data(), size, &written, nullptr);
+    DWORD error = wrote && written == size ? ERROR_SUCCESS : GetLastError();
+    // A short write that reports success leaves no error behind; on a disk file only a full
+    // disk does that.
+    if (error == ERROR_SUCCESS && written != size) error = ERROR_DISK_FULL;
+    return error;
+}
+
+NewFileResult WriteNewFile(const wchar_t* path, DWORD share, std::span<const std::uint8_t> data) {
+    const HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {false, GetLastError()};
+    const DWORD error = WriteWhole(file, data);
+    CloseHandle(file);
+    return {true, error};
+}
+
+}  // namespace qf
