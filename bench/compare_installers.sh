@@ -67,7 +67,7 @@ wine notepad >/dev/null 2>&1 &
 c=$WINEPREFIX/drive_c
 # The tmpfs is mounted on Program Files, above the installation directory: the installer
 # refuses an installation directory that is itself a link or a mount point.
-tmpfs=$c/Program Files
+tmpfs="$c/Program Files"
 cleanup() {
   mountpoint -q "$tmpfs" && umount "$tmpfs"
   wine_env_stop
