@@ -159,8 +159,10 @@ TEST_P(VerifyRepaints, RepaintsAtEachMultipleOf112323BelowTheLength) {
     EXPECT_EQ(qf::VerifyProgress, GetParam().length);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Lengths, VerifyRepaints, testing::Values(
     VerifyCase{112'323, {}}, VerifyCase{112'324, {112'323}}, VerifyCase{224'647, {112'323, 224'646}}));
+// clang-format on
 
 TEST(Verify, MismatchShortAndMissingArchivesAreCorruptedWithoutAMessage) {
     Bytes changed = Archive({{"a.txt", Data("hello")}});
@@ -237,8 +239,10 @@ TEST_P(ExtractRepaints, ShowTheFileAboutToBeWrittenOnEvery13th) {
     EXPECT_EQ(shown, expected);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Counts, ExtractRepaints, testing::Values(
     RepaintCase{1, {1}}, RepaintCase{13, {1}}, RepaintCase{14, {1, 14}}, RepaintCase{27, {1, 14, 27}}));
+// clang-format on
 
 TEST(Extract, AFileBeforeItsDirectoryEndsWithErrorThree) {
     const std::wstring dir = e2e::ScratchDir(L"extract-order");
@@ -272,11 +276,13 @@ TEST_P(ExtractCorrupted, StopsAtTheRecordWithTheCorruptedMessage) {
     EXPECT_EQ(GetFileAttributesW((dir + L"\\after.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Records, ExtractCorrupted, testing::Values(
     CorruptedCase{"type 2", {2, 5, 0, 'a', 0}},
     CorruptedCase{"type 0", {0, 5, 0, 'a', 0}},
     CorruptedCase{"a name leaving the tree", {3, 7, 0, '.', '.', ' ', 0}},
     CorruptedCase{"directory length 0", {3, 0, 0, 'a', 0}}));
+// clang-format on
 
 // "x x x ...": a long name the message box can wrap, so that it stays on the screen.
 std::string Words(std::size_t length, char letter) {
@@ -333,8 +339,8 @@ Link ReadLink(const std::wstring& file) {
 }
 
 struct ShortcutCase {
-    const char* name;            // the only file of the archive, below directory "bin" if so named
-    const wchar_t* target;       // relative to the installation directory; null: no shortcut
+    const char* name;       // the only file of the archive, below directory "bin" if so named
+    const wchar_t* target;  // relative to the installation directory; null: no shortcut
     const wchar_t* workingDirectory;
 };
 
@@ -356,6 +362,7 @@ TEST_P(Shortcut, GoesToAnyFileEndingInExe) {
     EXPECT_EQ(link.description, ShortcutDescription);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Names, Shortcut, testing::Values(
     ShortcutCase{"qfmgr.exe", L"qfmgr.exe", L""},
     ShortcutCase{"bin\\Tool.EXE", L"bin\\Tool.EXE", L"\\bin"},
@@ -363,6 +370,7 @@ INSTANTIATE_TEST_SUITE_P(Names, Shortcut, testing::Values(
     ShortcutCase{"a.eXe", L"a.eXe", L""},
     ShortcutCase{"x.exe.bak", nullptr, nullptr},
     ShortcutCase{"bin\\x.ex", nullptr, nullptr}));
+// clang-format on
 
 TEST(Shortcut, AMissingDesktopFolderLeavesNoShortcutAndNoMessage) {
     const std::wstring dir = e2e::ScratchDir(L"shortcut-nodesktop");

@@ -234,7 +234,7 @@ std::wstring MakeCopy(const std::wstring& dir, const wchar_t* name, const Choice
 struct CopyCase {
     const wchar_t* name;  // the installer's file name in C:\qf-parity, without ".exe"
     Choice choice;
-    std::uint8_t mode;    // the block's first byte
+    std::uint8_t mode;  // the block's first byte
     const wchar_t* source = Unsigned;
 };
 
@@ -450,6 +450,7 @@ TEST_P(CopyInstalledQuietly, WritesItsSettingsOverTheMigratedOnes) {
     EXPECT_EQ(e2e::ReadString(ReleaseKey, L"DocPath"), c.docPath);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Modes, CopyInstalledQuietly,
     testing::Values(InstallCase{L"lock1", {"srv.example", 1, "C:\\docs"}, 1, L"srv.example", L"C:\\docs"},
@@ -461,5 +462,6 @@ INSTANTIATE_TEST_SUITE_P(
                     InstallCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, L"srv.example", L"C:\\docs", Signed},
                     InstallCase{L"accented", {"caf\xE9", 2, std::nullopt}, 2, L"caf\u00E9", std::nullopt}),
     [](const testing::TestParamInfo<InstallCase>& info) { return Ascii(info.param.name); });
+// clang-format on
 
 }  // namespace

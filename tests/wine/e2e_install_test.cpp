@@ -412,7 +412,11 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
 // Runs started together take turns, whichever gets there first: the machine ends with a whole
 // installation and its keys, or with nothing of it; never files without keys, and never an error.
 TEST_F(Install, RunsStartedTogetherTakeTurns) {
-    enum class End { Installed, Removed, Mixed };
+    enum class End {
+        Installed,
+        Removed,
+        Mixed
+    };
     const auto judge = [] {
         const bool keys = e2e::KeyExists(ReleaseKey) && e2e::KeyExists(UninstallKey);
         if (keys && e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir).empty() &&
@@ -571,6 +575,7 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     // lines of the font it is made with (the system font, the metrics above), before it gets its own.
     const LONG listBottom = 72 + 260 - (260 - 2 * GetSystemMetrics(SM_CYBORDER)) % tm.tmHeight;
     const LONG button = WS_CHILD | WS_VISIBLE;
+    // clang-format off
     ExpectControls(licence, {
         {L"ListBox", L"", 1, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW, {20, 72, cx - 24, listBottom}},
         {L"Button", L"Cancel", 2, button, rowButton(20, 1)},
@@ -585,6 +590,7 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
         {L"Button", L"Install", 3, button, rowButton(30, 2)},
         {L"Button", L"< Back", 4, button, rowButton(30, 3)},
     });
+    // clang-format on
     driver::ClickClose(location);
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 }

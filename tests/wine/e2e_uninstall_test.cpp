@@ -400,7 +400,7 @@ TEST(UninstallLinks, AShortcutThatIsALinkNeverTakesItsTarget) {
     Uninstall();
     SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
     EXPECT_EQ(e2e::ReadAll(target), (std::vector<std::uint8_t>{'v', 'i', 'c', 't', 'i', 'm', ' ', 's', 'h', 'o',
-                                                             'r', 't', 'c', 'u', 't', '\n'}));
+                                                               'r', 't', 'c', 'u', 't', '\n'}));
     EXPECT_FALSE(e2e::Exists(install));
 }
 

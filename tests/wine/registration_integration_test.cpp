@@ -122,6 +122,7 @@ Outcome Register() {
 // --- Cases ------------------------------------------------------------------------------------
 
 // Settings an older release left in its key, under the names it wrote them with.
+// clang-format off
 const Values OldSettings = {
     {L"ServerDefault", Text(L"orin.example.net")}, {L"ServerLock", Number(1)},
     {L"DefLang", Number(3)},                       {L"demo", Number(1)},
@@ -130,8 +131,10 @@ const Values OldSettings = {
     {L"MediaPlayer", Text(L"C:\\Tools\\player.exe")}, {L"Browser", Text(L"C:\\Tools\\web.exe")},
     {L"DriverPosBug", Number(7)},
 };
+// clang-format on
 
 // The same settings as this release writes them: its names and its order.
+// clang-format off
 const Values MigratedOldSettings = {
     {L"ServerDefault", Text(L"orin.example.net")}, {L"ServerLock", Number(1)},
     {L"demo", Number(1)},                          {L"admin", Number(2)},
@@ -140,6 +143,7 @@ const Values MigratedOldSettings = {
     {L"MediaPlayer", Text(L"C:\\Tools\\player.exe")}, {L"Browser", Text(L"C:\\Tools\\web.exe")},
     {L"DriverPosBug", Number(7)},
 };
+// clang-format on
 
 class Registration : public testing::Test {
 protected:
@@ -335,11 +339,13 @@ TEST_P(UncreatableKey, EndsWithTheRegistryErrorAndNothingRegistered) {
     EXPECT_FALSE(KeyExists(UninstallKey));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Keys, UncreatableKey, testing::Values(
     FailureCase{{MakerKey}},
     FailureCase{{LexarisKey}},
     FailureCase{{FamilyKey}},
     FailureCase{{FamilyKey, ReleasePath(L"20180101")}}));
+// clang-format on
 
 // --- A customised copy's site settings --------------------------------------------------------
 
@@ -375,6 +381,7 @@ const Value OldLock = Number(2);
 const Value OldServer = Text(L"old.example");
 const Value OldDocs = Text(L"\\\\old\\docs");
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Blocks, SiteSettings, testing::Values(
     SiteCase{"Mode0DeletesTheLockAndSetsTheServer", true, 0, "srv.site", "",
              {{L"ServerDefault", Text(L"srv.site")}, {L"DefLang", Number(3)}}},
@@ -402,6 +409,7 @@ INSTANTIATE_TEST_SUITE_P(Blocks, SiteSettings, testing::Values(
              {{L"ServerDefault", Text(L"srv.site")}, {L"ServerLock", Number(2)},
               {L"DefLang", Number(3)}}}),
     [](const testing::TestParamInfo<SiteCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // --- The registered command -------------------------------------------------------------------
 
