@@ -15,10 +15,11 @@
 #   bench/compare_installers.sh [ROUNDS]     (default 9; needs root for the tmpfs)
 # Builds into $QF_BUILD/compare (default build/compare).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+# The NSIS peer and the shipped installer are 32-bit programs: this comparison needs 32-bit Wine.
+QF_WINE_ARCH=win32
+source "$(dirname "$0")/../scripts/prologue.sh"
 rounds=${1:-9}
-work=$(realpath -m "${QF_BUILD:-build}")/compare
+work=$build/compare
 make_payload=$root/../shared/bench/make_payload.py
 
 if [ ! -f "$make_payload" ]; then
@@ -26,9 +27,6 @@ if [ ! -f "$make_payload" ]; then
   exit 1
 fi
 command -v makensis >/dev/null || { echo "compare_installers: makensis is missing (scripts/install-deps.sh)" >&2; exit 1; }
-# The NSIS peer and the shipped installer are 32-bit programs: this comparison needs 32-bit Wine.
-QF_WINE_ARCH=win32
-source scripts/wine-road.sh
 if ! runs_32bit_programs; then
   echo "compare_installers: this machine runs no 32-bit programs, so neither the NSIS peer nor the" \
        "shipped installer can run here" >&2
@@ -43,8 +41,6 @@ if [ ! -f "$work/tree/qfmgr.exe" ]; then
 fi
 [ -f "$work/tree/qfmgr.exe" ] || { echo "compare_installers: the payload tree has no qfmgr.exe at its top" >&2; exit 1; }
 
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
 [ -f "$work/host/CMakeCache.txt" ] ||
   cmake -S . -B "$work/host" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$work/host" --target qfpack >/dev/null
@@ -56,6 +52,7 @@ cmake --build "$work/win" --target qfsetup bare_writer measure >/dev/null
 makensis -V1 -DTREE="$work/tree" -DOUT="$work/peer.exe" bench/peer.nsi >/dev/null
 
 source scripts/wine-env.sh
+trap wine_env_stop EXIT
 wine_env_start "$work/prefix"
 # Wine's own shell integration: on saving a shortcut it starts winemenubuilder to mirror it
 # into the Linux desktop, which Windows does not do; it would be charged to whoever saves one.
@@ -67,7 +64,7 @@ wine notepad >/dev/null 2>&1 &
 c=$WINEPREFIX/drive_c
 # The tmpfs is mounted on Program Files, above the installation directory: the installer
 # refuses an installation directory that is itself a link or a mount point.
-tmpfs=$c/Program Files
+tmpfs="$c/Program Files"
 cleanup() {
   mountpoint -q "$tmpfs" && umount "$tmpfs"
   wine_env_stop
@@ -91,6 +88,7 @@ run() {
   mkdir "$tmpfs/Quenfield"
   rm -f "$c/users/All Users/Desktop/ORIN-6 Client.lnk" "$c/users/Public/Desktop/ORIN-6 Client.lnk"
   local line
+  # shellcheck disable=SC2086  # a contender's command is its words
   line=$(wine "$measure" --fresh "$@" ${commands[$k]} | tr -d '\r')
   [ -f "$tmpfs/Quenfield/qfmgr.exe" ] || { echo "compare_installers: ${names[$k]} installed nothing" >&2; exit 1; }
   echo "$line"

@@ -181,9 +181,10 @@ int wmain(int argc, wchar_t** argv) {
     RemoveTree(target);
     const double installer = Median(contenders[0].seconds);
     const double writer = Median(contenders[1].seconds);
-    std::printf("median: installer %.3f s, minimal writer %.3f s; median of the rounds' ratios %.3f"
-                " (%u bytes, %d rounds)\n",
-                installer, writer, Median(ratios), static_cast<unsigned>(archive.size()), rounds);
+    std::printf(
+        "median: installer %.3f s, minimal writer %.3f s; median of the rounds' ratios %.3f"
+        " (%u bytes, %d rounds)\n",
+        installer, writer, Median(ratios), static_cast<unsigned>(archive.size()), rounds);
     std::printf("of the installer's time: forced repaints %.3f s, desktop shortcut %.3f s\n",
                 Median(parts[0].seconds), Median(parts[1].seconds));
     return 0;

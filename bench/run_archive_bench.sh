@@ -6,11 +6,9 @@
 # Uses the build folder $QF_BUILD (default build/); the payload is made once into it.
 #   bench/run_archive_bench.sh [ROUNDS]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-source scripts/wine-road.sh  # the extraction runs in the Windows tree of this machine's road
+# The extraction runs in the Windows tree of this machine's road.
+source "$(dirname "$0")/../scripts/prologue.sh"
 rounds=${1:-9}
-build=$(realpath -m "${QF_BUILD:-build}")
 work=$build/bench
 make_payload=$root/../shared/bench/make_payload.py
 
@@ -43,6 +41,7 @@ PY
 
 echo "== extraction under Wine against a minimal writer"
 source scripts/wine-env.sh
+trap wine_env_stop EXIT
 wine_env_start "$build/bench-prefix"
 # The tree goes to C:, the prefix's own drive, as an installation would.
 wine "$build/$QF_WIN_TREE/bench/extract_bench.exe" "Z:${work//\//\\}\\payload.bin" 'C:\bench' "$rounds"

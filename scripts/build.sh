@@ -7,13 +7,7 @@
 # Extra arguments go to the Windows configure step, for example
 #   scripts/build.sh -DQF_PAYLOAD_DIR=/path/to/tree -DQF_LICENCE=/path/to/licence.txt
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-source scripts/wine-road.sh
-# QF_BUILD: another build folder, so that several builds can live side by side.
-build=$(realpath -m "${QF_BUILD:-build}")
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
+source "$(dirname "$0")/prologue.sh"
 
 [ -f "$build/host"/CMakeCache.txt ] || cmake -S . -B "$build/host" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build/host"

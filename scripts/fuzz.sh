@@ -9,12 +9,9 @@
 #   scripts/fuzz.sh 600 settings_block
 # Fails when a target does not build, or when any target finds a fault (the others still run).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+source "$(dirname "$0")/prologue.sh"
 seconds=${1:-60}
-build=$(realpath -m "${QF_BUILD:-build}")/fuzz
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
+fuzz=$build/fuzz
 
 if [ -n "${2:-}" ]; then
   targets=("$2")
@@ -27,27 +24,27 @@ else
   done
 fi
 
-[ -f "$build/CMakeCache.txt" ] || CC=clang CXX=clang++ cmake -S . -B "$build" "${generator[@]}" \
+[ -f "$fuzz/CMakeCache.txt" ] || CC=clang CXX=clang++ cmake -S . -B "$fuzz" "${generator[@]}" \
   -DCMAKE_BUILD_TYPE=Release -DQF_FUZZ=ON >/dev/null
-cmake --build "$build" --target fuzz_seeds qfpack "${targets[@]/%/_fuzz}"
+cmake --build "$fuzz" --target fuzz_seeds qfpack "${targets[@]/%/_fuzz}"
 
-seeds=$build/seeds
+seeds=$fuzz/seeds
 rm -rf "$seeds"
-"$build/tests/fuzz/fuzz_seeds" "$seeds"
-"$build/tools/qfpack/qfpack" pack resources/payload "$seeds/archive/sample-payload"
+"$fuzz/tests/fuzz/fuzz_seeds" "$seeds"
+"$fuzz/tools/qfpack/qfpack" pack resources/payload "$seeds/archive/sample-payload"
 mkdir -p "$seeds/licence_text" && cp resources/licence.txt "$seeds/licence_text/licence.txt"
 
-mkdir -p "$build/crashes"
+mkdir -p "$fuzz/crashes"
 status=0
 for target in "${targets[@]}"; do
-  corpus=$build/corpus/$target
+  corpus=$fuzz/corpus/$target
   mkdir -p "$corpus"
   inputs=("$corpus")
   for dir in "$seeds/$target" "tests/fuzz/seeds/$target"; do
     [ -d "$dir" ] && inputs+=("$dir")
   done
   echo "== $target: ${seconds} s"
-  "$build/tests/fuzz/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix="$build/crashes/$target-" "${inputs[@]}" || { echo "== $target: FAILED"; status=1; }
+  "$fuzz/tests/fuzz/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix="$fuzz/crashes/$target-" "${inputs[@]}" || { echo "== $target: FAILED"; status=1; }
 done
 exit $status

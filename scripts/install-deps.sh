@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   wine xvfb xauth x11-apps imagemagick
   nsis osslsigncode openssl
+  clang-format shellcheck
 )
 if [ "$QF_WINE_ARCH" = win32 ]; then
   packages+=(wine32:i386)

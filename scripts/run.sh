@@ -4,9 +4,7 @@
 #   scripts/run.sh            quiet install ("/q") on a headless display, then the report
 #   scripts/run.sh --wizard   the two-page wizard on your own display ($DISPLAY), then the report
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-build=$(realpath -m "${QF_BUILD:-build}")
+source "$(dirname "$0")/prologue.sh"
 mode=quiet
 case "${1:-}" in
   "") ;;
@@ -28,6 +26,7 @@ if [ "$QF_WINE_ARCH" = win64 ]; then
   echo "(this machine runs no 32-bit programs, or QF_WINE_ARCH=win64 asked for it);"
   echo "the shipped 32-bit installer is $build/win/qfsetup.exe"
 fi
+trap wine_env_stop EXIT
 wine_env_start "$build/run-prefix-$QF_WINE_ARCH"
 c="$WINEPREFIX/drive_c"
 # A new prefix has no all-users desktop folder; a real Windows machine has one.
@@ -55,6 +54,7 @@ else
 fi
 echo
 echo "== Desktop shortcut"
+# shellcheck disable=SC2012  # a listing for the reader, not for a program
 ls -l "$c/users/All Users/Desktop/" | sed 1d || true
 echo
 echo "== Registry: HKLM\\Software\\Quenfield\\Lexaris\\2.0"

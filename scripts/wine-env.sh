@@ -1,11 +1,17 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run Windows programs: a private Wine prefix and a headless
-# display of their own, both ended when the calling script exits. Never touches ~/.wine.
-# The prefix is of the road that scripts/wine-road.sh chose: 32-bit, or 64-bit.
+# display of their own. Never touches ~/.wine. The prefix is of the road that
+# scripts/wine-road.sh chose: 32-bit, or 64-bit.
 #   wine_env_start PREFIX_DIR
+#   wine_env_stop             ends the prefix's server and the display
+# The traps stay the caller's: it calls wine_env_stop itself, usually from its EXIT trap, set
+# before wine_env_start so that a start that fails half-way is cleaned up too:
+#   trap wine_env_stop EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/wine-road.sh"
 
 wine_env_start() {
   export WINEPREFIX=$1
+  QF_WINE_ENV_PREFIX=$WINEPREFIX
   export WINEDEBUG=-all
   export WINEARCH=$QF_WINE_ARCH
   if [ "$QF_WINE_ARCH" = win64 ]; then
@@ -32,7 +38,6 @@ wine_env_start() {
     export DISPLAY=":$n"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
-  trap wine_env_stop EXIT
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1
@@ -42,7 +47,15 @@ wine_env_start() {
   wineserver -w
 }
 
+# Does nothing for what was not started, so that it may run at any exit: a wineserver -k
+# without our prefix would reach the user's own.
 wine_env_stop() {
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "${QF_XVFB_PID:-}" ] && kill "$QF_XVFB_PID" 2>/dev/null || true
+  if [ -n "${QF_WINE_ENV_PREFIX:-}" ]; then
+    WINEPREFIX=$QF_WINE_ENV_PREFIX wineserver -k >/dev/null 2>&1 || true
+    QF_WINE_ENV_PREFIX=
+  fi
+  if [ -n "${QF_XVFB_PID:-}" ]; then
+    kill "$QF_XVFB_PID" 2>/dev/null || true
+    QF_XVFB_PID=
+  fi
 }

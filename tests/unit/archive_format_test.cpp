@@ -21,13 +21,13 @@ Bytes WithChecksum(Bytes archive, std::uint32_t checksum) {
 bool Verifies(const Bytes& archive) { return qf::VerifyArchive(archive, nullptr, nullptr); }
 
 TEST(Verify, ChecksumRules) {
-    EXPECT_TRUE(Verifies(WithChecksum({3, 0, 0, 0, 0}, 0)));    // no bytes sum to 0
+    EXPECT_TRUE(Verifies(WithChecksum({3, 0, 0, 0, 0}, 0)));  // no bytes sum to 0
     EXPECT_FALSE(Verifies(WithChecksum({3, 0, 0, 0, 0}, 1)));
     EXPECT_TRUE(Verifies(WithChecksum({3, 0, 0, 0, 0, 0x41}, 0x41)));
     EXPECT_FALSE(Verifies(WithChecksum({3, 0, 0, 0, 0, 0x41}, 0x42)));
-    EXPECT_TRUE(Verifies(WithChecksum({0xAB, 0, 0, 0, 0, 0x41}, 0x41)));  // byte 0 is never read
+    EXPECT_TRUE(Verifies(WithChecksum({0xAB, 0, 0, 0, 0, 0x41}, 0x41)));    // byte 0 is never read
     EXPECT_TRUE(Verifies(WithChecksum({3, 0, 0, 0, 0, 0xFF, 0xFF}, 510)));  // unsigned bytes
-    EXPECT_FALSE(Verifies({3, 0, 0, 0}));                                // no header
+    EXPECT_FALSE(Verifies({3, 0, 0, 0}));                                   // no header
 }
 
 TEST(Verify, SumWrapsModulo2To32AndMatchesAPlainLoop) {
@@ -46,9 +46,11 @@ TEST(Verify, RepaintsAtMultiplesOfTheIntervalBelowTheLength) {
     auto offsets = [](std::size_t length) {
         std::vector<std::uint32_t> seen;
         Bytes archive(length);
-        qf::VerifyArchive(archive, [](void* ctx, std::uint32_t offset) {
-            static_cast<std::vector<std::uint32_t>*>(ctx)->push_back(offset);
-        }, &seen);
+        qf::VerifyArchive(
+            archive, [](void* ctx, std::uint32_t offset) {
+                static_cast<std::vector<std::uint32_t>*>(ctx)->push_back(offset);
+            },
+            &seen);
         return seen;
     };
     EXPECT_EQ(offsets(112'323), std::vector<std::uint32_t>{});
@@ -144,6 +146,7 @@ TEST_P(MalformedArchive, IsCorruptedWithoutReadingPastTheEnd) {
     EXPECT_EQ(qf::NextRecord(walk, r), qf::WalkStep::End) << "a corrupted walk stops";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, MalformedArchive, testing::Values(
     Malformed{"type 0", Cat(Header(), {0, 5, 0, 'a', 0})},
     Malformed{"type 2", Cat(Header(), {2, 5, 0, 'a', 0})},
@@ -167,6 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedArchive, testing::Values(
     Malformed{"trailing separator", Cat(Header(), {3, 6, 0, 'a', '\\', 0})},
     Malformed{"slash dot-dot", Cat(Header(), {1, 12, 0, 0, 0, 0, 0, 'a', '/', '.', '.', 0})},
     Malformed{"dot-dot blank, which Windows trims to dot-dot", Cat(Header(), {3, 7, 0, '.', '.', ' ', 0})}));
+// clang-format on
 
 TEST(Walk, ShortArchivesHaveNoRecords) {
     for (std::size_t n = 0; n <= 5; ++n) {
@@ -181,7 +185,7 @@ TEST(ArchiveName, SafeNames) {
     EXPECT_TRUE(qf::IsSafeArchiveName("..hidden"));
     EXPECT_TRUE(qf::IsSafeArchiveName("a..b\\c"));
     EXPECT_FALSE(qf::IsSafeArchiveName("a\\."));
-    EXPECT_FALSE(qf::IsSafeArchiveName("a.\\b"));   // Windows drops the dot
+    EXPECT_FALSE(qf::IsSafeArchiveName("a.\\b"));  // Windows drops the dot
     EXPECT_FALSE(qf::IsSafeArchiveName("a \\b"));
     EXPECT_FALSE(qf::IsSafeArchiveName("file:stream"));
 }

@@ -23,6 +23,7 @@ TEST_P(Classification, ChoosesOneMode) {
     EXPECT_EQ(modes.noCheck, c.noCheck) << c.tail;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Tails, Classification, testing::Values(
     ModeCase{"", RunMode::Install, false, false},
     ModeCase{"/CUSTOM", RunMode::Customise, false, false},
@@ -42,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(Tails, Classification, testing::Values(
     ModeCase{"/UNINSTALLnow", RunMode::Uninstall, false, false},
     ModeCase{"-uninstall", RunMode::Install, false, false},
     ModeCase{"/uninstal", RunMode::Install, false, false}));
+// clang-format on
 
 TEST(CommandLineTail, SkipsProgramNameAndBlanks) {
     EXPECT_EQ(qf::CommandLineTail("\"C:\\Program Files\\My Setup\\qfsetup.exe\"   /q"), "/q");

@@ -19,6 +19,7 @@ TEST_P(AllUsersDesktop, TakesTheProfilesParent) {
     EXPECT_EQ(std::u16string(out), GetParam().desktop);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Profiles, AllUsersDesktop, testing::Values(
     DesktopCase{u"C:\\Documents and Settings\\alice", u"C:\\Documents and Settings\\All Users\\Desktop"},
     DesktopCase{u"C:\\Users\\alice", u"C:\\Users\\All Users\\Desktop"},
@@ -26,6 +27,7 @@ INSTANTIATE_TEST_SUITE_P(Profiles, AllUsersDesktop, testing::Values(
     DesktopCase{u"X:", u"X:\\All Users\\Desktop"},
     DesktopCase{u"\\profile", u"\\profile\\All Users\\Desktop"},
     DesktopCase{u"", u"\\All Users\\Desktop"}));
+// clang-format on
 
 TEST(AllUsersDesktopLimits, RefusesAPathThatDoesNotFit) {
     char16_t out[260];

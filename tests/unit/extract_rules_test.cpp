@@ -20,6 +20,7 @@ struct ExecutableCase {
 };
 
 TEST(ExtractRules, AnyPathEndingInExeInAnyAsciiCaseIsTheClient) {
+    // clang-format off
     const ExecutableCase cases[] = {
         {u"C:\\ORIN\\qfmgr.exe", true},   {u"C:\\ORIN\\QFMGR.EXE", true},
         {u"C:\\ORIN\\tools\\a.eXe", true}, {u"C:\\ORIN\\notanexe", true},  // no dot needed
@@ -27,6 +28,7 @@ TEST(ExtractRules, AnyPathEndingInExeInAnyAsciiCaseIsTheClient) {
         {u"C:\\ORIN\\x.ex", false},        {u"ex", false},
         {u"C:\\ORIN\\x.\u00C9XE", false},  // only A-Z fold
     };
+    // clang-format on
     for (const ExecutableCase& c : cases)
         EXPECT_EQ(qf::IsClientExecutable(c.path), c.client) << testing::PrintToString(std::u16string(c.path));
 }

@@ -10,11 +10,12 @@ using namespace std::string_view_literals;
 
 std::vector<std::u16string> Lines(std::string_view text) {
     std::vector<std::u16string> lines;
-    qf::SplitLicenceText({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
-                         [](void* ctx, const char16_t* line) {
-                             static_cast<std::vector<std::u16string>*>(ctx)->push_back(line);
-                         },
-                         &lines);
+    qf::SplitLicenceText(
+        {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
+        [](void* ctx, const char16_t* line) {
+            static_cast<std::vector<std::u16string>*>(ctx)->push_back(line);
+        },
+        &lines);
     return lines;
 }
 

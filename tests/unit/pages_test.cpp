@@ -67,6 +67,7 @@ TEST_P(OwnPath, DropsArgumentsAndAddsExe) {
     EXPECT_EQ(std::u16string(out), GetParam().path);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(CommandLines, OwnPath, testing::Values(
     OwnPathCase{u"\"C:\\Setup\\installer.exe\" /nocheck", u"C:\\Setup\\installer.exe"},
     OwnPathCase{u"\"C:\\My Setup\\installer\" /q", u"C:\\My Setup\\installer.exe"},
@@ -79,10 +80,11 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, OwnPath, testing::Values(
     OwnPathCase{u"C:\\Setup\\installer", u"C:\\Setup\\installer.exe"},
     OwnPathCase{u"a", u"a.exe"},
     OwnPathCase{u"", u".exe"}));
+// clang-format on
 
 TEST(OwnPathLimits, RefusesAPathThatDoesNotFit) {
     char16_t out[256];
-    const std::u16string dir = u"C:\\" + std::u16string(248, u'd');  // 251 units
+    const std::u16string dir = u"C:\\" + std::u16string(248, u'd');   // 251 units
     EXPECT_TRUE(qf::OwnExecutablePath(u"\"" + dir + u"\" /q", out));  // + ".exe" = 255 fits
     EXPECT_FALSE(qf::OwnExecutablePath(u"\"" + dir + u"x\" /q", out));
     EXPECT_FALSE(qf::OwnExecutablePath(std::u16string(300, u'p'), out));

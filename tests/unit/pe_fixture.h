@@ -12,10 +12,10 @@ namespace fixture {
 inline constexpr std::uint32_t StaleChecksum = 0x89ABCDEF;
 
 struct PeShape {
-    bool plus = false;               // PE32+ rather than PE32
-    std::uint32_t headerAt = 0x40;   // where "PE\0\0" is
+    bool plus = false;                       // PE32+ rather than PE32
+    std::uint32_t headerAt = 0x40;           // where "PE\0\0" is
     std::uint32_t checksum = StaleChecksum;  // 0: not set
-    std::uint32_t tableSize = 0;     // 0: unsigned
+    std::uint32_t tableSize = 0;             // 0: unsigned
 };
 
 inline constexpr std::uint32_t SectionAt = 0x200;
@@ -42,7 +42,7 @@ inline std::vector<std::uint8_t> PeImage(const PeShape& shape) {
     const std::uint32_t optionalSize = shape.plus ? 240 : 224;
     image[pe] = 'P', image[pe + 1] = 'E';
     image[pe + 4] = shape.plus ? 0x64 : 0x4C, image[pe + 5] = shape.plus ? 0x86 : 0x01;  // machine
-    image[pe + 6] = 1;                                                                 // one section
+    image[pe + 6] = 1;                                                                   // one section
     image[pe + 20] = static_cast<std::uint8_t>(optionalSize);
     image[optional] = 0x0B, image[optional + 1] = shape.plus ? 0x02 : 0x01;
     Put32(image, optional + 60, SectionAt);  // size of the headers
@@ -54,10 +54,10 @@ inline std::vector<std::uint8_t> PeImage(const PeShape& shape) {
     }
     const std::size_t section = optional + optionalSize;
     image[section] = '.', image[section + 1] = 'd';
-    Put32(image, section + 8, 0x200);        // size in memory
-    Put32(image, section + 12, 0x1000);      // address
-    Put32(image, section + 16, 0x200);       // size in the file
-    Put32(image, section + 20, SectionAt);   // offset in the file
+    Put32(image, section + 8, 0x200);       // size in memory
+    Put32(image, section + 12, 0x1000);     // address
+    Put32(image, section + 16, 0x200);      // size in the file
+    Put32(image, section + 20, SectionAt);  // offset in the file
     for (std::size_t i = SectionAt; i < TableAt; ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
     for (std::size_t i = TableAt; i < image.size(); ++i) image[i] = 0xA5;
     return image;

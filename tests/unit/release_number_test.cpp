@@ -21,6 +21,7 @@ TEST_P(ReleaseNumberOf, ReadsLikeStrtolInBase10With32BitResults) {
     EXPECT_EQ(qf::ReleaseNumber(std::u16string(name.begin(), name.end())), GetParam().number);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Names, ReleaseNumberOf, testing::Values(
     NumberCase{"20191220", 20191220},
     NumberCase{"20180101", 20180101},
@@ -45,10 +46,13 @@ INSTANTIATE_TEST_SUITE_P(Names, ReleaseNumberOf, testing::Values(
     NumberCase{"-2147483649", INT32_MIN},
     NumberCase{"-99999999999999999999999", INT32_MIN},
     NumberCase{"4294967295", INT32_MAX}));
+// clang-format on
 
 TEST(ReleaseNumberOf, StopsAtABytePastAscii) {
+    // clang-format off
     EXPECT_EQ(qf::ReleaseNumber(std::string("2019\xB2" "1220")), 2019);
     EXPECT_EQ(qf::ReleaseNumber(std::string("\xA0" "5")), 0);
+    // clang-format on
     EXPECT_EQ(qf::ReleaseNumber(std::u16string(u"2019\uFF101220")), 2019);  // a fullwidth 0
 }
 
@@ -64,6 +68,7 @@ TEST_P(NewerRelease, ComparesAsUnsigned32Bit) {
     EXPECT_EQ(qf::IsNewerRelease(GetParam().number, GetParam().than), GetParam().newer);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Pairs, NewerRelease, testing::Values(
     CompareCase{20200101, 20191220, true},
     CompareCase{20180101, 20191220, false},
@@ -74,5 +79,6 @@ INSTANTIATE_TEST_SUITE_P(Pairs, NewerRelease, testing::Values(
     CompareCase{-5, -1, false},
     CompareCase{0, 20191220, false},
     CompareCase{1, 0, true}));
+// clang-format on
 
 }  // namespace

@@ -31,6 +31,7 @@ TEST_P(RemovableLocation, RefusesRootsWindirAndPathsThatDependOnTheCurrentDirect
     EXPECT_EQ(qf::IsRemovableLocation(GetParam().location, {Windir, {}}), GetParam().removable);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Locations, RemovableLocation, testing::Values(
     // Installation directories as the installer writes them.
     LocationCase{u"C:\\Program Files\\Quenfield", true},
@@ -95,6 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Locations, RemovableLocation, testing::Values(
     LocationCase{u"\\Quenfield", false},
     LocationCase{u"C:Quenfield", false},
     LocationCase{u"", false}));
+// clang-format on
 
 TEST(RemovableLocationWindir, ProtectsWhateverWindirNamesAndItsParents) {
     EXPECT_FALSE(Removable(u"D:\\OS", u"D:\\OS\\Windows\\"));

@@ -22,13 +22,7 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-const std::wstring InstallErrorsText =
-    L"Errors have occured during the installation process.  The ORIN-6 software has not been "
-    L"correctly installed.  Please correct the issues and try again";
-const std::wstring CorruptedText =
-    L"The data contained in this archive appears to be corrupted\nPlease obtain a new copy and "
-    L"try this installation again.";
+using namespace e2e::texts;
 
 // --- The page -------------------------------------------------------------------------------
 
@@ -129,16 +123,8 @@ Bytes Archive(std::initializer_list<std::pair<const char*, Bytes>> records) {
 void ExpectAbortedWith(const Outcome& out, const std::wstring& caption, const std::wstring& text) {
     EXPECT_EQ(out.result, qf::ExtractResult::Aborted);
     ASSERT_EQ(out.boxes.size(), 2u);
-    EXPECT_EQ(out.boxes[0].caption, caption);
-    EXPECT_EQ(out.boxes[0].text, text);
-    EXPECT_EQ(out.boxes[1].caption, L"Installation Errors");
-    EXPECT_EQ(out.boxes[1].text, InstallErrorsText);
-    for (const driver::MsgBox& box : out.boxes) {
-        EXPECT_EQ(box.icon, driver::MsgBox::Error) << box.caption.c_str();
-        ASSERT_EQ(box.buttons.size(), 1u);
-        EXPECT_EQ(box.buttons[0].first, IDOK);
-        EXPECT_EQ(box.owner, TestPage());
-    }
+    e2e::ExpectBox(out.boxes[0], caption, text, driver::MsgBox::Error, TestPage());
+    e2e::ExpectBox(out.boxes[1], InstallationErrorsCaption, InstallationErrorsMessage, driver::MsgBox::Error, TestPage());
     EXPECT_TRUE(out.quitPosted);
     EXPECT_EQ(out.quitCode, 0u);
 }
@@ -173,8 +159,10 @@ TEST_P(VerifyRepaints, RepaintsAtEachMultipleOf112323BelowTheLength) {
     EXPECT_EQ(qf::VerifyProgress, GetParam().length);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Lengths, VerifyRepaints, testing::Values(
     VerifyCase{112'323, {}}, VerifyCase{112'324, {112'323}}, VerifyCase{224'647, {112'323, 224'646}}));
+// clang-format on
 
 TEST(Verify, MismatchShortAndMissingArchivesAreCorruptedWithoutAMessage) {
     Bytes changed = Archive({{"a.txt", Data("hello")}});
@@ -251,22 +239,22 @@ TEST_P(ExtractRepaints, ShowTheFileAboutToBeWrittenOnEvery13th) {
     EXPECT_EQ(shown, expected);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Counts, ExtractRepaints, testing::Values(
     RepaintCase{1, {1}}, RepaintCase{13, {1}}, RepaintCase{14, {1, 14}}, RepaintCase{27, {1, 14, 27}}));
+// clang-format on
 
 TEST(Extract, AFileBeforeItsDirectoryEndsWithErrorThree) {
     const std::wstring dir = e2e::ScratchDir(L"extract-order");
     const Outcome out = Extract(Archive({{"late\\a.txt", Data("a")}, {"late\\", {}}}), dir);
-    ExpectAbortedWith(out, L"Install Error",
-                      L"Unable to create/write file: " + dir +
-                          L"\\late\\a.txt\nError 3, Installation aborted.");
+    ExpectAbortedWith(out, InstallErrorCaption, InstallErrorText(dir + L"\\late\\a.txt", 3));
     EXPECT_EQ(GetFileAttributesW((dir + L"\\late").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(Extract, ADirectoryThatCannotBeCreatedEndsWithItsMessage) {
     const std::wstring dir = e2e::ScratchDir(L"extract-nodir");
     const Outcome out = Extract(Archive({{"a\\b\\", {}}}), dir);  // parent "a" has no record
-    ExpectAbortedWith(out, L"Create Directory Error", L"Unable to create directory: " + dir + L"\\a\\b");
+    ExpectAbortedWith(out, CreateDirectoryErrorCaption, CreateDirectoryErrorPrefix + dir + L"\\a\\b");
 }
 
 struct CorruptedCase {
@@ -283,16 +271,18 @@ TEST_P(ExtractCorrupted, StopsAtTheRecordWithTheCorruptedMessage) {
     qf::AppendFileRecord(a, "after.txt", Data("2"));
     qf::FinishArchive(a);
     const Outcome out = Extract(a, dir);
-    ExpectAbortedWith(out, L"Install", CorruptedText);
+    ExpectAbortedWith(out, CorruptedArchiveCaption, CorruptedArchiveMessage);
     EXPECT_EQ(e2e::ReadAll(dir + L"\\first.txt"), Data("1"));
     EXPECT_EQ(GetFileAttributesW((dir + L"\\after.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Records, ExtractCorrupted, testing::Values(
     CorruptedCase{"type 2", {2, 5, 0, 'a', 0}},
     CorruptedCase{"type 0", {0, 5, 0, 'a', 0}},
     CorruptedCase{"a name leaving the tree", {3, 7, 0, '.', '.', ' ', 0}},
     CorruptedCase{"directory length 0", {3, 0, 0, 'a', 0}}));
+// clang-format on
 
 // "x x x ...": a long name the message box can wrap, so that it stays on the screen.
 std::string Words(std::size_t length, char letter) {
@@ -308,14 +298,13 @@ TEST(Extract, PathsThatDoNotFitAreRefusedWithTheirOwnMessage) {
     const std::wstring dir = L"C:\\" + std::wstring(97, L'd');
     const std::string file = Words(155, 'f');  // 100 + 1 + 155 units overrun CurrentTargetPath's 256
     const std::wstring fileShown = dir + L"\\" + Widened(file.substr(0, 256 - 101 - 4)) + L"...";
-    ExpectAbortedWith(Extract(Archive({{file.c_str(), Data("x")}}), dir), L"Install Error",
-                      L"Unable to create/write file: " + fileShown +
-                          L"\nError 206, Installation aborted.");
+    ExpectAbortedWith(Extract(Archive({{file.c_str(), Data("x")}}), dir), InstallErrorCaption,
+                      InstallErrorText(fileShown, 206));
 
     const std::string directory = Words(999, 'd');  // overruns the directory path's 1,024 units
     const std::wstring directoryShown = dir + L"\\" + Widened(directory.substr(0, 1024 - 101 - 4)) + L"...";
     ExpectAbortedWith(Extract(Archive({{(directory + "\\").c_str(), {}}}), dir),
-                      L"Create Directory Error", L"Unable to create directory: " + directoryShown);
+                      CreateDirectoryErrorCaption, CreateDirectoryErrorPrefix + directoryShown);
 }
 
 // --- Desktop shortcut -----------------------------------------------------------------------
@@ -350,8 +339,8 @@ Link ReadLink(const std::wstring& file) {
 }
 
 struct ShortcutCase {
-    const char* name;            // the only file of the archive, below directory "bin" if so named
-    const wchar_t* target;       // relative to the installation directory; null: no shortcut
+    const char* name;       // the only file of the archive, below directory "bin" if so named
+    const wchar_t* target;  // relative to the installation directory; null: no shortcut
     const wchar_t* workingDirectory;
 };
 
@@ -362,7 +351,7 @@ TEST_P(Shortcut, GoesToAnyFileEndingInExe) {
     const std::wstring desktop = e2e::ScratchDir(L"shortcut-desktop");
     const Outcome out = Extract(Archive({{"bin\\", {}}, {GetParam().name, Data("MZ")}}), dir, desktop);
     ExpectCompletedSilently(out);
-    const Link link = ReadLink(desktop + L"\\ORIN-6 Client.lnk");
+    const Link link = ReadLink(desktop + L"\\" + e2e::paths::ShortcutName);
     if (!GetParam().target) {
         EXPECT_FALSE(link.exists);
         return;
@@ -370,9 +359,10 @@ TEST_P(Shortcut, GoesToAnyFileEndingInExe) {
     ASSERT_TRUE(link.exists);
     EXPECT_EQ(link.path, dir + L"\\" + GetParam().target);
     EXPECT_EQ(link.workingDirectory, dir + GetParam().workingDirectory);
-    EXPECT_EQ(link.description, L"Shortcut to qfmgr.exe");
+    EXPECT_EQ(link.description, ShortcutDescription);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Names, Shortcut, testing::Values(
     ShortcutCase{"qfmgr.exe", L"qfmgr.exe", L""},
     ShortcutCase{"bin\\Tool.EXE", L"bin\\Tool.EXE", L"\\bin"},
@@ -380,6 +370,7 @@ INSTANTIATE_TEST_SUITE_P(Names, Shortcut, testing::Values(
     ShortcutCase{"a.eXe", L"a.eXe", L""},
     ShortcutCase{"x.exe.bak", nullptr, nullptr},
     ShortcutCase{"bin\\x.ex", nullptr, nullptr}));
+// clang-format on
 
 TEST(Shortcut, AMissingDesktopFolderLeavesNoShortcutAndNoMessage) {
     const std::wstring dir = e2e::ScratchDir(L"shortcut-nodesktop");
@@ -400,8 +391,7 @@ TEST(Extract, AFullDiskStopsAtTheFirstFileThatDoesNotFit) {
     const Bytes block = Pattern(100'000);  // 25 pages of tmpfs's 64: the third does not fit
     const Outcome out = Extract(
         Archive({{"a.bin", block}, {"b.bin", block}, {"c.bin", block}, {"d.bin", block}}), dir);
-    ExpectAbortedWith(out, L"Install Error",
-                      L"Unable to create/write file: T:\\full\\c.bin\nError 112, Installation aborted.");
+    ExpectAbortedWith(out, InstallErrorCaption, InstallErrorText(L"T:\\full\\c.bin", 112));
     EXPECT_EQ(e2e::ReadAll(dir + L"\\b.bin"), block);
     EXPECT_EQ(GetFileAttributesW((dir + L"\\d.bin").c_str()), INVALID_FILE_ATTRIBUTES);
 }

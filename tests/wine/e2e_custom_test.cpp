@@ -22,8 +22,7 @@
 namespace {
 
 using e2e::WaitMs;
-
-const wchar_t* const CustomizationTitle = L"Quenfield ORIN-6 Installer - Customization";
+using namespace e2e::texts;
 const wchar_t* const ParityDir = L"C:\\qf-parity";
 
 // Each byte as the character of the same value, as a user would type it.
@@ -44,7 +43,7 @@ struct Page {
 
 Page OpenPage(const driver::Process& p) {
     Page page;
-    page.window = driver::WaitWindow(p, L"CustomBox", CustomizationTitle, WaitMs);
+    page.window = driver::WaitWindow(p, CustomBoxClass, CustomizationTitle, WaitMs);
     page.serverBox = driver::Child(page.window, 10);
     page.serverEdit = driver::Child(page.window, 1, L"Edit", 0);
     for (int n = 0; n < 3; ++n) page.lock[n] = driver::Child(page.window, 100 + n);
@@ -111,17 +110,8 @@ void NextShows(driver::Process& p, const Page& page, const Expected& expected) {
     ASSERT_TRUE(driver::Click(page.next));
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
-    EXPECT_EQ(box.caption, expected.caption);
-    EXPECT_EQ(box.text, expected.text);
-    EXPECT_EQ(box.icon, expected.icon);
-    EXPECT_EQ(box.owner, page.window);
-    ASSERT_EQ(box.buttons.size(), 1u);
+    e2e::ExpectBox(box, expected.caption, expected.text, expected.icon, page.window);
     EXPECT_TRUE(driver::Answer(box, IDOK));
-}
-
-std::wstring Completed(const std::wstring& outputPath) {
-    return L"Customized output file " + outputPath +
-           L" has now been created. Copy this file to the location you need.";
 }
 
 TEST(CustomPage, OpensWithBothGroupsOffAndLockButtonZeroChecked) {
@@ -187,9 +177,6 @@ TEST(CustomPage, RefusalsComeInTheirOrderAndKeepThePageUsable) {
     const Page page = OpenPage(p);
     ASSERT_NE(page.window, nullptr);
 
-    const std::wstring docMissing =
-        L"You have selected to change the documentation path yet have not provided a new path "
-        L"specification.  You must enter the path to locate the documentation in the window provided.";
     const std::string s80(80, 's'), d80(80, 'd');
     struct Case {
         std::string server;
@@ -198,16 +185,13 @@ TEST(CustomPage, RefusalsComeInTheirOrderAndKeepThePageUsable) {
         bool docPathOn;
         Expected message;
     };
-    const Expected required{L"Customization Required",
-                            L"You must select a customization before pressing the NEXT-> button.  If you do "
-                            L"not wish to customize the install program then choose CANCEL instead.",
-                            driver::MsgBox::Information};
+    const Expected required{CustomisationRequiredCaption, CustomisationRequiredMessage, driver::MsgBox::Information};
     const Case cases[] = {
         {"", false, "", false, required},
-        {"", true, "", true, {L"Bad Documentation Path", docMissing, driver::MsgBox::Error}},
-        {s80, true, d80, true, {L"Bad Documentation Path", L"The documentation path must be less than 79 characters", driver::MsgBox::Error}},
-        {"", true, "C:\\docs", true, {L"Bad Server Name", L"Server name or IP address must be provided when setting the default server.", driver::MsgBox::Error}},
-        {s80, true, "C:\\docs", true, {L"Bad Server Name", L"The server name must be less than 79 characters", driver::MsgBox::Error}},
+        {"", true, "", true, {BadDocPathCaption, DocPathMissingMessage, driver::MsgBox::Error}},
+        {s80, true, d80, true, {BadDocPathCaption, DocPathTooLongMessage, driver::MsgBox::Error}},
+        {"", true, "C:\\docs", true, {BadServerCaption, ServerMissingMessage, driver::MsgBox::Error}},
+        {s80, true, "C:\\docs", true, {BadServerCaption, ServerTooLongMessage, driver::MsgBox::Error}},
         {s80, false, d80, false, required},  // texts of switched-off groups are not looked at
     };
     for (const Case& c : cases) {
@@ -242,7 +226,7 @@ std::wstring MakeCopy(const std::wstring& dir, const wchar_t* name, const Choice
     EXPECT_NE(page.window, nullptr);
     if (!page.window) return copy;
     Choose(page, choice);
-    NextShows(p, page, {L"Completed", Completed(copy), driver::MsgBox::Information});
+    NextShows(p, page, {CompletedCaption, CopyCreatedText(copy), driver::MsgBox::Information});
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
     return copy;
 }
@@ -250,7 +234,7 @@ std::wstring MakeCopy(const std::wstring& dir, const wchar_t* name, const Choice
 struct CopyCase {
     const wchar_t* name;  // the installer's file name in C:\qf-parity, without ".exe"
     Choice choice;
-    std::uint8_t mode;    // the block's first byte
+    std::uint8_t mode;  // the block's first byte
     const wchar_t* source = Unsigned;
 };
 
@@ -303,7 +287,7 @@ TEST_P(CopiesCarryTheChoices, InTheBlockOnly) {
     driver::Process again = e2e::Start(copy, L"/custom");
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(again, box, WaitMs));
-    EXPECT_EQ(box.caption, L"Can't cutomize");
+    EXPECT_EQ(box.caption, AlreadyCustomisedCaption);
     driver::Answer(box, IDOK);
     EXPECT_EQ(driver::WaitExit(again, WaitMs), 0);
 }
@@ -342,7 +326,7 @@ TEST(CustomCopy, IsNamedFromTheCommandLine) {
         const Page page = OpenPage(p);
         ASSERT_NE(page.window, nullptr);
         Choose(page, {std::nullopt, 0, "C:\\docs"});
-        NextShows(p, page, {L"Completed", Completed(c.shown), driver::MsgBox::Information});
+        NextShows(p, page, {CompletedCaption, CopyCreatedText(c.shown), driver::MsgBox::Information});
         EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
         EXPECT_EQ(e2e::ReadAll(dir + L"\\setup-custom.exe").size(), e2e::ReadAll(setup).size());
     }
@@ -365,9 +349,7 @@ TEST(CustomCopy, UnquotedPathWithABlankIsCutAndCannotBeOpened) {
     const Page page = OpenPage(p);
     ASSERT_NE(page.window, nullptr);
     Choose(page, {"srv", 0, std::nullopt});
-    NextShows(p, page, {L"Error Customizing",
-                        L"Could not open executable file " + cut + L" for reading, errno " + std::to_wstring(error),
-                        driver::MsgBox::Error});
+    NextShows(p, page, {ErrorCustomisingCaption, OwnFileOpenText(cut, error), driver::MsgBox::Error});
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
     EXPECT_FALSE(e2e::Exists(dir + L"\\setup-custom.exe"));
 }
@@ -402,10 +384,7 @@ TEST_P(OutputFailure, IsToldAndEndsTheProgram) {
     const std::vector<std::uint8_t> old{'o', 'l', 'd'};
     std::unique_ptr<void, decltype(&CloseHandle)> inUse(nullptr, &CloseHandle);
     HANDLE held = nullptr;
-    Expected expected{L"Error opening file",
-                      L"Unable to open " + copy +
-                          L" file for writing.  Check that you have permission to write into that location.",
-                      driver::MsgBox::Error};
+    Expected expected{ErrorOpeningFileCaption, OutputOpenText(copy), driver::MsgBox::Error};
     switch (road) {
         case OutputRoad::DirectoryInTheWay: ASSERT_TRUE(e2e::MakeDirs(copy)); break;
         case OutputRoad::FileInUse:
@@ -416,7 +395,7 @@ TEST_P(OutputFailure, IsToldAndEndsTheProgram) {
             break;
         case OutputRoad::FullDrive:
             ASSERT_TRUE(e2e::FillSmallDrive(e2e::ReadAll(setup).size() / 2));
-            expected = {L"File IO error", L"Unable to write customized file", driver::MsgBox::Error};
+            expected = {FileIoErrorCaption, OutputWriteMessage, driver::MsgBox::Error};
             break;
     }
     driver::Process p = e2e::Start(setup, L"/custom");
@@ -471,6 +450,7 @@ TEST_P(CopyInstalledQuietly, WritesItsSettingsOverTheMigratedOnes) {
     EXPECT_EQ(e2e::ReadString(ReleaseKey, L"DocPath"), c.docPath);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Modes, CopyInstalledQuietly,
     testing::Values(InstallCase{L"lock1", {"srv.example", 1, "C:\\docs"}, 1, L"srv.example", L"C:\\docs"},
@@ -482,5 +462,6 @@ INSTANTIATE_TEST_SUITE_P(
                     InstallCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, L"srv.example", L"C:\\docs", Signed},
                     InstallCase{L"accented", {"caf\xE9", 2, std::nullopt}, 2, L"caf\u00E9", std::nullopt}),
     [](const testing::TestParamInfo<InstallCase>& info) { return Ascii(info.param.name); });
+// clang-format on
 
 }  // namespace

@@ -15,16 +15,7 @@ namespace {
 
 using e2e::WaitMs;
 using namespace e2e::paths;
-
-const wchar_t* const CompleteText =
-    L"The ORIN-6 system has been installed, click on the desktop icon to begin using it.";
-const wchar_t* const ErrorsText =
-    L"Errors have occured during the installation process.  The ORIN-6 software has not been "
-    L"correctly installed.  Please correct the issues and try again";
-
-const wchar_t* const DirectoryText =
-    L"The directory specified for installation could not be created. Check the path you specified and ensure "
-    L"that it contains a driveletter and full path to the location you wish to install in";
+using namespace e2e::texts;
 
 // Each case starts from a machine without the product.
 class Install : public testing::Test {
@@ -40,31 +31,25 @@ protected:
         target = e2e::ScratchDir(L"target") + L"\\ORIN-6";
     }
 
-    // Every message box until the program ends, answered with OK; their captions in order.
+    // Every message box until the program ends, answered with its first button; their captions
+    // in order.
     std::vector<std::wstring> CaptionsUntilExit(driver::Process& p, std::vector<driver::MsgBox>* boxes = nullptr) {
+        const std::vector<driver::MsgBox> shown = e2e::AnswerBoxesUntilExit(p, 60000);
+        if (boxes) boxes->insert(boxes->end(), shown.begin(), shown.end());
         std::vector<std::wstring> captions;
-        long long exitCode = driver::kTimedOut;
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
-            if ((exitCode = driver::WaitExit(p, 0)) != driver::kTimedOut) break;
-            driver::MsgBox box;
-            if (!driver::WaitMessageBox(p, box, 100)) continue;
-            captions.push_back(box.caption);
-            if (boxes) boxes->push_back(box);
-            driver::Answer(box, box.buttons.empty() ? IDOK : box.buttons[0].first);
-        }
-        EXPECT_EQ(exitCode, 0);
+        for (const driver::MsgBox& box : shown) captions.push_back(box.caption);
         return captions;
     }
 
     // The wizard up to the installation page.
     HWND OpenLocationPage(driver::Process& p) {
-        const HWND licence = driver::WaitWindow(p, L"LicenseBox", nullptr, WaitMs);
+        const HWND licence = driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
         if (!licence) return nullptr;
         const HWND accept = driver::Child(licence, 4);
         driver::Click(accept);
         driver::WaitUntil([&] { return driver::CheckState(accept) == BST_CHECKED; }, WaitMs);
         driver::Click(driver::Child(licence, 3));
-        return driver::WaitWindow(p, L"LocationBox", nullptr, WaitMs);
+        return driver::WaitWindow(p, LocationBoxClass, nullptr, WaitMs);
     }
 
     // Through the wizard into directory, then every box to the end, as CaptionsUntilExit.
@@ -104,7 +89,7 @@ std::size_t LicenceLines() {
 
 TEST_F(Install, TheWizardInstallsEverything) {
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, L"LicenseBox", L"Quenfield ORIN-6 Installer - 2019 12 20", WaitMs);
+    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, InstallerTitle, WaitMs);
     ASSERT_NE(licence, nullptr);
     const RECT licenceRect = driver::WindowRect(licence);
     EXPECT_EQ(driver::ListCount(driver::Child(licence, 1, L"ListBox")), static_cast<int>(LicenceLines()));
@@ -114,30 +99,23 @@ TEST_F(Install, TheWizardInstallsEverything) {
     driver::Click(next);
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
-    EXPECT_EQ(box.caption, L"License");
-    EXPECT_EQ(box.text, L"This software will not be installed unless the software\nlicense is agreed to by "
-                        L"checking off the `I agree` box\nat the bottom of the page.");
-    EXPECT_EQ(box.icon, driver::MsgBox::Question);
-    EXPECT_EQ(box.owner, licence);
+    e2e::ExpectBox(box, LicenceCaption, LicenceMessage, driver::MsgBox::Question, licence);
     EXPECT_FALSE(driver::IsEnabled(next));
     driver::Answer(box, IDOK);
     EXPECT_TRUE(driver::WaitUntil([&] { return driver::IsEnabled(next); }, WaitMs));
 
     const HWND location = OpenLocationPage(p);
     ASSERT_NE(location, nullptr);
-    EXPECT_EQ(driver::TextOf(location), L"Quenfield ORIN-6 Installer - 2019 12 20");
+    EXPECT_EQ(driver::TextOf(location), InstallerTitle);
     const RECT locationRect = driver::WindowRect(location);
     EXPECT_TRUE(EqualRect(&licenceRect, &locationRect));
     EXPECT_FALSE(IsWindow(licence));
-    EXPECT_EQ(driver::TextOf(driver::Child(location, 1)), L"C:\\Program Files\\Quenfield\\");
+    EXPECT_EQ(driver::TextOf(driver::Child(location, 1)), DefaultInstallDirText);
 
     driver::SetText(driver::Child(location, 1), target);
     driver::Click(driver::Child(location, 3));
     ASSERT_TRUE(driver::WaitMessageBox(p, box, 60000));
-    EXPECT_EQ(box.caption, L"Installation Complete");
-    EXPECT_EQ(box.text, CompleteText);
-    EXPECT_EQ(box.icon, driver::MsgBox::Warning);
-    EXPECT_EQ(box.owner, location);
+    e2e::ExpectBox(box, InstallationCompleteCaption, InstallationCompleteMessage, driver::MsgBox::Warning, location);
     driver::Answer(box, IDOK);
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 
@@ -147,7 +125,7 @@ TEST_F(Install, TheWizardInstallsEverything) {
     EXPECT_TRUE(e2e::Exists(Shortcut));
     EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
     EXPECT_TRUE(e2e::KeyExists(ServersKey));
-    EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayName"), L"ORIN-6 Version 2019 12 20");
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayName"), DisplayName);
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayIcon"), target + L"\\qfmgr.exe");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"UninstallString"), L"\"" + target + L"\\qfsetup.exe\" /uninstall");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), target);
@@ -176,20 +154,19 @@ TEST_F(Install, ASignedInstallerLeavesItselfUnchangedAsTheUninstaller) {
 TEST_F(Install, QuietInstallStillShowsEveryFailure) {
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup-corrupt.exe"), L"/q");
     std::vector<driver::MsgBox> boxes;
-    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{L"Install", L"Installation Errors"}));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{CorruptedArchiveCaption, InstallationErrorsCaption}));
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, L"The data contained in this archive appears to be corrupted\n"
-                             L"Please obtain a new copy and try this installation again.");
-    EXPECT_EQ(boxes[1].text, ErrorsText);
+    EXPECT_EQ(boxes[0].text, CorruptedArchiveMessage);
+    EXPECT_EQ(boxes[1].text, InstallationErrorsMessage);
     EXPECT_EQ(boxes[1].icon, driver::MsgBox::Error);
     // Nothing is written before the archive is known to be whole.
     EXPECT_FALSE(e2e::Exists(DefaultInstallDir));
-    EXPECT_FALSE(e2e::KeyExists(L"Software\\Quenfield"));
+    EXPECT_FALSE(e2e::KeyExists(MakerKey));
 }
 
 TEST_F(Install, AnEmptyPayloadGoesStraightToCompletion) {
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup-empty.exe"), L"");
-    EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
+    EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{InstallationCompleteCaption});
     EXPECT_TRUE(e2e::KeyExists(ReleaseKey));
 }
 
@@ -203,14 +180,13 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
         const wchar_t* entry;
         const wchar_t* text;
     };
-    const wchar_t* const system = L"You are not permitted to install into a system directory.";
+    const wchar_t* const system = SystemDirectoryMessage;
     wchar_t shortName[MAX_PATH] = {};
     GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH);
     // What the uninstall would refuse to remove, the page refuses to install into: the system
     // and known folders by any spelling, what holds them, and a directory that is a link
     // (C:\qf-links\to-r, from uninstall_links.sh).
-    for (const Refusal& r : {Refusal{L"", L"The installation directory must not be blank and should represent the "
-                                          L"location you wish to install the ORIN-6 system on this station."},
+    for (const Refusal& r : {Refusal{L"", BlankDirectoryMessage},
                              Refusal{L"c:\\windows\\", system}, Refusal{L"C:\\windows\\system32", system},
                              Refusal{L"C:\\Program Files", system}, Refusal{shortName, system},
                              Refusal{L"C:\\Program Files\\Quenfield\\..", system},
@@ -222,7 +198,7 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
         driver::Click(install);
         driver::MsgBox box;
         ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
-        EXPECT_EQ(box.caption, L"Invalid Path");
+        EXPECT_EQ(box.caption, InvalidPathCaption);
         EXPECT_EQ(box.text, r.text);
         EXPECT_EQ(box.icon, driver::MsgBox::Error);
         driver::Answer(box, IDOK);
@@ -231,7 +207,7 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
     // One trailing separator goes; files and registry see the directory without it.
     driver::SetText(edit, target + L"/");
     driver::Click(install);
-    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{L"Installation Complete"});
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{InstallationCompleteCaption});
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), target);
     EXPECT_TRUE(e2e::Exists(target + L"\\qfmgr.exe"));
 }
@@ -257,13 +233,13 @@ TEST_P(UncreatableDirectory, EndsWithTheDirectoryMessageBeforeTheRegistry) {
     ASSERT_NE(page, nullptr);
     driver::SetText(driver::Child(page, 1), entry);
     driver::Click(driver::Child(page, 3));
-    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{L"Installation Error", L"Installation Errors"}));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{InstallationErrorCaption, InstallationErrorsCaption}));
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, DirectoryText);
+    EXPECT_EQ(boxes[0].text, DirectoryNotCreatedMessage);
     EXPECT_EQ(boxes[0].icon, driver::MsgBox::None);
     EXPECT_EQ(boxes[0].owner, page);
-    EXPECT_EQ(boxes[1].text, ErrorsText);
-    EXPECT_FALSE(e2e::KeyExists(L"Software\\Quenfield"));
+    EXPECT_EQ(boxes[1].text, InstallationErrorsMessage);
+    EXPECT_FALSE(e2e::KeyExists(MakerKey));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
     EXPECT_TRUE(FolderNames(parent).empty()) << "written: " << FolderNames(parent).front();
 }
@@ -281,7 +257,7 @@ TEST_F(Install, NoCheckWritesTheUninstallerWhetherTheProgramPathIsQuotedOrNot) {
         e2e::RemoveTree(target);
         driver::Process p = quoted ? e2e::Start(installer, L"/nocheck")
                                    : e2e::StartRaw(installer + L" /nocheck", dist, installer);
-        EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
+        EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{InstallationCompleteCaption});
         EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
     }
 }
@@ -299,10 +275,8 @@ TEST_F(Install, AFailedUninstallerCopyLeavesThePreviousOneWhole) {
     };
     const std::vector<std::uint8_t> previous(4096, 'p');
     bool skipped = false;
-    for (const Case c : {Case{"full disk", true, L"Installation not complete", L"Unable to write uninstall program."},
-                         Case{"in use", false, L"Error opening file",
-                              L"Unable to open the uninstall program for writing.  Check that you have "
-                              L"permission to write into: "}}) {
+    for (const Case c : {Case{"full disk", true, InstallationNotCompleteCaption, UninstallerWriteMessage},
+                         Case{"in use", false, ErrorOpeningFileCaption, UninstallerOpenPrefix}}) {
         SCOPED_TRACE(c.name);
         ULARGE_INTEGER free{};
         if (c.fullDisk && !GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr)) {
@@ -355,10 +329,9 @@ TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
     ASSERT_TRUE(e2e::WriteAll(target + L"\\qfsetup.exe", newerUninstaller));
     driver::Process p = e2e::Start(installer, L"");
     std::vector<driver::MsgBox> boxes;
-    EXPECT_EQ(InstallInto(p, target, &boxes), std::vector<std::wstring>{L"Newer Version"});
+    EXPECT_EQ(InstallInto(p, target, &boxes), std::vector<std::wstring>{NewerVersionCaption});
     ASSERT_FALSE(boxes.empty());
-    EXPECT_EQ(boxes[0].text, L"This system already has a newer version of the ORIN-6 software installed than this "
-                             L"one.   You cannot install this version unless you manually uninstall the current one.");
+    EXPECT_EQ(boxes[0].text, NewerVersionMessage);
     EXPECT_EQ(boxes[0].owner, nullptr);
     EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), newerUninstaller);
     EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
@@ -368,7 +341,7 @@ TEST_F(Install, ANewerReleaseIsNeverOverwritten) {
 TEST_F(Install, ARefusedOlderInstallerLeavesNothingBehind) {
     ASSERT_TRUE(e2e::WriteString(L"Software\\Quenfield\\Lexaris\\2.0\\20240101", L"DocPath", L"newer"));
     driver::Process p = e2e::Start(installer, L"/q");
-    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{L"Newer Version"});
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{NewerVersionCaption});
     EXPECT_FALSE(e2e::Exists(DefaultInstallDir));
     EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
@@ -383,19 +356,19 @@ TEST_F(Install, AnUpgradeNeverWritesThroughALinkInTheTree) {
     struct Case {
         const wchar_t* tree;
         const wchar_t* caption;
-        const wchar_t* text;
+        std::wstring text;
     } cases[] = {
-        {L"C:\\qf-links\\upgrade-docs", L"Create Directory Error",
-         L"Unable to create directory: C:\\qf-links\\upgrade-docs\\docs"},
-        {L"C:\\qf-links\\upgrade-client", L"Install Error",
-         L"Unable to create/write file: C:\\qf-links\\upgrade-client\\qfmgr.exe\nError 4395, Installation aborted."},
+        {L"C:\\qf-links\\upgrade-docs", CreateDirectoryErrorCaption,
+         CreateDirectoryErrorPrefix + std::wstring(L"C:\\qf-links\\upgrade-docs\\docs")},
+        {L"C:\\qf-links\\upgrade-client", InstallErrorCaption,
+         InstallErrorText(L"C:\\qf-links\\upgrade-client\\qfmgr.exe", 4395)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tree);
         e2e::ResetRegistry();
         driver::Process p = e2e::Start(installer, L"");
         std::vector<driver::MsgBox> boxes;
-        EXPECT_EQ(InstallInto(p, c.tree, &boxes), (std::vector<std::wstring>{c.caption, L"Installation Errors"}));
+        EXPECT_EQ(InstallInto(p, c.tree, &boxes), (std::vector<std::wstring>{c.caption, InstallationErrorsCaption}));
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes[0].text, c.text);
         EXPECT_EQ(std::make_pair(e2e::ReadAll(victim + L"\\index.html"), e2e::ReadAll(victim + L"\\client.exe")), before);
@@ -426,12 +399,12 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
     ASSERT_NE(page, nullptr);
     driver::SetText(driver::Child(page, 1), L"C:\\typed");
     driver::Click(driver::Child(page, 4));
-    const HWND licence = driver::WaitWindow(p, L"LicenseBox", L"Quenfield ORIN-6 Installer", WaitMs);
+    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, InstallerName, WaitMs);
     ASSERT_NE(licence, nullptr);
     EXPECT_EQ(driver::CheckState(driver::Child(licence, 4)), BST_UNCHECKED);
     page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(driver::TextOf(driver::Child(page, 1)), L"C:\\Program Files\\Quenfield\\");
+    EXPECT_EQ(driver::TextOf(driver::Child(page, 1)), DefaultInstallDirText);
     driver::ClickClose(page);
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 }
@@ -439,7 +412,11 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
 // Runs started together take turns, whichever gets there first: the machine ends with a whole
 // installation and its keys, or with nothing of it; never files without keys, and never an error.
 TEST_F(Install, RunsStartedTogetherTakeTurns) {
-    enum class End { Installed, Removed, Mixed };
+    enum class End {
+        Installed,
+        Removed,
+        Mixed
+    };
     const auto judge = [] {
         const bool keys = e2e::KeyExists(ReleaseKey) && e2e::KeyExists(UninstallKey);
         if (keys && e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir).empty() &&
@@ -471,7 +448,7 @@ TEST_F(Install, RunsStartedTogetherTakeTurns) {
                 const std::vector<std::wstring> shown = CaptionsUntilExit(p);
                 captions.insert(captions.end(), shown.begin(), shown.end());
             }
-            for (const std::wstring& caption : captions) EXPECT_EQ(caption, L"Uninstall Complete");
+            for (const std::wstring& caption : captions) EXPECT_EQ(caption, UninstallCompleteCaption);
             const End end = judge();
             EXPECT_TRUE(end == End::Installed || (uninstalls && end == End::Removed))
                 << "files: " << e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir).c_str()
@@ -496,13 +473,13 @@ TEST_F(Install, ARunKilledWhileOthersWaitLetsTheNextGoOn) {
 
 TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     driver::Process p = e2e::Start(installer, L"");
-    ASSERT_EQ(InstallInto(p, target), std::vector<std::wstring>{L"Installation Complete"});
+    ASSERT_EQ(InstallInto(p, target), std::vector<std::wstring>{InstallationCompleteCaption});
     const auto command = e2e::ReadString(UninstallKey, L"UninstallString");
     ASSERT_TRUE(command);
     // Started exactly as Windows starts it: the stored text is the command line.
     driver::Process u = e2e::StartRaw(*command);
     std::vector<driver::MsgBox> boxes;
-    EXPECT_EQ(CaptionsUntilExit(u, &boxes), std::vector<std::wstring>{L"Uninstall Complete"});
+    EXPECT_EQ(CaptionsUntilExit(u, &boxes), std::vector<std::wstring>{UninstallCompleteCaption});
     // The uninstaller cannot delete its own file while it runs; that alone stays, by design.
     EXPECT_TRUE(e2e::Exists(target + L"\\qfsetup.exe"));
     EXPECT_FALSE(e2e::Exists(target + L"\\qfmgr.exe"));
@@ -518,12 +495,12 @@ TEST_F(Install, CancelEndsAtOnceWithNothingWritten) {
     for (bool onInstallationPage : {false, true}) {
         SCOPED_TRACE(onInstallationPage ? "installation page" : "licence page");
         driver::Process p = e2e::Start(installer, L"");
-        const HWND page = onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, L"LicenseBox", nullptr, WaitMs);
+        const HWND page = onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
         ASSERT_NE(page, nullptr);
         ASSERT_TRUE(driver::Click(driver::Child(page, 2)));
         EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
         EXPECT_FALSE(e2e::Exists(DefaultInstallDir));
-        EXPECT_FALSE(e2e::KeyExists(L"Software\\Quenfield"));
+        EXPECT_FALSE(e2e::KeyExists(MakerKey));
         EXPECT_FALSE(e2e::KeyExists(UninstallKey));
     }
 }
@@ -541,7 +518,7 @@ TEST_F(Install, AHundredCharacterDirectoryIsHeldWhole) {
     ASSERT_TRUE(driver::SetText(edit, directory + L"x"));
     EXPECT_EQ(driver::TextOf(edit), directory);
     driver::Click(driver::Child(page, 3));
-    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{L"Installation Complete"});
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{InstallationCompleteCaption});
     EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), directory), L"");
     EXPECT_EQ(e2e::ReadAll(directory + L"\\qfsetup.exe"), e2e::ReadAll(installer));
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), directory);
@@ -581,7 +558,7 @@ void ExpectControls(HWND page, const std::vector<Control>& expected) {
 // installation page.
 TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, L"LicenseBox", nullptr, WaitMs);
+    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
     ASSERT_NE(licence, nullptr);
     TEXTMETRICW tm{};
     const HDC dc = GetDC(licence);
@@ -598,6 +575,7 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     // lines of the font it is made with (the system font, the metrics above), before it gets its own.
     const LONG listBottom = 72 + 260 - (260 - 2 * GetSystemMetrics(SM_CYBORDER)) % tm.tmHeight;
     const LONG button = WS_CHILD | WS_VISIBLE;
+    // clang-format off
     ExpectControls(licence, {
         {L"ListBox", L"", 1, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW, {20, 72, cx - 24, listBottom}},
         {L"Button", L"Cancel", 2, button, rowButton(20, 1)},
@@ -607,11 +585,12 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     const HWND location = OpenLocationPage(p);
     ASSERT_NE(location, nullptr);
     ExpectControls(location, {
-        {L"Edit", L"C:\\Program Files\\Quenfield\\", 1, button | ES_AUTOHSCROLL, {20, 150, cx - 28, 166}},
+        {L"Edit", DefaultInstallDirText, 1, button | ES_AUTOHSCROLL, {20, 150, cx - 28, 166}},
         {L"Button", L"Cancel", 2, button, rowButton(30, 1)},
         {L"Button", L"Install", 3, button, rowButton(30, 2)},
         {L"Button", L"< Back", 4, button, rowButton(30, 3)},
     });
+    // clang-format on
     driver::ClickClose(location);
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 }
@@ -679,7 +658,7 @@ TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
     driver::SetText(driver::Child(page, 1), directory);
     driver::Click(driver::Child(page, 3));
     std::vector<driver::MsgBox> boxes;
-    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{c.caption, L"Installation Complete"}));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{c.caption, InstallationCompleteCaption}));
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes[0].text, text);
     EXPECT_EQ(boxes[0].icon, c.icon);
@@ -690,20 +669,17 @@ TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
     if (c.road == CopyRoad::FullDrive) e2e::EmptySmallDrive();
 }
 
-const wchar_t* const TargetOpenText =
-    L"Unable to open the uninstall program for writing.  Check that you have permission to write into: ";
-
 INSTANTIATE_TEST_SUITE_P(
     Roads, UninstallerCopyFailure,
     testing::Values(
-        CopyFailureCase{"MissingSource", CopyRoad::MissingSource, L"Error opening file",
-                        L"Unable to open the source path ", driver::MsgBox::Error},
-        CopyFailureCase{"TargetInUse", CopyRoad::TargetInUse, L"Error opening file", TargetOpenText,
+        CopyFailureCase{"MissingSource", CopyRoad::MissingSource, ErrorOpeningFileCaption, SourceOpenPrefix,
                         driver::MsgBox::Error},
-        CopyFailureCase{"DirectoryTarget", CopyRoad::DirectoryTarget, L"Error opening file", TargetOpenText,
+        CopyFailureCase{"TargetInUse", CopyRoad::TargetInUse, ErrorOpeningFileCaption, UninstallerOpenPrefix,
                         driver::MsgBox::Error},
-        CopyFailureCase{"FullDrive", CopyRoad::FullDrive, L"Installation not complete",
-                        L"Unable to write uninstall program.", driver::MsgBox::Information}),
+        CopyFailureCase{"DirectoryTarget", CopyRoad::DirectoryTarget, ErrorOpeningFileCaption, UninstallerOpenPrefix,
+                        driver::MsgBox::Error},
+        CopyFailureCase{"FullDrive", CopyRoad::FullDrive, InstallationNotCompleteCaption, UninstallerWriteMessage,
+                        driver::MsgBox::Information}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- The status line over an earlier installation -----------------------------------------
@@ -731,7 +707,7 @@ TEST_P(StatusLine, TellsAnUpgradeFromAFreshInstallation) {
     driver::Click(driver::Child(page, 3));
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, 60000));
-    EXPECT_EQ(box.caption, L"Installation Complete");
+    EXPECT_EQ(box.caption, InstallationCompleteCaption);
     // The box is moved off the page, and the page paints itself anew, as when it is uncovered.
     SetWindowPos(box.hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(page, nullptr, TRUE);
@@ -745,12 +721,11 @@ TEST_P(StatusLine, TellsAnUpgradeFromAFreshInstallation) {
 
 INSTANTIATE_TEST_SUITE_P(
     Earlier, StatusLine,
-    testing::Values(StatusCase{"Nothing", {}, L"", L"Installing: "},
-                    StatusCase{"UninstallRegistration", {UninstallKey}, L"", L"Upgrading: "},
-                    StatusCase{"FamilyKeyAlone", {L"Software\\Quenfield\\Lexaris"}, L"", L"Upgrading: "},
-                    StatusCase{"MakerKeyAlone", {L"Software\\Quenfield"}, L"", L"Installing: "},
-                    StatusCase{"BothWithNoCheck", {UninstallKey, L"Software\\Quenfield\\Lexaris"}, L"/nocheck",
-                               L"Installing: "}),
+    testing::Values(StatusCase{"Nothing", {}, L"", InstallingPrefix},
+                    StatusCase{"UninstallRegistration", {UninstallKey}, L"", UpgradingPrefix},
+                    StatusCase{"FamilyKeyAlone", {LexarisKey}, L"", UpgradingPrefix},
+                    StatusCase{"MakerKeyAlone", {MakerKey}, L"", InstallingPrefix},
+                    StatusCase{"BothWithNoCheck", {UninstallKey, LexarisKey}, L"/nocheck", InstallingPrefix}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Registration that fails --------------------------------------------------------------
@@ -767,10 +742,10 @@ TEST_P(RegistrationFailure, EndsTheInstallationBeforeExtraction) {
     driver::SetText(driver::Child(page, 1), target);
     driver::Click(driver::Child(page, 3));
     std::vector<driver::MsgBox> boxes;
-    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{L"Registry error", L"Installation Errors"}));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{RegistryErrorCaption, InstallationErrorsCaption}));
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, L"Cannot create regisitry keys required");
-    EXPECT_EQ(boxes[1].text, ErrorsText);
+    EXPECT_EQ(boxes[0].text, RegistryErrorMessage);
+    EXPECT_EQ(boxes[1].text, InstallationErrorsMessage);
     EXPECT_EQ(boxes[1].owner, page);
     EXPECT_FALSE(e2e::Exists(target + L"\\qfmgr.exe"));
     EXPECT_FALSE(e2e::Exists(Shortcut));
@@ -780,6 +755,6 @@ TEST_P(RegistrationFailure, EndsTheInstallationBeforeExtraction) {
 }
 
 // A volatile maker's key refuses Lexaris; a volatile family key refuses this release's key.
-INSTANTIATE_TEST_SUITE_P(Keys, RegistrationFailure, testing::Values(L"Software\\Quenfield", FamilyKey));
+INSTANTIATE_TEST_SUITE_P(Keys, RegistrationFailure, testing::Values(MakerKey, FamilyKey));
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -41,8 +43,8 @@ std::wstring ScratchDir(const wchar_t* name) {
 }
 
 void ResetRegistry() {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quenfield");
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, paths::MakerKey);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, paths::UninstallKey);
 }
 
 bool EmptySmallDrive() {
@@ -104,9 +106,9 @@ std::optional<DWORD> ReadNumber(const wchar_t* key, const wchar_t* value) {
     return data;
 }
 
-bool KeyExists(const wchar_t* key) {
+bool KeyExists(const std::wstring& key) {
     HKEY k;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
     RegCloseKey(k);
     return true;
 }
@@ -153,6 +155,34 @@ driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& wo
 
 driver::Process Start(const std::wstring& exe, const std::wstring& args) {
     return StartRaw(L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args));
+}
+
+void ExpectBox(const driver::MsgBox& box, const std::wstring& caption, const std::wstring& text,
+               driver::MsgBox::Icon icon, HWND owner, std::initializer_list<int> buttons) {
+    SCOPED_TRACE(testing::Message() << "message box \"" << caption << "\"");
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.icon, icon);
+    EXPECT_EQ(box.owner, owner);
+    std::vector<int> ids;
+    for (const auto& button : box.buttons) ids.push_back(button.first);
+    EXPECT_EQ(ids, std::vector<int>(buttons));
+}
+
+int FirstButton(const driver::MsgBox& box) { return box.buttons.empty() ? IDOK : box.buttons[0].first; }
+
+std::vector<driver::MsgBox> AnswerBoxesUntilExit(driver::Process& p, DWORD timeoutMs, const BoxAnswer& answer) {
+    std::vector<driver::MsgBox> boxes;
+    long long exitCode = driver::kTimedOut;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
+        if ((exitCode = driver::WaitExit(p, 0)) != driver::kTimedOut) break;
+        driver::MsgBox box;
+        if (!driver::WaitMessageBox(p, box, 100)) continue;
+        boxes.push_back(box);
+        driver::Answer(box, answer(box));
+    }
+    EXPECT_EQ(exitCode, 0);
+    return boxes;
 }
 
 std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const char* server,

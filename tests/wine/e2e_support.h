@@ -1,31 +1,22 @@
-// What the end-to-end tests share: where the built installers are, scratch folders, and
-// starting an installer as a user would.
+// What the Windows tests share: where the built installers are, scratch folders, starting an
+// installer as a user would, its message boxes, and the registry it leaves.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/driver.h"
+#include "product_facts.h"
 
 namespace e2e {
 
 inline constexpr DWORD WaitMs = 20000;
-
-// Where an installation leaves its traces, written out here rather than taken from the
-// installer's own constants, so that a wrong constant cannot pass its own test.
-namespace paths {
-inline const wchar_t* const FamilyKey = L"Software\\Quenfield\\Lexaris\\2.0";
-inline const wchar_t* const ReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20191220";
-inline const wchar_t* const ServersKey = L"Software\\Quenfield\\Lexaris\\2.0\\Servers";
-inline const wchar_t* const UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6";
-inline const wchar_t* const DefaultInstallDir = L"C:\\Program Files\\Quenfield";
-inline const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
-inline const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
-}  // namespace paths
 
 // A built installer of the build tree: "qfsetup.exe", "qfsetup-nonadmin.exe", ...
 std::wstring Built(const wchar_t* fileName);
@@ -47,6 +38,18 @@ driver::Process Start(const std::wstring& exe, const std::wstring& args);
 // quote an unquoted path with a blank).
 driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& workDir = L"",
                          const std::wstring& exePath = L"");
+
+// That a message box shows this caption, text and icon, is owned by `owner` (nullptr for none),
+// and offers exactly these buttons (IDOK, IDYES ...), in this order.
+void ExpectBox(const driver::MsgBox& box, const std::wstring& caption, const std::wstring& text,
+               driver::MsgBox::Icon icon, HWND owner, std::initializer_list<int> buttons = {IDOK});
+
+// Answers every message box of the program until it ends, each with the button `answer` picks
+// (by default the box's first), and expects exit code 0 within timeoutMs. The boxes, in order.
+using BoxAnswer = std::function<int(const driver::MsgBox&)>;
+int FirstButton(const driver::MsgBox& box);
+std::vector<driver::MsgBox> AnswerBoxesUntilExit(driver::Process& p, DWORD timeoutMs,
+                                                 const BoxAnswer& answer = FirstButton);
 
 // Copies the built installer and writes a customised block into the copy.
 std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const char* server,
@@ -74,7 +77,7 @@ std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actu
 // A REG_SZ value under HKLM; nothing when absent.
 std::optional<std::wstring> ReadString(const wchar_t* key, const wchar_t* value);
 std::optional<DWORD> ReadNumber(const wchar_t* key, const wchar_t* value);
-bool KeyExists(const wchar_t* key);
+bool KeyExists(const std::wstring& key);
 // Creates a key under HKLM with its missing parents. With REG_OPTION_VOLATILE the keys made
 // refuse lasting subkeys, which is how a key the installer must create is made uncreatable
 // here: Wine's registry has no access control to refuse it with.

@@ -16,6 +16,7 @@ namespace {
 
 using e2e::WaitMs;
 using namespace e2e::paths;
+using namespace e2e::texts;
 
 const wchar_t* const OlderReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20180101";
 const wchar_t* const Links = L"C:\\qf-links";
@@ -58,12 +59,8 @@ bool WriteText(const std::wstring& path, const std::string& text) {
 void RegisterInstallation(const std::wstring& location) {
     ASSERT_TRUE(e2e::WriteNumber(OlderReleaseKey, L"DefLang", 3));
     ASSERT_TRUE(e2e::WriteNumber(ReleaseKey, L"DefLang", 3));
-    HKEY servers;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, ServersKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &servers, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(servers);
-    ASSERT_TRUE(e2e::WriteString(UninstallKey, L"DisplayName", L"ORIN-6 Version 2019 12 20"));
+    ASSERT_TRUE(e2e::CreateKey(ServersKey));
+    ASSERT_TRUE(e2e::WriteString(UninstallKey, L"DisplayName", DisplayName));
     ASSERT_TRUE(e2e::WriteString(UninstallKey, L"DisplayIcon", location + L"\\qfmgr.exe"));
     ASSERT_TRUE(e2e::WriteString(UninstallKey, L"UninstallString",
                                  L"\"" + location + L"\\qfsetup.exe\" /uninstall"));
@@ -74,37 +71,20 @@ void RegisterInstallation(const std::wstring& location) {
 // and every other message box with OK.
 std::vector<driver::MsgBox> Uninstall(const wchar_t* exe = L"qfsetup.exe", int rightsAnswer = IDNO) {
     driver::Process p = e2e::Start(e2e::Built(exe), L"/uninstall");
-    std::vector<driver::MsgBox> boxes;
-    long long exit = driver::kTimedOut;
-    driver::WaitUntil(
-        [&] {
-            driver::MsgBox box;
-            if (driver::WaitMessageBox(p, box, 200)) {
-                boxes.push_back(box);
-                driver::Answer(box, box.caption == L"Administrator rights needed" ? rightsAnswer : IDOK);
-            }
-            exit = driver::WaitExit(p, 0);
-            return exit != driver::kTimedOut;
-        },
-        WaitMs);
-    EXPECT_EQ(exit, 0);
-    return boxes;
+    return e2e::AnswerBoxesUntilExit(p, WaitMs, [&](const driver::MsgBox& box) {
+        return box.caption == AdminRightsCaption ? rightsAnswer : IDOK;
+    });
 }
 
 void ExpectCompletionBox(const std::vector<driver::MsgBox>& boxes) {
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"Uninstall Complete");
-    EXPECT_EQ(boxes[0].text, L"The ORIN-6 system has been uninstalled from the system.");
-    EXPECT_EQ(boxes[0].icon, driver::MsgBox::Warning);
-    EXPECT_EQ(boxes[0].owner, nullptr);
-    ASSERT_EQ(boxes[0].buttons.size(), 1u);
-    EXPECT_EQ(boxes[0].buttons[0].first, IDOK);
+    e2e::ExpectBox(boxes[0], UninstallCompleteCaption, UninstallCompleteMessage, driver::MsgBox::Warning, nullptr);
 }
 
 // What stays of the registry after a complete uninstall.
 void ExpectFamilyKept() {
-    EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield"));
-    EXPECT_TRUE(e2e::KeyExists(L"Software\\Quenfield\\Lexaris"));
+    EXPECT_TRUE(e2e::KeyExists(MakerKey));
+    EXPECT_TRUE(e2e::KeyExists(LexarisKey));
     EXPECT_TRUE(e2e::KeyExists(FamilyKey));
     EXPECT_TRUE(e2e::KeyExists(ServersKey));
     EXPECT_EQ(e2e::ReadNumber(OlderReleaseKey, L"DefLang"), 3u);
@@ -290,7 +270,7 @@ TEST_P(RegistryStop, EndsSilentlyWithTheRegistrationKept) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, RegistryStop,
-    testing::Values(RegistryStopCase{"NoLexarisKey", L"Software\\Quenfield\\Lexaris", nullptr, false},
+    testing::Values(RegistryStopCase{"NoLexarisKey", LexarisKey, nullptr, false},
                     RegistryStopCase{"NoFamilyKey", FamilyKey, nullptr, false},
                     RegistryStopCase{"ReleaseKeyNotDeletable", nullptr, ReleaseKey, true},
                     RegistryStopCase{"UninstallKeyNotDeletable", nullptr, UninstallKey, false}),
@@ -299,7 +279,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(UninstallMode, WithoutRightsNoRemovesNothing) {
     const std::vector<driver::MsgBox> boxes = Uninstall(L"qfsetup-nonadmin.exe", IDNO);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"Administrator rights needed");
+    EXPECT_EQ(boxes[0].caption, AdminRightsCaption);
     EXPECT_TRUE(e2e::Exists(install + L"\\docs\\guide\\a.html"));
     EXPECT_TRUE(e2e::Exists(Shortcut));
     ExpectRegistryUntouched();
@@ -308,7 +288,7 @@ TEST_F(UninstallMode, WithoutRightsNoRemovesNothing) {
 TEST_F(UninstallMode, WithoutRightsYesUninstalls) {
     std::vector<driver::MsgBox> boxes = Uninstall(L"qfsetup-nonadmin.exe", IDYES);
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].caption, L"Administrator rights needed");
+    EXPECT_EQ(boxes[0].caption, AdminRightsCaption);
     boxes.erase(boxes.begin());
     ExpectCompletionBox(boxes);
     EXPECT_FALSE(e2e::Exists(install));
@@ -420,7 +400,7 @@ TEST(UninstallLinks, AShortcutThatIsALinkNeverTakesItsTarget) {
     Uninstall();
     SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
     EXPECT_EQ(e2e::ReadAll(target), (std::vector<std::uint8_t>{'v', 'i', 'c', 't', 'i', 'm', ' ', 's', 'h', 'o',
-                                                             'r', 't', 'c', 'u', 't', '\n'}));
+                                                               'r', 't', 'c', 'u', 't', '\n'}));
     EXPECT_FALSE(e2e::Exists(install));
 }
 

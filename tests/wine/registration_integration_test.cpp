@@ -19,11 +19,9 @@
 
 namespace {
 
+using e2e::KeyExists;
 using namespace e2e::paths;
-
-const std::wstring NewerText =
-    L"This system already has a newer version of the ORIN-6 software installed than this one.   "
-    L"You cannot install this version unless you manually uninstall the current one.";
+using namespace e2e::texts;
 
 // --- Registry values as stored ----------------------------------------------------------------
 
@@ -61,13 +59,6 @@ Values Sorted(Values values) {
     std::sort(values.begin(), values.end(),
               [](const auto& a, const auto& b) { return _wcsicmp(a.first.c_str(), b.first.c_str()) < 0; });
     return values;
-}
-
-bool KeyExists(const std::wstring& path) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
 }
 
 // Every value of a key, names as stored; nothing when the key is absent.
@@ -131,6 +122,7 @@ Outcome Register() {
 // --- Cases ------------------------------------------------------------------------------------
 
 // Settings an older release left in its key, under the names it wrote them with.
+// clang-format off
 const Values OldSettings = {
     {L"ServerDefault", Text(L"orin.example.net")}, {L"ServerLock", Number(1)},
     {L"DefLang", Number(3)},                       {L"demo", Number(1)},
@@ -139,8 +131,10 @@ const Values OldSettings = {
     {L"MediaPlayer", Text(L"C:\\Tools\\player.exe")}, {L"Browser", Text(L"C:\\Tools\\web.exe")},
     {L"DriverPosBug", Number(7)},
 };
+// clang-format on
 
 // The same settings as this release writes them: its names and its order.
+// clang-format off
 const Values MigratedOldSettings = {
     {L"ServerDefault", Text(L"orin.example.net")}, {L"ServerLock", Number(1)},
     {L"demo", Number(1)},                          {L"admin", Number(2)},
@@ -149,6 +143,7 @@ const Values MigratedOldSettings = {
     {L"MediaPlayer", Text(L"C:\\Tools\\player.exe")}, {L"Browser", Text(L"C:\\Tools\\web.exe")},
     {L"DriverPosBug", Number(7)},
 };
+// clang-format on
 
 class Registration : public testing::Test {
 protected:
@@ -178,7 +173,7 @@ TEST_F(Registration, CleanMachineCreatesTheKeysAndTheUninstallValues) {
     // REG_SZ of (length + 1) x 2 bytes each; the program path quoted, so that
     // the command line keeps "/uninstall" under a directory with a blank.
     EXPECT_EQ(ValuesOf(UninstallKey),
-              Sorted({{L"DisplayName", Text(L"ORIN-6 Version 2019 12 20")},
+              Sorted({{L"DisplayName", Text(DisplayName)},
                       {L"DisplayIcon", Text(L"C:\\Program Files\\Quenfield\\qfmgr.exe")},
                       {L"UninstallString",
                        Text(L"\"C:\\Program Files\\Quenfield\\qfsetup.exe\" /uninstall")},
@@ -305,13 +300,7 @@ TEST_P(NewerRelease, IsRefusedWithItsMessageAndNothingWritten) {
     const Outcome outcome = Register();
     EXPECT_EQ(outcome.result, qf::Registration::NewerInstalled);
     ASSERT_EQ(outcome.boxes.size(), 1u);
-    const driver::MsgBox& box = outcome.boxes[0];
-    EXPECT_EQ(box.caption, L"Newer Version");
-    EXPECT_EQ(box.text, NewerText);
-    EXPECT_EQ(box.icon, driver::MsgBox::Error);
-    EXPECT_EQ(box.owner, nullptr);
-    ASSERT_EQ(box.buttons.size(), 1u);
-    EXPECT_EQ(box.buttons[0].first, IDOK);
+    e2e::ExpectBox(outcome.boxes[0], NewerVersionCaption, NewerVersionMessage, driver::MsgBox::Error, nullptr);
     EXPECT_EQ(SubkeysOf(FamilyKey), std::vector<std::wstring>{GetParam()});
     EXPECT_FALSE(KeyExists(UninstallKey));
 }
@@ -322,7 +311,7 @@ INSTANTIATE_TEST_SUITE_P(Names, NewerRelease,
 
 TEST_F(Registration, TheReadOnlyCheckCreatesNothing) {
     EXPECT_FALSE(qf::NewerReleaseInstalled());
-    EXPECT_FALSE(KeyExists(L"Software\\Quenfield"));
+    EXPECT_FALSE(KeyExists(MakerKey));
     WriteValues(ReleasePath(L"20180101"), {});
     WriteValues(ReleaseKey, {});
     WriteValues(ServersKey, {});
@@ -332,16 +321,6 @@ TEST_F(Registration, TheReadOnlyCheckCreatesNothing) {
 
 // --- Keys that cannot be created -------------------------------------------------------------
 
-// A volatile key refuses non-volatile subkeys, which is how a key the program must create is
-// made impossible here (Wine's registry has no access control to refuse it with).
-void CreateVolatile(const std::wstring& path) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
 struct FailureCase {
     std::vector<std::wstring> volatileKeys;  // created in this order
 };
@@ -349,26 +328,24 @@ struct FailureCase {
 class UncreatableKey : public Registration, public testing::WithParamInterface<FailureCase> {};
 
 TEST_P(UncreatableKey, EndsWithTheRegistryErrorAndNothingRegistered) {
-    for (const std::wstring& key : GetParam().volatileKeys) CreateVolatile(key);
+    // A volatile key refuses lasting subkeys (e2e::CreateKey).
+    for (const std::wstring& key : GetParam().volatileKeys)
+        ASSERT_TRUE(e2e::CreateKey(key.c_str(), REG_OPTION_VOLATILE)) << std::string(key.begin(), key.end());
     const Outcome outcome = Register();
     EXPECT_EQ(outcome.result, qf::Registration::Failed);
     ASSERT_EQ(outcome.boxes.size(), 1u);
-    const driver::MsgBox& box = outcome.boxes[0];
-    EXPECT_EQ(box.caption, L"Registry error");
-    EXPECT_EQ(box.text, L"Cannot create regisitry keys required");
-    EXPECT_EQ(box.icon, driver::MsgBox::None);
-    EXPECT_EQ(box.owner, nullptr);
-    ASSERT_EQ(box.buttons.size(), 1u);
-    EXPECT_EQ(box.buttons[0].first, IDOK);
+    e2e::ExpectBox(outcome.boxes[0], RegistryErrorCaption, RegistryErrorMessage, driver::MsgBox::None, nullptr);
     EXPECT_FALSE(KeyExists(ReleaseKey));
     EXPECT_FALSE(KeyExists(UninstallKey));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Keys, UncreatableKey, testing::Values(
-    FailureCase{{L"Software\\Quenfield"}},
-    FailureCase{{L"Software\\Quenfield\\Lexaris"}},
+    FailureCase{{MakerKey}},
+    FailureCase{{LexarisKey}},
     FailureCase{{FamilyKey}},
     FailureCase{{FamilyKey, ReleasePath(L"20180101")}}));
+// clang-format on
 
 // --- A customised copy's site settings --------------------------------------------------------
 
@@ -404,6 +381,7 @@ const Value OldLock = Number(2);
 const Value OldServer = Text(L"old.example");
 const Value OldDocs = Text(L"\\\\old\\docs");
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Blocks, SiteSettings, testing::Values(
     SiteCase{"Mode0DeletesTheLockAndSetsTheServer", true, 0, "srv.site", "",
              {{L"ServerDefault", Text(L"srv.site")}, {L"DefLang", Number(3)}}},
@@ -431,6 +409,7 @@ INSTANTIATE_TEST_SUITE_P(Blocks, SiteSettings, testing::Values(
              {{L"ServerDefault", Text(L"srv.site")}, {L"ServerLock", Number(2)},
               {L"DefLang", Number(3)}}}),
     [](const testing::TestParamInfo<SiteCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // --- The registered command -------------------------------------------------------------------
 
@@ -451,7 +430,7 @@ TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
     ASSERT_TRUE(driver::Start(p, line));
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, e2e::WaitMs));
-    EXPECT_EQ(box.caption, L"Uninstall Complete");
+    EXPECT_EQ(box.caption, UninstallCompleteCaption);
     driver::Answer(box, IDOK);
     EXPECT_EQ(driver::WaitExit(p, e2e::WaitMs), 0);
     EXPECT_FALSE(KeyExists(UninstallKey));

@@ -79,7 +79,14 @@ bool ShowsText(HWND window, POINT at, const std::wstring& text, DWORD timeoutMs)
 
 // A message box as the user sees it.
 struct MsgBox {
-    enum Icon { None, Error, Warning, Information, Question, Unknown };
+    enum Icon {
+        None,
+        Error,
+        Warning,
+        Information,
+        Question,
+        Unknown
+    };
 
     HWND hwnd = nullptr;
     HWND owner = nullptr;  // the window passed to MessageBoxW, nullptr for none

@@ -57,13 +57,13 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = true;
 
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, L"LicenseBox", nullptr, e2e::WaitMs);
+    const HWND licence = driver::WaitWindow(p, e2e::texts::LicenseBoxClass, nullptr, e2e::WaitMs);
     const HWND accept = licence ? driver::Child(licence, 4) : nullptr;
     driver::Click(accept);
     driver::WaitUntil([&] { return driver::CheckState(accept) == BST_CHECKED; }, e2e::WaitMs);
     ok &= Shoot(licence, out + L"\\licence-page.bmp");
     driver::Click(driver::Child(licence, 3));
-    const HWND location = driver::WaitWindow(p, L"LocationBox", nullptr, e2e::WaitMs);
+    const HWND location = driver::WaitWindow(p, e2e::texts::LocationBoxClass, nullptr, e2e::WaitMs);
     ok &= Shoot(location, out + L"\\installation-page.bmp");
     const std::wstring target = e2e::ScratchDir(L"shots") + L"\\ORIN-6";
     driver::SetText(driver::Child(location, 1), target);
@@ -77,7 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     driver::WaitExit(p, e2e::WaitMs);
 
     driver::Process c = e2e::Start(installer, L"/custom");
-    const HWND custom = driver::WaitWindow(c, L"CustomBox", nullptr, e2e::WaitMs);
+    const HWND custom = driver::WaitWindow(c, e2e::texts::CustomBoxClass, nullptr, e2e::WaitMs);
     const HWND serverBox = custom ? driver::Child(custom, 10) : nullptr;
     driver::Click(serverBox);
     driver::WaitUntil([&] { return driver::CheckState(serverBox) == BST_CHECKED; }, e2e::WaitMs);
