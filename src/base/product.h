@@ -34,7 +34,7 @@ inline constexpr char16_t SoftwareKeyName[] = u"Software";
 // Below Software: the product family's key, whose subkeys are the release keys and "Servers".
 inline constexpr const char16_t* ProductFamilyKeyPath[] = {u"Quenfield", u"Lexaris", u"2.0"};
 inline constexpr char16_t ServersKeyName[] = u"Servers";
-// Below Software: the parent of ProductUninstallKey.
+// Below Software: the parent of the product's entry, ProductUninstallKeyName.
 inline constexpr const char16_t* UninstallKeyPath[] = {u"Microsoft", u"Windows", u"CurrentVersion",
                                                        u"Uninstall"};
 inline constexpr char16_t ProductUninstallKeyName[] = u"ORIN-6";
