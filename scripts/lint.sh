@@ -7,7 +7,7 @@ set -euo pipefail
 source "$(dirname "$0")/prologue.sh"
 
 # The folders whose C++ keeps to .clang-format.
-format_dirs=(tests bench)
+format_dirs=(src tools client tests bench)
 
 # listed PATTERN...: the files of the tree with these names, build folders left out.
 listed() {

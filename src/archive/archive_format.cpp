@@ -63,7 +63,7 @@ bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRep
         if (offset == next) {
             if (onRepaint) onRepaint(context, offset);
             next = next > UINT32_MAX - VerifyRepaintInterval ? UINT32_MAX
-                                                              : next + VerifyRepaintInterval;
+                                                             : next + VerifyRepaintInterval;
         }
         const std::uint32_t stop = next < length ? next : length;
         sum += SumBytes(archive.subspan(offset, stop - offset));

@@ -27,7 +27,10 @@ inline constexpr std::uint8_t ArchiveFormatByte = 3;
 inline constexpr std::uint32_t VerifyRepaintInterval = 112'323;
 inline constexpr std::uint32_t FileRepaintInterval = 13;
 
-enum class RecordType : std::uint8_t { File = 1, Directory = 3 };
+enum class RecordType : std::uint8_t {
+    File = 1,
+    Directory = 3,
+};
 
 inline constexpr std::uint32_t FileHeaderOverhead = 8;       // type, length, size, NUL
 inline constexpr std::uint32_t DirectoryRecordOverhead = 4;  // type, length, NUL
@@ -65,12 +68,16 @@ bool IsDeviceName(std::string_view component);
 
 struct ArchiveRecord {
     RecordType type;
-    std::string_view name;              // without its NUL
+    std::string_view name;               // without its NUL
     std::span<const std::uint8_t> data;  // files only
-    std::uint32_t offset;               // of the record's type byte
+    std::uint32_t offset;                // of the record's type byte
 };
 
-enum class WalkStep { Record, End, Corrupted };
+enum class WalkStep {
+    Record,
+    End,
+    Corrupted,
+};
 
 // Position of a walk over an archive. Start at ArchiveHeaderSize.
 struct ArchiveWalk {

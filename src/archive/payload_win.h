@@ -7,7 +7,10 @@
 
 namespace qf {
 
-enum class ExtractResult { Completed, Aborted };
+enum class ExtractResult {
+    Completed,
+    Aborted,
+};
 
 // Whether PayloadArchive matches its stored checksum (true: valid, false: corrupted),
 // repainting page at every offset that is a multiple of 112,323 with VerifyProgress at that

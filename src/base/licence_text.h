@@ -10,10 +10,15 @@
 
 namespace qf {
 
-inline constexpr std::size_t LicenceLineLimit = 90;  // bytes examined in search of the CR
-inline constexpr std::size_t LicenceLineCapacity = LicenceLineLimit;  // 89 units and terminator
+// Bytes examined in search of the CR; a listed line holds 89 units and its terminator.
+inline constexpr std::size_t LicenceLineLimit = 90;
+inline constexpr std::size_t LicenceLineCapacity = LicenceLineLimit;
 
-enum class LicenceFault { MissingCrLf, TooLong, Nul };
+enum class LicenceFault {
+    MissingCrLf,
+    TooLong,
+    Nul,
+};
 
 struct LicenceProblem {
     std::size_t line;  // 1-based

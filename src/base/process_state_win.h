@@ -51,7 +51,7 @@ extern wchar_t DisplayIconPath[DisplayIconPathCapacity];    // InstallDirectory\
 extern ClientSettings MigratedSettings;
 
 // Shown by the installation page's status line.
-extern std::uint32_t VerifyProgress;                        // next archive offset to be added
-extern wchar_t CurrentTargetPath[TargetPathCapacity];       // the file being written
+extern std::uint32_t VerifyProgress;                   // next archive offset to be added
+extern wchar_t CurrentTargetPath[TargetPathCapacity];  // the file being written
 
 }  // namespace qf

@@ -73,7 +73,11 @@ bool CreateInstallDirectory(HWND page) {
     return false;
 }
 
-enum class Replacement { NotCreated, Failed, Done };
+enum class Replacement {
+    NotCreated,
+    Failed,
+    Done,
+};
 
 // Whether the old uninstaller, if there is one, may be written over: not read-only, not
 // running, not held. One that may not is told as a target that cannot be opened for writing,

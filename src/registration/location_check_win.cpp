@@ -17,6 +17,7 @@ namespace {
 
 // The machine's and the running user's folders that an installation must never take the place
 // of. Those a system lacks (the 64-bit ones on 32-bit Windows) are simply not found.
+// clang-format off
 const KNOWNFOLDERID* const KnownFolders[] = {
     &FOLDERID_Windows,          &FOLDERID_System,           &FOLDERID_SystemX86,
     &FOLDERID_ProgramFiles,     &FOLDERID_ProgramFilesX86,  &FOLDERID_ProgramFilesX64,
@@ -28,6 +29,7 @@ const KNOWNFOLDERID* const KnownFolders[] = {
     &FOLDERID_PublicDocuments,  &FOLDERID_Documents,        &FOLDERID_LocalAppData,
     &FOLDERID_RoamingAppData,   &FOLDERID_Downloads,        &FOLDERID_Fonts,
 };
+// clang-format on
 // The known folders, the Windows directory as the system and as windir say, and temp.
 constexpr std::size_t ProtectedCapacity = std::size(KnownFolders) + 3;
 // Each protected directory with every directory above it.

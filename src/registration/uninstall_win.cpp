@@ -53,7 +53,11 @@ bool IsGone(const wchar_t* path) {
 // directories whose names begin with a dot and the running uninstaller, with the directories
 // that hold them. Left: something the walk was to remove and could not (read-only, in use, no
 // rights, a link that cannot be removed safely, a path too long for the buffers).
-enum class Remains { Nothing, Kept, Left };
+enum class Remains {
+    Nothing,
+    Kept,
+    Left,
+};
 
 Remains Worse(Remains a, Remains b) { return a > b ? a : b; }
 
@@ -147,7 +151,7 @@ Remains RemoveDirectoryTree(Walk& walk) {
     const std::size_t length = TextLength(Buffer(walk.path));
     WIN32_FIND_DATAW found;
     const HANDLE search = AppendText(Buffer(walk.path), u"\\*") ? FindFirstFileW(walk.path, &found)
-                                                                 : INVALID_HANDLE_VALUE;
+                                                                : INVALID_HANDLE_VALUE;
     walk.path[length] = L'\0';
     if (search == INVALID_HANDLE_VALUE) return Remains::Left;
     Remains below = Remains::Nothing;

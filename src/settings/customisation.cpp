@@ -55,7 +55,7 @@ std::optional<std::size_t> CustomiseImage(std::span<std::uint8_t> image, std::sp
 }
 
 std::optional<std::size_t> LocateSettingsBlock(std::span<const std::uint8_t> image,
-                                                std::span<const std::uint8_t> marker) {
+                                               std::span<const std::uint8_t> marker) {
     const auto found = std::search(image.begin(), image.end(),
                                    std::boyer_moore_horspool_searcher(marker.begin(), marker.end()));
     if (found == image.end()) return std::nullopt;

@@ -14,7 +14,7 @@ namespace qf {
 
 struct CustomisationChoice {
     bool serverChosen = false;
-    std::string_view server;  // 8-bit text, as the edit field gives it in the ANSI code page
+    std::string_view server;         // 8-bit text, as the edit field gives it in the ANSI code page
     std::uint8_t lockSelection = 0;  // 0, 1 or 2
     bool docPathChosen = false;
     std::string_view docPath;
@@ -54,6 +54,6 @@ std::optional<std::size_t> CustomiseImage(std::span<std::uint8_t> image, std::sp
 // The offset of the settings block of any build's image, customised or not, found by the
 // marker in front of it.
 std::optional<std::size_t> LocateSettingsBlock(std::span<const std::uint8_t> image,
-                                                std::span<const std::uint8_t> marker);
+                                               std::span<const std::uint8_t> marker);
 
 }  // namespace qf

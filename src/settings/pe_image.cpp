@@ -6,8 +6,8 @@ namespace qf {
 
 namespace {
 
-constexpr std::uint32_t MzSignature = 0x5A4D;       // "MZ"
-constexpr std::uint32_t PeSignature = 0x00004550;   // "PE\0\0"
+constexpr std::uint32_t MzSignature = 0x5A4D;      // "MZ"
+constexpr std::uint32_t PeSignature = 0x00004550;  // "PE\0\0"
 constexpr std::uint32_t Pe32Magic = 0x10B;
 constexpr std::uint32_t Pe32PlusMagic = 0x20B;
 constexpr std::size_t SectionHeaderSize = 40;

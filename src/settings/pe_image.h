@@ -32,7 +32,7 @@
 namespace qf {
 
 struct PeHeaders {
-    std::size_t optionalHeader;   // file offsets
+    std::size_t optionalHeader;  // file offsets
     std::size_t checksumField;
     std::size_t dataDirectories;
     std::uint32_t directoryCount;  // as many as both the count field and the optional header allow

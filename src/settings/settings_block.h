@@ -60,7 +60,13 @@ std::optional<std::size_t> FindEmbeddedSettings(std::span<const std::uint8_t> im
                                                 std::span<const std::uint8_t> key);
 
 // Why a patch was refused; the texts were checked before anything in the image changed.
-enum class PatchResult { Patched, ServerTooLong, DocPathTooLong, TextHasNul, NoRoom };
+enum class PatchResult {
+    Patched,
+    ServerTooLong,
+    DocPathTooLong,
+    TextHasNul,
+    NoRoom,
+};
 
 PatchResult PatchEmbeddedSettings(std::span<std::uint8_t> image, std::size_t offset,
                                   std::uint8_t mode, std::string_view server,

@@ -6,7 +6,11 @@
 
 namespace qf {
 
-enum class RunMode { Install, Uninstall, Customise };
+enum class RunMode {
+    Install,
+    Uninstall,
+    Customise,
+};
 
 struct RunModes {
     RunMode mode = RunMode::Install;
