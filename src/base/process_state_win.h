@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <span>
 
 #include "base/geometry.h"
 #include "base/install_progress.h"
