@@ -12,6 +12,21 @@ HANDLE OpenEntry(const wchar_t* path, bool followLink) {
                        nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
+DWORD DeleteOpenEntry(HANDLE entry) {
+    // FileDispositionInfoEx and its flags, which the headers give only to programs that need
+    // Windows 10; older systems refuse the class as an invalid parameter.
+    constexpr auto DispositionEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+    constexpr DWORD DeleteNow = 0x1 | 0x2;  // FILE_DISPOSITION_FLAG_DELETE | ..._POSIX_SEMANTICS
+    DWORD flags = DeleteNow;
+    if (SetFileInformationByHandle(entry, DispositionEx, &flags, sizeof flags)) return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION)
+        return error;
+    FILE_DISPOSITION_INFO onClose{TRUE};
+    return SetFileInformationByHandle(entry, FileDispositionInfo, &onClose, sizeof onClose) ? ERROR_SUCCESS
+                                                                                            : GetLastError();
+}
+
 std::size_t FinalPath(HANDLE file, wchar_t (&out)[DirectoryPathCapacity]) {
     const DWORD length = GetFinalPathNameByHandleW(file, out, DirectoryPathCapacity, FILE_NAME_NORMALIZED);
     return length < DirectoryPathCapacity ? length : 0;

@@ -15,6 +15,12 @@ namespace qf {
 // link at its end followed or not.
 HANDLE OpenEntry(const wchar_t* path, bool followLink);
 
+// Deletes what entry has open (opened with DELETE access): its name goes at once where the file
+// system can (POSIX semantics, Windows 10 and later), else when the last handle to it closes,
+// which another program's handle may put off; the delete is decided either way.
+// ERROR_SUCCESS, or why it is refused (ERROR_DIR_NOT_EMPTY, ...).
+DWORD DeleteOpenEntry(HANDLE entry);
+
 // Where an open handle leads, in the "\\?\" form, in out; its length, or 0 when it does not fit.
 std::size_t FinalPath(HANDLE file, wchar_t (&out)[DirectoryPathCapacity]);
 

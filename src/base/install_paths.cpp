@@ -10,6 +10,12 @@ std::u16string_view WithoutTrailingSeparator(std::u16string_view directory) {
     return directory;
 }
 
+bool IsFullyQualified(std::u16string_view path) {
+    const auto separator = [&](std::size_t i) { return i < path.size() && (path[i] == u'\\' || path[i] == u'/'); };
+    const bool drive = path.size() >= 2 && path[1] == u':';
+    return (separator(0) && separator(1)) || (drive && (path.size() == 2 || separator(2)));
+}
+
 bool WithExeSuffix(std::u16string_view path, std::span<char16_t> out) {
     const bool hasExe = EndsWithIgnoringAsciiCase(path, u".exe");
     if (CopyText(out, path) && (hasExe || AppendText(out, u".exe"))) return true;

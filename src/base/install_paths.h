@@ -11,6 +11,12 @@ namespace qf {
 // The directory text less one trailing '\' or '/'.
 std::u16string_view WithoutTrailingSeparator(std::u16string_view directory);
 
+// Whether the text names the same place whatever the current directory: it begins with two
+// separators (a share, "\\?\") or with a drive letter, a colon and a separator. "C:" alone
+// counts as its drive's root, which is what is left of "C:\" once its separator is taken off.
+// "Apps", ".", "\Apps" and "C:Apps" are relative.
+bool IsFullyQualified(std::u16string_view path);
+
 // The path with ".exe" appended when it does not end so (ignoring ASCII case). False when the
 // result does not fit out; out then holds as much of it as fits, for a message only.
 bool WithExeSuffix(std::u16string_view path, std::span<char16_t> out);

@@ -4,30 +4,67 @@
 #include "base/wide_win.h"
 
 namespace qf {
+namespace {
 
-void TakeRunLock(RunLock& lock) {
-    lock.mutex = CreateMutexW(nullptr, FALSE, W(RunLockName));
-    if (!lock.mutex) return;
+HANDLE Lock;
+
+// A descriptor whose one entry lets everyone wait on the lock and let go of it.
+struct LockSecurity {
+    SECURITY_DESCRIPTOR descriptor;
+    alignas(DWORD) BYTE acl[sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE];
+    SECURITY_ATTRIBUTES attributes;
+};
+
+bool DescribeLockSecurity(LockSecurity& security) {
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof everyone;
+    auto* acl = reinterpret_cast<ACL*>(security.acl);
+    if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize) ||
+        !InitializeAcl(acl, sizeof security.acl, ACL_REVISION) ||
+        !AddAccessAllowedAce(acl, ACL_REVISION, RunLockRights, everyone) ||
+        !InitializeSecurityDescriptor(&security.descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&security.descriptor, TRUE, acl, FALSE))
+        return false;
+    security.attributes = {sizeof security.attributes, &security.descriptor, FALSE};
+    return true;
+}
+
+// Made with the shared descriptor, or opened with just the rights it grants where another run
+// made it first.
+HANDLE OpenLock() {
+    LockSecurity security;
+    return CreateMutexExW(DescribeLockSecurity(security) ? &security.attributes : nullptr, W(RunLockName), 0,
+                          RunLockRights);
+}
+
+}  // namespace
+
+void TakeRunLock() {
+    if (Lock) return;
+    Lock = OpenLock();
+    if (!Lock) return;
     for (;;) {
-        const DWORD woken = MsgWaitForMultipleObjects(1, &lock.mutex, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE);
+        const DWORD woken = MsgWaitForMultipleObjects(1, &Lock, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE);
         // Abandoned: the run before ended without letting go (it was killed); the lock is ours
         // all the same, and this run does its whole work as usual.
         if (woken == WAIT_OBJECT_0 || woken == WAIT_ABANDONED_0) return;
         if (woken != WAIT_OBJECT_0 + 1) break;
-        // Only paints are handled here (messages sent from elsewhere are answered on the way):
-        // a click waits until the run it would start can run.
+        // Only paints are handled here (messages sent from elsewhere are answered on the way;
+        // the page has disabled its buttons and starts nothing meanwhile).
         MSG msg;
         while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
     }
-    CloseHandle(lock.mutex);
-    lock.mutex = nullptr;
+    CloseHandle(Lock);
+    Lock = nullptr;
 }
 
-void RunLock::Release() {
-    if (!mutex) return;
-    ReleaseMutex(mutex);
-    CloseHandle(mutex);
-    mutex = nullptr;
+void ReleaseRunLock() {
+    if (!Lock) return;
+    ReleaseMutex(Lock);
+    CloseHandle(Lock);
+    Lock = nullptr;
 }
+
+bool HoldsRunLock() { return Lock != nullptr; }
 
 }  // namespace qf

@@ -1,11 +1,13 @@
 #include "base/ui_win.h"
 
 #include "base/product.h"
+#include "base/run_lock_win.h"
 #include "base/wide_win.h"
 
 namespace qf {
 
 int ShowMessage(HWND owner, const char16_t* text, const char16_t* caption, UINT style) {
+    ReleaseRunLock();
     return MessageBoxW(owner, W(text), W(caption), style);
 }
 

@@ -10,6 +10,8 @@
 
 namespace qf {
 
+// Every box lets go of the run lock first: nobody may keep another run waiting by not answering
+// (run_lock_win.h).
 int ShowMessage(HWND owner, const char16_t* text, const char16_t* caption, UINT style);
 
 // A message formatted from format and args (FormatText). There is room for the longest path

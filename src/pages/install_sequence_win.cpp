@@ -26,38 +26,56 @@ LocationControls LocationPage;
 
 namespace {
 
-// Takes the directory text into InstallDirectory. False when the page must stay as it is.
+// Set once an installation has begun on the page: a click that still reaches it (the buttons
+// are disabled, but a click can be sent to them) starts nothing, neither while the run waits
+// for its turn nor while it works.
+bool UnderWay;
+
+// Takes the directory text into InstallDirectory, less one trailing separator. A relative entry
+// ("Apps", ".") is made a full path here, once, against the current directory, so that the
+// directory judged, created, registered and later uninstalled is one and the same. False when
+// the page must stay as it is.
 bool TakeInstallDirectory(HWND page) {
     const int length = GetWindowTextLengthW(LocationPage.directoryEdit);
     if (length == 0) {
         ShowMessage(page, text::BlankDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    // Only a text set from outside the edit's limit can be longer; it is refused, never cut.
-    if (length >= static_cast<int>(InstallDirectoryCapacity)) {
+    // Only a text set from outside the edit's limit can be longer, or a relative entry whose
+    // full path is; it is refused, never cut.
+    constexpr DWORD capacity = InstallDirectoryCapacity;
+    if (length >= static_cast<int>(capacity)) {
         ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
         return false;
     }
-    GetWindowTextW(LocationPage.directoryEdit, InstallDirectory, InstallDirectoryCapacity);
+    GetWindowTextW(LocationPage.directoryEdit, InstallDirectory, capacity);
 
     const std::u16string_view directory = WithoutTrailingSeparator(U(InstallDirectory));
     InstallDirectory[directory.size()] = L'\0';
-    // What its own uninstall would refuse to remove is no installation directory: the Windows
-    // and system folders, roots, Program Files and the other known folders, what holds one of
-    // them, and a directory that is a link.
-    if (CheckLocation(InstallDirectory) == LocationVerdict::Protected) {
-        ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
-        // A quiet install has no page to try again on.
-        if (QuietMode) PostQuitMessage(0);
+    if (directory.empty() || IsFullyQualified(directory)) return true;
+    wchar_t full[InstallDirectoryCapacity];
+    const DWORD fullLength = GetFullPathNameW(InstallDirectory, capacity, full, nullptr);
+    if (fullLength == 0 || fullLength >= capacity) {
+        ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
         return false;
     }
+    CopyText(Buffer(InstallDirectory), U(full));
     return true;
 }
 
-void DisableButtons() {
-    EnableWindow(LocationPage.backButton, FALSE);
-    EnableWindow(LocationPage.installButton, FALSE);
-    EnableWindow(LocationPage.cancelButton, FALSE);
+// What its own uninstall would refuse to remove is no installation directory: the Windows
+// folder and all below it, roots, the known folders and what holds one of them, and a
+// directory that is a link.
+bool IsAcceptedDirectory(HWND page) {
+    if (CheckLocation(InstallDirectory) != LocationVerdict::Protected) return true;
+    ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
+    return false;
+}
+
+void EnableButtons(bool enable) {
+    EnableWindow(LocationPage.backButton, enable);
+    EnableWindow(LocationPage.installButton, enable);
+    EnableWindow(LocationPage.cancelButton, enable);
 }
 
 bool CreateInstallDirectory(HWND page) {
@@ -114,8 +132,8 @@ Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, st
 }
 
 // The uninstaller is a byte-for-byte copy of the running installer. Its failures are told but
-// do not stop the installation.
-void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
+// do not stop the installation. True when it told one.
+bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
     wchar_t target[PathCapacity];
     wchar_t temporary[PathCapacity];
     const bool targetFits =
@@ -127,11 +145,11 @@ void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
         case ViewResult::NotOpened:
             ShowFormattedMessage(page, text::SourceOpenFormat, {U(ownPath)}, text::ErrorOpeningFileCaption,
                                  MB_OK | MB_ICONERROR);
-            return;
-        case ViewResult::Unusable: return;
+            return true;
+        case ViewResult::Unusable: return false;
         case ViewResult::NoMemory:
             ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
-            return;
+            return true;
         case ViewResult::Mapped: break;
     }
     // Never written through a link found in the installation directory.
@@ -144,6 +162,20 @@ void CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
                              MB_OK | MB_ICONERROR);
     else if (replacement == Replacement::Failed)
         ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
+    return replacement != Replacement::Done;
+}
+
+// After a box the run goes on: it takes its turn again and looks again at the directory, which
+// another run may have removed or made something else meanwhile. Whether a newer release came
+// meanwhile, registration tells.
+bool LookAgain(HWND page) {
+    TakeRunLock();
+    if (CheckLocation(InstallDirectory) == LocationVerdict::Protected) {
+        ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
+        AbortInstallation(page);
+        return false;
+    }
+    return CreateInstallDirectory(page);
 }
 
 }  // namespace
@@ -157,13 +189,25 @@ bool DetectPreviousInstallation() {
            OpenKeyPath(software.handle, std::span(ProductFamilyKeyPath).first(2), KEY_READ, found);
 }
 
+bool InstallationUnderWay() { return UnderWay; }
+
 void RunInstallation(HWND page) {
-    // From the first look at the machine (what the directory is, which release is there) to the
-    // last file written; let go when the page stays for another try.
-    RunLock lock;
-    TakeRunLock(lock);
-    if (!TakeInstallDirectory(page)) return;
-    DisableButtons();
+    if (UnderWay || !TakeInstallDirectory(page)) return;
+    UnderWay = true;
+    EnableButtons(false);
+    // Its turn from the first look at the machine (what the directory is, which release is
+    // there) to the last file written; each box on the way lets go of it.
+    TakeRunLock();
+    if (!IsAcceptedDirectory(page)) {
+        // A quiet install has no page to try again on.
+        if (QuietMode) {
+            PostQuitMessage(0);
+            return;
+        }
+        UnderWay = false;
+        EnableButtons(true);
+        return;
+    }
 
     InstallProgressState = InstallProgress::Verifying;
     RepaintNow(page);
@@ -185,7 +229,7 @@ void RunInstallation(HWND page) {
     const bool ownPathFits = OwnExecutablePath(U(GetCommandLineW()), Buffer(ownPath));
     RepaintNow(page);
 
-    CopyUninstaller(page, ownPath, ownPathFits);
+    if (CopyUninstaller(page, ownPath, ownPathFits) && !LookAgain(page)) return;
     if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
 
     FormatText(Buffer(CurrentTargetPath), u"%s\\%s", {U(InstallDirectory), ClientFileName});
@@ -197,8 +241,7 @@ void RunInstallation(HWND page) {
         case Registration::NewerInstalled: PostQuitMessage(0); return;
     }
     if (ExtractPayloadArchive(page) != ExtractResult::Completed) return;
-    // The work is done: nothing waits for the user to read the message.
-    lock.Release();
+    ReleaseRunLock();
     if (!QuietMode)
         ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,
                     MB_OK | MB_ICONEXCLAMATION);

@@ -68,6 +68,7 @@ void OnBack(HWND page) {
 }
 
 void OnCommand(HWND page, WPARAM wParam) {
+    if (InstallationUnderWay()) return;
     switch (ClickedId(wParam)) {
         case CancelId: PostQuitMessage(0); break;
         case ForwardId: RunInstallation(page); break;

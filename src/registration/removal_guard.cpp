@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "base/install_paths.h"
 #include "base/product.h"
 #include "base/text.h"
 
@@ -114,13 +115,6 @@ std::optional<SplitPath> Split(std::u16string_view path, std::u16string_view win
     return SplitSharePath(path.substr(2), windows);
 }
 
-// Neither "\\" nor a drive letter with a separator after it begins the text.
-bool IsRelative(std::u16string_view path) {
-    const bool twoSeparators = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
-    const bool drive = path.size() >= 2 && path[1] == u':';
-    return !twoSeparators && (!drive || (path.size() > 2 && !IsSeparator(path[2])));
-}
-
 // The root of a drive is its letter alone, "C" of "C:" or of "\\host\C$".
 bool SameRoot(const SplitPath& a, const SplitPath& b) {
     if (a.root.size != b.root.size) return false;
@@ -148,11 +142,11 @@ LocationVerdict JudgeLocation(std::u16string_view location, const ProtectedDirec
     // Either text longer than the uninstall's buffers is refused rather than judged in part.
     if (location.size() > MaxPathLength || protect.windows.size() > MaxPathLength)
         return LocationVerdict::Protected;
-    if (IsRelative(location)) return LocationVerdict::Relative;
+    if (!IsFullyQualified(location)) return LocationVerdict::Relative;
     const std::optional<SplitPath> target = Split(location, protect.windows);
     if (!target || target->below.empty()) return LocationVerdict::Protected;
     const auto holds = [&](std::u16string_view directory) {
-        if (directory.size() > MaxPathLength || IsRelative(directory)) return false;
+        if (directory.size() > MaxPathLength || !IsFullyQualified(directory)) return false;
         const std::optional<SplitPath> system = Split(directory, protect.windows);
         return system && Holds(*target, *system);
     };

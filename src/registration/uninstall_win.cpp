@@ -23,30 +23,45 @@ namespace {
 
 using PathBuffer = wchar_t[DirectoryPathCapacity];
 
-// What the walk deletes is the entry itself, never what a link points to.
-constexpr DWORD DeleteFileFlags = FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT;
-constexpr DWORD DeleteDirectoryFlags = DeleteFileFlags | FILE_FLAG_BACKUP_SEMANTICS;
-
-// Opening with delete-on-close and closing deletes. What cannot be opened so (read-only, in
-// use, a directory not yet empty) stays, and so does every directory above it.
-void DeleteByHandle(const wchar_t* path, DWORD access, DWORD flags) {
-    const HANDLE file = CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, flags, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+// Opens the entry as itself, never what a link points to, and deletes it. ERROR_SUCCESS, or why
+// it stays: read-only, in use, no rights, a directory not yet empty.
+DWORD DeleteOnce(const wchar_t* path, bool directory) {
+    const DWORD access = GENERIC_READ | GENERIC_WRITE | DELETE | (directory ? FILE_DELETE_CHILD : 0);
+    const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (directory ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+    const HANDLE entry =
+        CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
+    if (entry == INVALID_HANDLE_VALUE) return GetLastError();
+    const DWORD error = DeleteOpenEntry(entry);
+    CloseHandle(entry);
+    return error;
 }
 
-void DeleteFileEntry(const wchar_t* path) {
-    DeleteByHandle(path, GENERIC_READ | GENERIC_WRITE, DeleteFileFlags);
+// A virus scanner or an indexer may hold a file for a moment just as the walk reaches it (right
+// after an installation, typically): such an entry is tried again over about two seconds in all
+// before it counts as left. A read-only file would stay however long the walk waited.
+constexpr DWORD RetryPausesMs[] = {100, 200, 300, 600, 800};
+
+bool MayBeHeldForAMoment(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
-void DeleteDirectoryEntry(const wchar_t* path) {
-    DeleteByHandle(path, GENERIC_READ | GENERIC_WRITE | FILE_DELETE_CHILD, DeleteDirectoryFlags);
-}
+enum class Patience {
+    Once,
+    Retry,
+};
 
-bool IsGone(const wchar_t* path) {
-    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+// Whether the entry went (or goes once another program lets go of it).
+bool DeleteEntry(const wchar_t* path, DWORD attributes, Patience patience) {
+    const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    DWORD error = DeleteOnce(path, directory);
+    if (patience == Patience::Retry && (directory || (attributes & FILE_ATTRIBUTE_READONLY) == 0)) {
+        for (const DWORD pause : RetryPausesMs) {
+            if (!MayBeHeldForAMoment(error)) break;
+            Sleep(pause);
+            error = DeleteOnce(path, directory);
+        }
+    }
+    return error == ERROR_SUCCESS;
 }
 
 // What of a branch is still there after the walk. Kept: only what stays by design, the
@@ -119,15 +134,11 @@ Remains RemoveEntryAt(Walk& walk, DWORD attributes) {
     FileIdentity identity;
     if (!IsEntryItself(walk, identity)) return Remains::Left;
     const bool isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (!isDirectory) {
-        DeleteFileEntry(walk.path);
-    } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        DeleteDirectoryEntry(walk.path);  // a junction or directory link: the link only, not entered
-    } else {
-        return RemoveDirectoryTree(walk);
-    }
-    if (IsGone(walk.path)) return Remains::Nothing;
-    return !isDirectory && walk.selfKnown && identity == walk.self ? Remains::Kept : Remains::Left;
+    // A junction or directory link goes as the link only, never entered.
+    if (isDirectory && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return RemoveDirectoryTree(walk);
+    if (!isDirectory && walk.selfKnown && identity == walk.self)
+        return DeleteEntry(walk.path, attributes, Patience::Once) ? Remains::Nothing : Remains::Kept;
+    return DeleteEntry(walk.path, attributes, Patience::Retry) ? Remains::Nothing : Remains::Left;
 }
 
 Remains RemoveEntry(const WIN32_FIND_DATAW& found, Walk& walk) {
@@ -159,8 +170,8 @@ Remains RemoveDirectoryTree(Walk& walk) {
         below = Worse(below, RemoveEntry(found, walk));
     } while (FindNextFileW(search, &found));
     FindClose(search);
-    DeleteDirectoryEntry(walk.path);
-    if (IsGone(walk.path)) return Remains::Nothing;
+    if (DeleteEntry(walk.path, FILE_ATTRIBUTE_DIRECTORY, below == Remains::Nothing ? Patience::Retry : Patience::Once))
+        return Remains::Nothing;
     // A directory that stays for none of its entries (held open, say) is something left.
     return below == Remains::Nothing ? Remains::Left : below;
 }
@@ -218,14 +229,13 @@ void DeleteShortcut() {
     PathBuffer path;
     if (FormatText(Buffer(path), u"%s\\%s", {U(AllUsersDesktop), ShortcutFileName}) &&
         ExamineEntry(path) == EntryKind::Itself)
-        DeleteFileEntry(path);
+        DeleteEntry(path, 0, Patience::Once);
 }
 
 }  // namespace
 
 void RunUninstall() {
-    RunLock lock;
-    TakeRunLock(lock);
+    TakeRunLock();
     Key software;
     Key uninstall;
     Key product;
@@ -245,7 +255,6 @@ void RunUninstall() {
         return;
     product.Close();
     if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return;
-    lock.Release();
     ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption,
                 MB_OK | MB_ICONEXCLAMATION);
 }

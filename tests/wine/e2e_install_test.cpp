@@ -457,18 +457,136 @@ TEST_F(Install, RunsStartedTogetherTakeTurns) {
     }
 }
 
-// A run that holds the machine (here while it shows its corrupted-archive message) keeps the
-// next one waiting; killed, it lets the next one go on at once.
+// The run lock held as a run holds it, from a thread of this test; let go, or ended without
+// letting go as a killed run ends.
+struct HeldLock {
+    HANDLE mutex = nullptr;
+    HANDLE thread = nullptr;
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool abandon = false;
+
+    bool Take() {
+        thread = CreateThread(nullptr, 0, &HeldLock::Hold, this, 0, nullptr);
+        return thread && WaitForSingleObject(taken, WaitMs) == WAIT_OBJECT_0;
+    }
+    static DWORD WINAPI Hold(void* self) {
+        auto& lock = *static_cast<HeldLock*>(self);
+        lock.mutex = CreateMutexW(nullptr, TRUE, RunLockName);
+        SetEvent(lock.taken);
+        WaitForSingleObject(lock.release, INFINITE);
+        if (!lock.abandon) ReleaseMutex(lock.mutex);
+        return 0;
+    }
+    void Release(bool killed = false) {
+        if (!thread) return;
+        abandon = killed;
+        SetEvent(release);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+    ~HeldLock() {
+        Release();
+        for (HANDLE h : {mutex, release, taken})
+            if (h) CloseHandle(h);
+    }
+};
+
+// A run that holds the machine keeps the next one waiting; ended without letting go (killed),
+// it lets the next one go on at once.
 TEST_F(Install, ARunKilledWhileOthersWaitLetsTheNextGoOn) {
-    driver::Process held = e2e::Start(e2e::Built(L"qfsetup-corrupt.exe"), L"/q");
-    driver::MsgBox box;
-    ASSERT_TRUE(driver::WaitMessageBox(held, box, WaitMs));
+    HeldLock held;
+    ASSERT_TRUE(held.Take());
     driver::Process next = e2e::Start(installer, L"/q");
     EXPECT_EQ(driver::WaitExit(next, 2000), driver::kTimedOut) << "did not wait for its turn";
-    driver::Kill(held);
+    held.Release(true);
     EXPECT_EQ(CaptionsUntilExit(next), std::vector<std::wstring>{});
     EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir), L"");
     EXPECT_TRUE(e2e::KeyExists(UninstallKey));
+}
+
+// A run waits for the work of another, never for a person: a quiet install stopped at a box that
+// nobody answers (on a deployment station nobody may be there) keeps no other run waiting.
+TEST_F(Install, ABoxNobodyAnswersKeepsNoOtherRunWaiting) {
+    for (const wchar_t* stopped : {L"qfsetup-corrupt.exe", L"qfsetup-nonadmin.exe"}) {
+        SCOPED_TRACE(stopped);
+        e2e::ResetRegistry();
+        e2e::RemoveTree(DefaultInstallDir);
+        // The corrupted archive's message ends its run; the rights question comes before any.
+        driver::Process held = e2e::Start(e2e::Built(stopped), L"/q");
+        driver::MsgBox box;
+        ASSERT_TRUE(driver::WaitMessageBox(held, box, WaitMs));
+        driver::Process next = e2e::Start(installer, L"/q");
+        EXPECT_EQ(driver::WaitExit(next, 60000), 0) << "waited behind a box";
+        EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir), L"");
+        EXPECT_TRUE(e2e::KeyExists(UninstallKey));
+        driver::Kill(held);
+    }
+}
+
+// While the page waits for its turn its buttons are disabled, and a click sent to them all the
+// same (automation, accessibility tools) starts nothing: one installation, one completion.
+TEST_F(Install, AClickSentWhileThePageWaitsStartsNothing) {
+    HeldLock held;
+    ASSERT_TRUE(held.Take());
+    driver::Process p = e2e::Start(installer, L"");
+    const HWND page = OpenLocationPage(p);
+    ASSERT_NE(page, nullptr);
+    driver::SetText(driver::Child(page, 1), target);
+    const HWND install = driver::Child(page, 3);
+    driver::Click(install);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !driver::IsEnabled(install); }, WaitMs)) << "buttons not disabled";
+    for (const int id : {3, 4, 2}) {
+        DWORD_PTR ignored = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                        reinterpret_cast<LPARAM>(driver::Child(page, id)), SMTO_NORMAL, 2000,
+                                        &ignored))
+            << "command " << id << " was taken up";
+    }
+    EXPECT_TRUE(IsWindow(page));
+    EXPECT_FALSE(e2e::Exists(target));
+    held.Release();
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{InstallationCompleteCaption});
+    EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), target), L"");
+}
+
+// A relative entry is made a full path once, against the current directory, and that path is
+// judged, installed into, registered and uninstalled; "." in a protected folder is that folder.
+TEST_F(Install, ARelativeEntryIsTheFullPathItNames) {
+    const std::wstring work = e2e::ScratchDir(L"relative");
+    driver::Process p;
+    ASSERT_TRUE(driver::Start(p, L"\"" + installer + L"\"", work));
+    ASSERT_EQ(InstallInto(p, L"Apps\\"), std::vector<std::wstring>{InstallationCompleteCaption});
+    const std::wstring full = work + L"\\Apps";
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), full);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"UninstallString"), L"\"" + full + L"\\qfsetup.exe\" /uninstall");
+    EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), full), L"");
+
+    driver::Process u = e2e::Start(e2e::Built(L"qfsetup.exe"), L"/uninstall");
+    EXPECT_EQ(CaptionsUntilExit(u), std::vector<std::wstring>{UninstallCompleteCaption});
+    EXPECT_FALSE(e2e::Exists(full));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+
+    wchar_t windir[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"windir", windir, MAX_PATH);
+    for (const std::wstring& protectedDir : {std::wstring(windir), std::wstring(L"C:\\users")}) {
+        SCOPED_TRACE(protectedDir);
+        driver::Process q;
+        ASSERT_TRUE(driver::Start(q, L"\"" + installer + L"\"", protectedDir));
+        std::vector<driver::MsgBox> boxes;
+        const HWND page = OpenLocationPage(q);
+        ASSERT_NE(page, nullptr);
+        driver::SetText(driver::Child(page, 1), L".");
+        driver::Click(driver::Child(page, 3));
+        driver::MsgBox box;
+        ASSERT_TRUE(driver::WaitMessageBox(q, box, WaitMs));
+        e2e::ExpectBox(box, InvalidPathCaption, SystemDirectoryMessage, driver::MsgBox::Error, page);
+        driver::Answer(box, IDOK);
+        driver::ClickClose(page);
+        EXPECT_EQ(CaptionsUntilExit(q), std::vector<std::wstring>{});
+        EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    }
 }
 
 TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {

@@ -188,6 +188,39 @@ TEST_F(UninstallMode, WhatCannotBeRemovedKeepsTheRegistrationUntilItCan) {
     }
 }
 
+// A virus scanner or an indexer that holds a file for a moment, just as the walk reaches it,
+// does not stop the uninstall: the walk tries again for about two seconds before it counts the
+// file as left (held for good, it stays, as above).
+TEST_F(UninstallMode, AFileHeldForAMomentIsRemovedByTheFirstRun) {
+    const std::wstring held = install + L"\\docs\\guide\\b.html";
+    const HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const HANDLE closer = CreateThread(
+        nullptr, 0,
+        [](void* handle) -> DWORD {
+            Sleep(1000);
+            CloseHandle(static_cast<HANDLE>(handle));
+            return 0;
+        },
+        file, 0, nullptr);
+    ASSERT_NE(closer, nullptr);
+    ExpectCompletionBox(Uninstall());
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    ExpectUninstalled(install);
+}
+
+// A folder another program holds open, sharing its deletion (a file manager's window on it),
+// goes once that program lets go; its delete is decided, so the uninstall completes.
+TEST_F(UninstallMode, AFolderWhoseDeleteIsPendingCountsAsRemoved) {
+    const HANDLE window = CreateFileW(install.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(window, INVALID_HANDLE_VALUE);
+    ExpectCompletionBox(Uninstall());
+    CloseHandle(window);
+    ExpectUninstalled(install);
+}
+
 // Windows takes a plain path of 259 characters at most; the uninstall reaches as deep as its
 // 1,024-unit buffers hold. A branch deeper than that stays, and keeps the registration.
 TEST_F(UninstallMode, ABranchIsRemovedAsDeepAsTheBuffersReach) {

@@ -23,6 +23,8 @@ inline const wchar_t* const DefaultInstallDir = L"C:\\Program Files\\Quenfield";
 inline const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
 inline const wchar_t* const ShortcutName = L"ORIN-6 Client.lnk";
 inline const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
+// The machine-wide lock that one installation or uninstallation holds at a time.
+inline const wchar_t* const RunLockName = L"Global\\Quenfield ORIN-6 Setup";
 }  // namespace paths
 
 namespace texts {

@@ -2,6 +2,7 @@
 // machine without the product's keys. The code under test shows its message boxes modally on
 // this thread; a watcher thread records and answers them.
 #include <windows.h>
+#include <aclapi.h>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include "e2e_support.h"
 #include "registration/registration_win.h"
 #include "base/process_state_win.h"
+#include "base/run_lock_win.h"
 #include "settings/settings_block.h"
 
 namespace {
@@ -436,6 +438,37 @@ TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
     EXPECT_FALSE(KeyExists(UninstallKey));
     EXPECT_FALSE(KeyExists(ReleaseKey));
     e2e::RemoveTree(DefaultInstallDir);
+}
+
+// The run lock is one for every account of the machine (a deployment service beside an
+// administrator's session): its descriptor, read back from the lock, lets everyone wait on it
+// and let go of it, and nothing more. Wine enforces no access rights, so the descriptor itself
+// is what can be checked here.
+TEST(RunLock, EveryAccountMayWaitOnItAndLetGoOfIt) {
+    qf::TakeRunLock();
+    ASSERT_TRUE(qf::HoldsRunLock());
+    const HANDLE lock = OpenMutexW(READ_CONTROL, FALSE, RunLockName);
+    ASSERT_NE(lock, nullptr);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(lock, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(dacl, nullptr);
+    ASSERT_EQ(dacl->AceCount, 1);
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, 0, &ace));
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    EXPECT_EQ(allowed->Mask, static_cast<DWORD>(SYNCHRONIZE | MUTEX_MODIFY_STATE));
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size));
+    EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&allowed->SidStart), everyone));
+    LocalFree(descriptor);
+    CloseHandle(lock);
+    qf::ReleaseRunLock();
+    EXPECT_FALSE(qf::HoldsRunLock());
 }
 
 }  // namespace
