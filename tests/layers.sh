@@ -8,8 +8,9 @@ set -euo pipefail
 root=${1:?source root}
 cd "$root"
 
-# Top to bottom; archive and registration share a layer and do not include each other.
-declare -A rank=([startup]=4 [pages]=3 [archive]=2 [registration]=2 [settings]=1 [base]=0)
+# Top to bottom. Registration stands above the archive: the uninstall of an installation that
+# shares its folder removes only what the archive wrote.
+declare -A rank=([startup]=5 [pages]=4 [registration]=3 [archive]=2 [settings]=1 [base]=0)
 # What qfpack may take: the portable files of these folders.
 tool_layers=" settings archive base "
 

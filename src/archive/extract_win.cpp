@@ -60,10 +60,18 @@ bool ExtractFile(HWND page, const ArchiveRecord& record) {
     }
     if (RepaintsBeforeFile(ExtractedFileCount)) RepaintNow(page);
     ++ExtractedFileCount;
-    // Written with one call straight from the archive.
-    const DWORD error = ExamineEntry(CurrentTargetPath) == EntryKind::Link
-                            ? LinkInTheWayError
-                            : WriteNewFile(CurrentTargetPath, FILE_SHARE_READ | FILE_SHARE_WRITE, record.data).error;
+    // Written with one call straight from the archive, never through a link: a file that shares
+    // its data with other names loses this name first, and the other names keep their data.
+    DWORD error = ERROR_SUCCESS;
+    switch (ExamineEntry(CurrentTargetPath)) {
+        case EntryKind::Link: error = LinkInTheWayError; break;
+        case EntryKind::Shared: error = RemoveName(CurrentTargetPath); break;
+        case EntryKind::Absent:
+        case EntryKind::Itself:
+        case EntryKind::Unknown: break;
+    }
+    if (error == ERROR_SUCCESS)
+        error = WriteNewFile(CurrentTargetPath, FILE_SHARE_READ | FILE_SHARE_WRITE, record.data).error;
     if (error != ERROR_SUCCESS) return FailFile(page, CurrentTargetPath, error);
     if (IsClientExecutable(U(CurrentTargetPath))) CreateClientShortcut(CurrentTargetPath);
     return true;

@@ -4,6 +4,7 @@
 
 #include "archive/extract_rules.h"
 #include "archive/payload_win.h"
+#include "base/entry_win.h"
 #include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
@@ -16,15 +17,34 @@ namespace {
 
 // Describes the link and saves it to shortcutPath. Nothing here is reported: a missing
 // shortcut must not fail an installation that has written every file.
-void SaveShellLink(IShellLinkW* link, const wchar_t* exePath, const wchar_t* shortcutPath) {
+bool SaveShellLink(IShellLinkW* link, const wchar_t* exePath, const wchar_t* shortcutPath) {
     wchar_t folder[TargetPathCapacity];
     link->SetPath(exePath);
     if (CopyText(Buffer(folder), ContainingFolder(U(exePath)))) link->SetWorkingDirectory(folder);
     link->SetDescription(W(text::ShortcutDescription));
     IPersistFile* file = nullptr;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) return;
-    file->Save(shortcutPath, TRUE);
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) return false;
+    const bool saved = SUCCEEDED(file->Save(shortcutPath, TRUE));
     file->Release();
+    return saved;
+}
+
+// Saves the shortcut without writing through a link or into a file that other names share: where
+// one stands in its place, the shortcut is saved under a new name and moved over it, which
+// replaces the name and leaves what it led to as it was.
+void SaveShortcut(IShellLinkW* link, const wchar_t* exePath, const wchar_t* shortcutPath) {
+    const EntryKind kind = ExamineEntry(shortcutPath);
+    if (kind == EntryKind::Absent || kind == EntryKind::Itself) {
+        SaveShellLink(link, exePath, shortcutPath);
+        return;
+    }
+    wchar_t temporary[PathCapacity];
+    if (kind == EntryKind::Unknown || !JoinPath(Buffer(temporary), U(AllUsersDesktop), ShortcutTemporaryName) ||
+        ExamineEntry(temporary) != EntryKind::Absent)
+        return;
+    if (!SaveShellLink(link, exePath, temporary) ||
+        !MoveFileExW(temporary, shortcutPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        RemoveName(temporary);
 }
 
 }  // namespace
@@ -39,7 +59,7 @@ void CreateClientShortcut(const wchar_t* exePath) {
     IShellLinkW* link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                    IID_IShellLinkW, reinterpret_cast<void**>(&link)))) {
-        SaveShellLink(link, exePath, shortcutPath);
+        SaveShortcut(link, exePath, shortcutPath);
         link->Release();
     }
     CoUninitialize();

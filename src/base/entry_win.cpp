@@ -3,6 +3,8 @@
 #include <string_view>
 
 #include "base/product.h"
+#include "base/text.h"
+#include "base/wide_win.h"
 
 namespace qf {
 
@@ -82,12 +84,40 @@ EntryKind ExamineEntry(const wchar_t* path) {
     BY_HANDLE_FILE_INFORMATION info;
     EntryKind kind = EntryKind::Unknown;
     if (GetFileInformationByHandle(entry, &info)) {
-        kind = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !ResolvesToItself(entry, path)
-                   ? EntryKind::Link
-                   : EntryKind::Itself;
+        // A directory's count of names says nothing of the kind (Wine gives the Unix one, two and
+        // more).
+        const bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1;
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !ResolvesToItself(entry, path))
+            kind = EntryKind::Link;
+        else
+            kind = shared ? EntryKind::Shared : EntryKind::Itself;
     }
     CloseHandle(entry);
     return kind;
+}
+
+DWORD RemoveName(const wchar_t* path) {
+    const HANDLE entry = CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (entry == INVALID_HANDLE_VALUE) return GetLastError();
+    const DWORD error = DeleteOpenEntry(entry);
+    CloseHandle(entry);
+    return error;
+}
+
+bool HoldsEntries(const wchar_t* directory) {
+    wchar_t pattern[DirectoryPathCapacity];
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FormatText(Buffer(pattern), u"%s\\*", {U(directory)}) ? FindFirstFileW(pattern, &found)
+                                                                                : INVALID_HANDLE_VALUE;
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool holds = false;
+    do {
+        const std::wstring_view name(found.cFileName);
+        holds = name != L"." && name != L"..";
+    } while (!holds && FindNextFileW(search, &found));
+    FindClose(search);
+    return holds;
 }
 
 bool IdentifyPath(const wchar_t* path, bool followLink, FileIdentity& out) {

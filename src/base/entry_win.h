@@ -33,11 +33,18 @@ enum class EntryKind {
     // A junction, a symbolic link or a mount point. Wine shows a Unix link to a file as a plain
     // file, but resolves it to its target: a path that does not resolve to itself counts too.
     Link,
+    // A file with more than one name (hard links): writing it would change what the other names
+    // hold as well. Its name can go and a new file take its place.
+    Shared,
     // It is there but cannot be examined (no access, say); whoever uses it meets the same error.
     Unknown,
 };
 
 EntryKind ExamineEntry(const wchar_t* path);
+
+// Removes the name path, never what a link there points to nor the other names of its file.
+// ERROR_SUCCESS, or why it stays.
+DWORD RemoveName(const wchar_t* path);
 
 // A directory or file as the file system knows it, whatever path led there.
 struct FileIdentity {
@@ -50,6 +57,9 @@ struct FileIdentity {
 inline FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
+
+// Whether the directory lists anything besides "." and "..". False when it cannot be listed.
+bool HoldsEntries(const wchar_t* directory);
 
 // The identity of what path names, a link at its end followed or not; false when it cannot be
 // opened.

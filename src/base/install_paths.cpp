@@ -29,6 +29,11 @@ std::optional<std::u16string_view> QuotedProgramPath(std::u16string_view command
     return rest.substr(0, rest.find(u'"'));
 }
 
+std::u16string_view CommandProgram(std::u16string_view commandLine) {
+    const auto quoted = QuotedProgramPath(commandLine);
+    return quoted ? *quoted : commandLine.substr(0, commandLine.find(u' '));
+}
+
 bool OwnExecutablePath(std::u16string_view commandLine, std::span<char16_t> out) {
     std::u16string_view path;
     if (const auto quoted = QuotedProgramPath(commandLine)) {

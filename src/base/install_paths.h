@@ -25,6 +25,10 @@ bool WithExeSuffix(std::u16string_view path, std::span<char16_t> out);
 // a quoted command line. Nothing when the command line does not begin with a quote.
 std::optional<std::u16string_view> QuotedProgramPath(std::u16string_view commandLine);
 
+// The program a command line starts, as the start-up rule reads it: the quoted path, or the
+// text before the first blank.
+std::u16string_view CommandProgram(std::u16string_view commandLine);
+
 // The running installer's file from the process command line: the quoted program path, or
 // for an unquoted line the text before the first '/' less trailing blanks and control
 // characters, with ".exe" appended when it does not end so. False when the result does not fit

@@ -27,6 +27,9 @@ inline constexpr char16_t UninstallerFileName[] = u"qfsetup.exe";
 inline constexpr char16_t UninstallerTemporaryName[] = u"qfsetup.tmp";
 inline constexpr char16_t ClientFileName[] = u"qfmgr.exe";
 inline constexpr char16_t ShortcutFileName[] = u"ORIN-6 Client.lnk";
+// Where a shortcut is saved first when a link or a file of several names stands in its place,
+// then moved over that name.
+inline constexpr char16_t ShortcutTemporaryName[] = u"ORIN-6 Client.lnk.new";
 inline constexpr char16_t AllUsersDesktopSuffix[] = u"\\All Users\\Desktop";
 
 // Registry keys, all under HKEY_LOCAL_MACHINE, named level by level as they are opened.
@@ -39,6 +42,10 @@ inline constexpr const char16_t* UninstallKeyPath[] = {u"Microsoft", u"Windows",
                                                        u"Uninstall"};
 inline constexpr char16_t ProductUninstallKeyName[] = u"ORIN-6";
 inline constexpr char16_t InstallLocationValueName[] = u"InstallLocation";
+inline constexpr char16_t UninstallStringValueName[] = u"UninstallString";
+// REG_DWORD 1 beside the uninstall values when the installation went into a folder that already
+// held other files: its uninstall removes only what the installer wrote there.
+inline constexpr char16_t SharedFolderValueName[] = u"SharedFolder";
 // The program path is quoted: Windows runs the value as a command line, and an unquoted path
 // with a blank ("Program Files") would lose "/uninstall" and start the install wizard.
 inline constexpr char16_t UninstallCommandFormat[] = u"\"%s\\%s\" /uninstall";

@@ -152,9 +152,13 @@ bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
             return true;
         case ViewResult::Mapped: break;
     }
-    // Never written through a link found in the installation directory.
+    // Never written through a link found in the installation directory. The uninstaller's name
+    // is moved over, never written into; a temporary file that shares its data with another
+    // name loses this name first.
+    const EntryKind leftover = targetFits ? ExamineEntry(temporary) : EntryKind::Unknown;
     const Replacement replacement =
-        targetFits && ExamineEntry(target) != EntryKind::Link && ExamineEntry(temporary) != EntryKind::Link
+        targetFits && ExamineEntry(target) != EntryKind::Link && leftover != EntryKind::Link &&
+                (leftover != EntryKind::Shared || RemoveName(temporary) == ERROR_SUCCESS)
             ? ReplaceWholeFile(temporary, target, own.Bytes())
             : Replacement::NotCreated;
     if (replacement == Replacement::NotCreated)
@@ -223,6 +227,9 @@ void RunInstallation(HWND page) {
         PostQuitMessage(0);
         return;
     }
+    // Told before anything is written into it: a folder with other files in it is never emptied
+    // by this installation's uninstall.
+    SharedInstallDirectory = SharesItsFolder(InstallDirectory);
     if (!CreateInstallDirectory(page)) return;
 
     wchar_t ownPath[TargetPathCapacity];

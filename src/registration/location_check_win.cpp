@@ -110,7 +110,7 @@ bool IsVolumeRoot(const wchar_t* location, const FileIdentity& identity) {
 
 }  // namespace
 
-LocationVerdict CheckLocation(const wchar_t* location) {
+LocationVerdict CheckLocation(const wchar_t* location, FileIdentity* judged) {
     ProtectedSet set;  // some 22 KB of the stack, for one judgement
     set.count = 0;
     set.identityCount = 0;
@@ -123,13 +123,16 @@ LocationVerdict CheckLocation(const wchar_t* location) {
         case EntryKind::Absent: return LocationVerdict::Removable;
         case EntryKind::Link:
         case EntryKind::Unknown: return LocationVerdict::Protected;
-        case EntryKind::Itself: break;
+        case EntryKind::Itself:
+        case EntryKind::Shared: break;
     }
     FileIdentity identity;
     if (!IdentifyPath(location, false, identity)) return LocationVerdict::Protected;
     for (std::size_t i = 0; i < set.identityCount; ++i)
         if (set.identities[i] == identity) return LocationVerdict::Protected;
-    return IsVolumeRoot(location, identity) ? LocationVerdict::Protected : LocationVerdict::Removable;
+    if (IsVolumeRoot(location, identity)) return LocationVerdict::Protected;
+    if (judged) *judged = identity;
+    return LocationVerdict::Removable;
 }
 
 }  // namespace qf

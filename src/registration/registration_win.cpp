@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "base/entry_win.h"
+#include "base/install_paths.h"
 #include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
@@ -171,12 +173,31 @@ bool RegisterUninstaller(HKEY software) {
     SetText(product.handle, u"DisplayName", value);
     SetText(product.handle, u"DisplayIcon", DisplayIconPath);
     FormatText(Buffer(value), UninstallCommandFormat, {U(InstallDirectory), UninstallerFileName});
-    SetText(product.handle, u"UninstallString", value);
+    SetText(product.handle, UninstallStringValueName, value);
     SetText(product.handle, InstallLocationValueName, InstallDirectory);
+    if (SharedInstallDirectory)
+        SetNumber(product.handle, SharedFolderValueName, 1);
+    else
+        RegDeleteValueW(product.handle, W(SharedFolderValueName));
     return true;
 }
 
 }  // namespace
+
+bool SharedInstallDirectory;
+
+bool SharesItsFolder(const wchar_t* directory) {
+    if (!HoldsEntries(directory)) return false;
+    Key software, list, product;
+    wchar_t location[DirectoryPathCapacity];
+    FileIdentity earlier, found;
+    const bool isEarlier = OpenSoftwareKey(KEY_READ, software) &&
+                           OpenProductEntry(software.handle, KEY_READ, list, product) &&
+                           ReadText(product.handle, InstallLocationValueName, location) &&
+                           IsFullyQualified(U(location)) && IdentifyPath(location, false, earlier) &&
+                           IdentifyPath(directory, false, found) && earlier == found;
+    return !isEarlier || ReadNumber(product.handle, SharedFolderValueName) != 0;
+}
 
 void ReadMigratedSettings(HKEY key) {
     Settings = {};

@@ -14,6 +14,16 @@ enum class Registration : int {
 };
 Registration RegisterProduct();
 
+// Set by the install sequence before it writes into the installation directory: the directory
+// already held other files and is no earlier installation of this product. Registration records
+// it (SharedFolderValueName), and the uninstall then removes only what the installer wrote.
+extern bool SharedInstallDirectory;
+
+// Whether directory, found holding files, shares them with the installation: an earlier
+// installation of this product there (its registration names the same directory) keeps what it
+// was; any other folder with something in it is shared.
+bool SharesItsFolder(const wchar_t* directory);
+
 // Whether a newer release is registered; reads only, shows nothing (asked before the uninstaller copy).
 bool NewerReleaseInstalled();
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/product.h"
+#include "base/text.h"
 #include "base/wide_win.h"
 
 namespace qf {
@@ -51,6 +52,26 @@ bool CreateKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key
     return WalkKeyPath(parent, names, key, CreateKey);
 }
 
+bool ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text) {
+    DWORD bytes = static_cast<DWORD>(text.size_bytes());
+    if (RegQueryValueExW(key, W(name), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS)
+        return false;
+    const std::size_t length = TextLength({U(text.data()), bytes / sizeof(wchar_t)});
+    if (length == text.size()) return false;
+    text[length] = L'\0';
+    return true;
+}
+
+DWORD ReadNumber(HKEY key, const char16_t* name) {
+    DWORD number = 0;
+    DWORD bytes = sizeof number;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key, W(name), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return 0;
+    return number;
+}
+
 bool OpenSoftwareKey(REGSAM access, Key& software) {
     return OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, access, software);
 }
@@ -64,6 +85,10 @@ bool OpenFamilyKey(HKEY software, REGSAM access, Key& family) {
     Key parent;
     return OpenKeyPath(software, path.first(path.size() - 1), KEY_READ, parent) &&
            OpenKey(parent.handle, path.back(), access, family);
+}
+
+bool OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product) {
+    return OpenUninstallList(software, list) && OpenKey(list.handle, ProductUninstallKeyName, access, product);
 }
 
 }  // namespace qf

@@ -26,6 +26,11 @@ bool OpenKeyPath(HKEY parent, std::span<const char16_t* const> names, REGSAM acc
 bool CreateKey(HKEY parent, const char16_t* name, Key& key);
 bool CreateKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key);
 
+// A text value into text, terminated; one with no room left for its terminator is refused.
+bool ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text);
+// A REG_DWORD value; 0 when it is missing or not a number.
+DWORD ReadNumber(HKEY key, const char16_t* name);
+
 // The product's keys. HKLM\Software, beneath which all of them live:
 bool OpenSoftwareKey(REGSAM access, Key& software);
 // the machine's list of uninstall entries, for reading, which holds the product's entry:
@@ -33,5 +38,7 @@ bool OpenUninstallList(HKEY software, Key& list);
 // the product family's key, which holds a key per release: the keys above it are opened for
 // reading, the family key with access.
 bool OpenFamilyKey(HKEY software, REGSAM access, Key& family);
+// the product's uninstall entry, beneath the list, with access.
+bool OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product);
 
 }  // namespace qf

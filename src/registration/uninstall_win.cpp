@@ -4,10 +4,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <span>
 #include <string_view>
 
+#include "archive/archive_format.h"
+#include "archive/extract_rules.h"
+
 #include "base/entry_win.h"
+#include "base/install_paths.h"
 #include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/run_lock_win.h"
@@ -158,7 +164,8 @@ Remains RemoveEntry(const WIN32_FIND_DATAW& found, Walk& walk) {
 }
 
 // Empties and removes the directory walk.path, depth first.
-Remains RemoveDirectoryTree(Walk& walk) {
+// Empties the directory walk.path, depth first, passing over the entry named last.
+Remains EmptyDirectory(Walk& walk, std::wstring_view last) {
     const std::size_t length = TextLength(Buffer(walk.path));
     WIN32_FIND_DATAW found;
     const HANDLE search = AppendText(Buffer(walk.path), u"\\*") ? FindFirstFileW(walk.path, &found)
@@ -167,58 +174,178 @@ Remains RemoveDirectoryTree(Walk& walk) {
     if (search == INVALID_HANDLE_VALUE) return Remains::Left;
     Remains below = Remains::Nothing;
     do {
-        below = Worse(below, RemoveEntry(found, walk));
+        if (!SameName(found.cFileName, last)) below = Worse(below, RemoveEntry(found, walk));
     } while (FindNextFileW(search, &found));
     FindClose(search);
+    return below;
+}
+
+Remains RemoveDirectoryTree(Walk& walk) {
+    const Remains below = EmptyDirectory(walk, {});
     if (DeleteEntry(walk.path, FILE_ATTRIBUTE_DIRECTORY, below == Remains::Nothing ? Patience::Retry : Patience::Once))
         return Remains::Nothing;
     // A directory that stays for none of its entries (held open, say) is something left.
     return below == Remains::Nothing ? Remains::Left : below;
 }
 
-// The walk starts from the location as the file system resolves it, in the \\?\ form, and
-// from its name within its volume, which must end that form.
-bool StartWalk(const wchar_t* location, Walk& walk) {
-    const HANDLE directory = OpenEntry(location, true);
+// The walk starts from the location opened once, as itself. It must be what was judged: a
+// folder swapped for a link or for another folder since is not walked. The walk goes on from
+// the path the file system gives that very handle, in the \\?\ form, and from its name within
+// its volume, which must end that form.
+bool StartWalk(const wchar_t* location, const FileIdentity& judged, Walk& walk) {
+    const HANDLE directory = OpenEntry(location, false);
     if (directory == INVALID_HANDLE_VALUE) return false;
-    const std::size_t length = FinalPath(directory, walk.path);
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool same = GetFileInformationByHandle(directory, &info) && IdentityOf(info) == judged &&
+                      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    const std::size_t length = same ? FinalPath(directory, walk.path) : 0;
+    const bool named = length != 0 && GetFileInformationByHandleEx(directory, FileNameInfo, walk.entryName.bytes,
+                                                                   sizeof walk.entryName.bytes);
     CloseHandle(directory);
-    if (length == 0) return false;
-    FileIdentity identity;
-    if (!DescribeEntry(walk.path, walk.entryName, identity)) return false;
+    if (!named) return false;
     const std::wstring_view path(walk.path, length);
     const std::wstring_view name = walk.entryName.Text();
     if (name.empty() || name.size() > path.size() || !SameName(path.substr(path.size() - name.size()), name))
         return false;
     walk.volumeLength = path.size() - name.size();
-    walk.volume = identity.volume;
+    walk.volume = judged.volume;
     PathBuffer self;
     const DWORD selfLength = GetModuleFileNameW(nullptr, self, DirectoryPathCapacity);
     walk.selfKnown = selfLength > 0 && selfLength < DirectoryPathCapacity && IdentifyPath(self, true, walk.self);
     return true;
 }
 
-// InstallLocation as stored, at most 2048 bytes; a text with no room left for its terminator
-// is refused.
-bool ReadInstallLocation(HKEY product, std::span<wchar_t> location) {
-    DWORD bytes = static_cast<DWORD>(location.size_bytes());
-    if (RegQueryValueExW(product, W(InstallLocationValueName), nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(location.data()), &bytes) != ERROR_SUCCESS)
-        return false;
-    const std::size_t length = TextLength({U(location.data()), bytes / sizeof(wchar_t)});
-    if (length == location.size()) return false;
-    location[length] = L'\0';
-    return true;
+// walk.path becomes the name below the walk's directory, whose path is its first top units.
+// The archive separates names with '/' as well, which the \\?\ form would take as part of a name.
+bool EnterName(Walk& walk, std::size_t top, std::u16string_view name) {
+    PathBuffer joined;
+    if (!JoinPath(Buffer(joined), {U(walk.path), top}, name)) return false;
+    for (wchar_t* c = joined + top; *c != L'\0'; ++c)
+        if (*c == L'/') *c = L'\\';
+    return CopyText(Buffer(walk.path), U(joined));
 }
 
-// Removes the installed tree at location. Refused, with nothing removed, when location is a
-// root, a mount point, a protected directory or one holding it, or itself a link, by its text
-// or by what it is on disk (location_check_win.h), and when it cannot be listed. True when
-// nothing stays but what stays by design.
-bool RemoveInstalledTree(const wchar_t* location) {
+bool EnterArchiveName(Walk& walk, std::size_t top, std::string_view name) {
+    char16_t widened[DirectoryPathCapacity];
+    return WidenBytes(widened, name) && EnterName(walk, top, {widened, name.size()});
+}
+
+// Whether this directory holds this product's uninstaller: the file of that name there is the
+// one the registration's UninstallString starts, or the program running now. A registration
+// naming a folder without it (edited, or a folder the installation is no longer in) removes
+// nothing.
+bool HoldsUninstaller(HKEY product, Walk& walk) {
+    const std::size_t top = TextLength(Buffer(walk.path));
+    FileIdentity uninstaller;
+    const bool found = EnterName(walk, top, UninstallerFileName) && IdentifyPath(walk.path, false, uninstaller);
+    walk.path[top] = L'\0';
+    if (!found) return false;
+    if (walk.selfKnown && uninstaller == walk.self) return true;
+    PathBuffer command;
+    PathBuffer program;
+    FileIdentity registered;
+    return ReadText(product, UninstallStringValueName, command) &&
+           CopyText(Buffer(program), CommandProgram(U(command))) && IdentifyPath(program, false, registered) &&
+           registered == uninstaller;
+}
+
+// What stands at walk.path, or Nothing when nothing does (a file removed by hand meanwhile).
+std::optional<DWORD> AttributesAt(const Walk& walk, Remains& absent) {
+    const DWORD attributes = GetFileAttributesW(walk.path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) return attributes;
+    const DWORD error = GetLastError();
+    absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Remains::Nothing : Remains::Left;
+    return std::nullopt;
+}
+
+// A file the installer wrote into a folder it shares. A folder now standing in its place is not
+// the installer's and stays.
+Remains RemoveWrittenFile(Walk& walk) {
+    Remains absent;
+    const std::optional<DWORD> attributes = AttributesAt(walk, absent);
+    if (!attributes) return absent;
+    const bool isFolder = (*attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY;
+    return isFolder ? Remains::Kept : RemoveEntryAt(walk, *attributes);
+}
+
+// A folder the installer wrote into a folder it shares: only once nothing else is in it.
+Remains RemoveWrittenFolder(Walk& walk) {
+    Remains absent;
+    const std::optional<DWORD> attributes = AttributesAt(walk, absent);
+    if (!attributes) return absent;
+    FileIdentity identity;
+    if ((*attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || HoldsEntries(walk.path)) return Remains::Kept;
+    if (!IsEntryItself(walk, identity)) return Remains::Left;
+    return DeleteEntry(walk.path, *attributes, Patience::Retry) ? Remains::Nothing : Remains::Left;
+}
+
+std::size_t Depth(std::string_view name) {
+    return 1 + static_cast<std::size_t>(std::count_if(name.begin(), name.end(),
+                                                      [](char c) { return c == '\\' || c == '/'; }));
+}
+
+// An installation into a folder that held other files: only what the installer wrote there
+// goes. The archive's files (this program carries the archive that was installed) in the order
+// written, then the archive's folders, deepest first, each only once nothing else is in it.
+Remains RemoveWrittenFiles(Walk& walk) {
+    const std::size_t top = TextLength(Buffer(walk.path));
+    Remains remains = Remains::Nothing;
+    std::size_t deepest = 0;
+    ArchiveWalk records{PayloadArchive.Bytes()};
+    ArchiveRecord record;
+    WalkStep step;
+    while ((step = NextRecord(records, record)) == WalkStep::Record) {
+        if (record.type == RecordType::Directory) {
+            deepest = std::max(deepest, Depth(record.name));
+            continue;
+        }
+        remains = Worse(remains, EnterArchiveName(walk, top, record.name) ? RemoveWrittenFile(walk) : Remains::Left);
+        walk.path[top] = L'\0';
+    }
+    // An archive that cannot be read to its end cannot tell what was written: the registration
+    // stays.
+    if (step == WalkStep::Corrupted) return Remains::Left;
+    remains = Worse(remains, EnterName(walk, top, UninstallerTemporaryName) ? RemoveWrittenFile(walk) : Remains::Left);
+    walk.path[top] = L'\0';
+    for (std::size_t depth = deepest; depth > 0; --depth) {
+        ArchiveWalk folders{PayloadArchive.Bytes()};
+        while (NextRecord(folders, record) == WalkStep::Record) {
+            if (record.type != RecordType::Directory || Depth(record.name) != depth) continue;
+            remains = Worse(remains, EnterArchiveName(walk, top, record.name) ? RemoveWrittenFolder(walk) : Remains::Left);
+            walk.path[top] = L'\0';
+        }
+    }
+    return remains;
+}
+
+// The uninstaller goes last, once nothing else of the installation is left, so that an uninstall
+// that stops keeps it for the run that finishes; then the installation folder itself, once
+// nothing is in it. In a shared folder what else is there is someone else's and stays.
+Remains FinishInstallation(Walk& walk, Remains remains, bool shared) {
+    const std::size_t top = TextLength(Buffer(walk.path));
+    if (remains != Remains::Left) {
+        remains = Worse(remains, EnterName(walk, top, UninstallerFileName) ? RemoveWrittenFile(walk) : Remains::Left);
+        walk.path[top] = L'\0';
+    }
+    if (remains == Remains::Left) return remains;
+    if (HoldsEntries(walk.path)) return shared || remains == Remains::Kept ? Remains::Kept : Remains::Left;
+    return DeleteEntry(walk.path, FILE_ATTRIBUTE_DIRECTORY, Patience::Retry) ? remains : Remains::Left;
+}
+
+// Removes the installation at location. Refused, with nothing removed, when location is a root,
+// a mount point, a protected directory or one holding it, or itself a link, by its text or by
+// what it is on disk (location_check_win.h), when it cannot be listed, and when it holds no
+// uninstaller of this product. In a folder the installation shared only what it wrote goes,
+// else the whole tree. True when nothing stays but what stays by design.
+bool RemoveInstallation(HKEY product, const wchar_t* location) {
+    FileIdentity judged;
     Walk walk;
-    return CheckLocation(location) == LocationVerdict::Removable && StartWalk(location, walk) &&
-           RemoveDirectoryTree(walk) != Remains::Left;
+    if (CheckLocation(location, &judged) != LocationVerdict::Removable || !StartWalk(location, judged, walk) ||
+        !HoldsUninstaller(product, walk))
+        return false;
+    const bool shared = ReadNumber(product, SharedFolderValueName) != 0;
+    const Remains remains = shared ? RemoveWrittenFiles(walk) : EmptyDirectory(walk, W(UninstallerFileName));
+    return FinishInstallation(walk, remains, shared) != Remains::Left;
 }
 
 void DeleteShortcut() {
@@ -227,9 +354,9 @@ void DeleteShortcut() {
     // A shortcut that is a link goes as the link file itself, never its target; one that Wine
     // cannot delete so (a Unix link) stays.
     PathBuffer path;
-    if (FormatText(Buffer(path), u"%s\\%s", {U(AllUsersDesktop), ShortcutFileName}) &&
-        ExamineEntry(path) == EntryKind::Itself)
-        DeleteEntry(path, 0, Patience::Once);
+    if (!FormatText(Buffer(path), u"%s\\%s", {U(AllUsersDesktop), ShortcutFileName})) return;
+    const EntryKind kind = ExamineEntry(path);
+    if (kind == EntryKind::Itself || kind == EntryKind::Shared) DeleteEntry(path, 0, Patience::Once);
 }
 
 }  // namespace
@@ -239,14 +366,14 @@ void RunUninstall() {
     Key software;
     Key uninstall;
     Key product;
-    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall) ||
-        !OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ | DELETE, product))
+    if (!OpenSoftwareKey(KEY_READ, software) ||
+        !OpenProductEntry(software.handle, KEY_READ | DELETE, uninstall, product))
         return;
     PathBuffer location;
-    if (!ReadInstallLocation(product.handle, location) || location[0] == L'\0') return;
+    if (!ReadText(product.handle, InstallLocationValueName, location) || location[0] == L'\0') return;
     // Whatever of the installation stays keeps its registration, so the uninstall can be run
     // again once the cause is gone (a file closed, a read-only flag cleared).
-    if (!RemoveInstalledTree(location)) return;
+    if (!RemoveInstallation(product.handle, location)) return;
     DeleteShortcut();
 
     Key family;

@@ -28,8 +28,7 @@ std::uint8_t CustomisationMode(const CustomisationChoice& choice) {
 }
 
 bool CustomisationOwnPath(std::u16string_view commandLine, std::span<char16_t> out) {
-    const auto quoted = QuotedProgramPath(commandLine);
-    return WithExeSuffix(quoted ? *quoted : commandLine.substr(0, commandLine.find(u' ')), out);
+    return WithExeSuffix(CommandProgram(commandLine), out);
 }
 
 bool CustomisedCopyPath(std::u16string_view ownPath, std::span<char16_t> out) {

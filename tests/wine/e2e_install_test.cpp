@@ -5,7 +5,9 @@
 // copy and the registration.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -374,6 +376,90 @@ TEST_F(Install, AnUpgradeNeverWritesThroughALinkInTheTree) {
         EXPECT_EQ(std::make_pair(e2e::ReadAll(victim + L"\\index.html"), e2e::ReadAll(victim + L"\\client.exe")), before);
         EXPECT_FALSE(e2e::Exists(victim + L"\\guide"));
     }
+}
+
+// An installation into a folder that already held someone else's files (a documents subfolder,
+// a shared tools folder) is recorded as such, through an upgrade too, and its uninstall removes
+// only what the installer wrote: the other files stay, and so do the files the client wrote
+// there since. A folder the installer made or found empty goes whole, as before.
+TEST_F(Install, AFolderThatHeldOtherFilesKeepsThemAtTheUninstall) {
+    struct Case {
+        const char* name;
+        bool existsBefore;
+        bool othersBefore;
+    };
+    for (const Case c : {Case{"held other files", true, true}, Case{"found empty", true, false},
+                         Case{"made by the installer", false, false}}) {
+        SCOPED_TRACE(c.name);
+        e2e::ResetRegistry();
+        const std::wstring folder = L"C:\\users\\Public\\Documents\\Shared Tools";
+        e2e::RemoveTree(folder);
+        if (c.existsBefore) ASSERT_TRUE(e2e::MakeDirs(folder + L"\\docs"));
+        const std::vector<std::uint8_t> notes{'m', 'i', 'n', 'e'};
+        if (c.othersBefore)
+            for (const wchar_t* other : {L"\\notes.txt", L"\\docs\\mine.html"})
+                ASSERT_TRUE(e2e::WriteAll(folder + other, notes));
+        if (c.existsBefore && !c.othersBefore) RemoveDirectoryW((folder + L"\\docs").c_str());
+
+        for (int round = 0; round < 2; ++round) {
+            driver::Process p = e2e::Start(installer, L"");
+            ASSERT_EQ(InstallInto(p, folder), std::vector<std::wstring>{InstallationCompleteCaption});
+            EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"SharedFolder"),
+                      c.othersBefore ? std::optional<DWORD>(1) : std::nullopt)
+                << "round " << round;
+        }
+        ASSERT_TRUE(e2e::WriteAll(folder + L"\\client.log", notes));
+
+        driver::Process u = e2e::Start(e2e::Built(L"qfsetup.exe"), L"/uninstall");
+        EXPECT_EQ(CaptionsUntilExit(u), std::vector<std::wstring>{UninstallCompleteCaption});
+        EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+        if (!c.othersBefore) {
+            EXPECT_FALSE(e2e::Exists(folder));
+            continue;
+        }
+        for (const wchar_t* other : {L"\\notes.txt", L"\\docs\\mine.html", L"\\client.log"})
+            EXPECT_EQ(e2e::ReadAll(folder + other), notes) << other;
+        std::vector<std::string> left = FolderNames(folder);
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"client.log", "docs", "notes.txt"}));
+        EXPECT_EQ(FolderNames(folder + L"\\docs"), std::vector<std::string>{"mine.html"});
+        e2e::RemoveTree(folder);
+    }
+}
+
+// An upgrade over a tree where a file shares its data with a file elsewhere (a hard link) writes
+// a file of its own in its place: the file elsewhere keeps every byte. The same for the
+// uninstaller's temporary name, and for a desktop shortcut that is a link to a file elsewhere.
+TEST_F(Install, AnUpgradeNeverWritesThroughAHardLinkOrALinkedShortcut) {
+    driver::Process first = e2e::Start(installer, L"");
+    ASSERT_EQ(InstallInto(first, target), std::vector<std::wstring>{InstallationCompleteCaption});
+    const std::wstring outside = e2e::ScratchDir(L"outside");
+    const std::vector<std::uint8_t> theirs{'t', 'h', 'e', 'i', 'r', 's'};
+    int n = 0;
+    for (const wchar_t* name : {L"\\docs\\README.TXT", L"\\qfmgr.exe", L"\\qfsetup.tmp"}) {
+        const std::wstring elsewhere = outside + L"\\file" + std::to_wstring(n++);
+        ASSERT_TRUE(e2e::WriteAll(elsewhere, theirs));
+        DeleteFileW((target + name).c_str());
+        ASSERT_TRUE(CreateHardLinkW((target + name).c_str(), elsewhere.c_str(), nullptr)) << GetLastError();
+    }
+    const std::wstring victim = L"C:\\qf-links\\victim\\install-shortcut.lnk";
+    ASSERT_TRUE(e2e::Exists(victim)) << "no link fixture (run through ctest: uninstall_links.sh)";
+    const std::vector<std::uint8_t> victimBefore = e2e::ReadAll(victim);
+    wchar_t profile[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+    ASSERT_TRUE(SetEnvironmentVariableW(L"USERPROFILE", L"C:\\qf-links\\install-profiles\\me"));
+    driver::Process again = e2e::Start(installer, L"");
+    SetEnvironmentVariableW(L"USERPROFILE", profile);
+    EXPECT_EQ(InstallInto(again, target), std::vector<std::wstring>{InstallationCompleteCaption});
+
+    for (int i = 0; i < n; ++i) EXPECT_EQ(e2e::ReadAll(outside + L"\\file" + std::to_wstring(i)), theirs) << i;
+    EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), target), L"");
+    EXPECT_FALSE(e2e::Exists(target + L"\\qfsetup.tmp"));
+    EXPECT_EQ(e2e::ReadAll(victim), victimBefore);
+    const std::vector<std::uint8_t> shortcut =
+        e2e::ReadAll(L"C:\\qf-links\\install-profiles\\All Users\\Desktop\\ORIN-6 Client.lnk");
+    ASSERT_GE(shortcut.size(), 4u);
+    EXPECT_EQ(shortcut[0], 0x4C) << "not a shell link";
 }
 
 TEST_F(Install, AnUpgradeCarriesTheSettingsOverAndTheSameReleaseInstallsAgain) {

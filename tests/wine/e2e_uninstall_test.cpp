@@ -181,10 +181,36 @@ TEST_F(UninstallMode, WhatCannotBeRemovedKeepsTheRegistrationUntilItCan) {
             SetFileAttributesW(stuck.c_str(), FILE_ATTRIBUTE_NORMAL);
         else
             CloseHandle(held);
+        // The uninstaller stays with what stays, so that the registered command can finish.
         EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\guide\\",
-                                                               L"docs\\guide\\b.html = installed"}));
+                                                               L"docs\\guide\\b.html = installed",
+                                                               L"qfsetup.exe = installed"}));
         ExpectCompletionBox(Uninstall());
         ExpectUninstalled(install);
+    }
+}
+
+// Only a folder that holds this product's uninstaller is an installation of it: a registration
+// naming a folder without it (edited by hand, or the folder reused) removes nothing at all.
+TEST_F(UninstallMode, AFolderWithoutTheUninstallerIsNoInstallation) {
+    struct Case {
+        const char* name;
+        bool removeUninstaller;
+        const wchar_t* registeredProgram;  // below the installation, or the sibling
+    };
+    for (const Case c : {Case{"no uninstaller there", true, nullptr},
+                         Case{"the registration starts another program", false, L"sibling"}}) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        if (HasFatalFailure()) return;
+        if (c.removeUninstaller) ASSERT_TRUE(DeleteFileW((install + L"\\qfsetup.exe").c_str()));
+        if (c.registeredProgram)
+            ASSERT_TRUE(e2e::WriteString(UninstallKey, L"UninstallString", L"\"" + sibling + L"\\qfmgr.exe\" /uninstall"));
+        const std::vector<std::wstring> before = Listing(install);
+        EXPECT_TRUE(Uninstall().empty());
+        EXPECT_EQ(Listing(install), before);
+        EXPECT_TRUE(e2e::Exists(Shortcut));
+        ExpectRegistryUntouched();
     }
 }
 
@@ -401,11 +427,11 @@ TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFil
 
     // Wine names a Unix link by its target, so the walk cannot tell that deleting it would
     // delete only the link: the links stay, with the directories that hold them, and so does
-    // the registration, without a word (the uninstall used to remove the keys all the same and
-    // say "Uninstall Complete").
+    // the registration and the uninstaller it starts, without a word.
     EXPECT_TRUE(Uninstall().empty());
-    EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\outside-link -> link",
-                                                           L"empty-link -> link", L"file-link = kept file\n"}));
+    EXPECT_EQ(Listing(install),
+              (std::vector<std::wstring>{L"docs\\", L"docs\\outside-link -> link", L"empty-link -> link",
+                                         L"file-link = kept file\n", L"qfsetup.exe = uninstaller\n"}));
     EXPECT_EQ(Listing(outside), outsideBefore);
     EXPECT_EQ(Listing(sibling), siblingBefore);
     EXPECT_EQ(e2e::ReadAll(std::wstring(Links) + L"\\outside-file.txt"),
@@ -428,6 +454,7 @@ TEST(UninstallLinks, AShortcutThatIsALinkNeverTakesItsTarget) {
     const std::wstring install = e2e::ScratchDir(L"uninstall-shortcut") + L"\\ORIN-6";
     ASSERT_TRUE(e2e::MakeDirs(install));
     ASSERT_TRUE(WriteText(install + L"\\qfmgr.exe", "installed"));
+    ASSERT_TRUE(WriteText(install + L"\\qfsetup.exe", "installed"));
     RegisterInstallation(install);
 
     Uninstall();

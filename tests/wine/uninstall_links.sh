@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Links and a drive for the uninstall end-to-end test, made from the Linux side: Wine's
 # CreateSymbolicLinkW answers success and makes nothing. In the test prefix ($WINEPREFIX):
-#   C:\qf-links\install          an installed tree (docs\a.html, qfmgr.exe) holding
+#   C:\qf-links\install          an installed tree (docs\a.html, qfmgr.exe, qfsetup.exe) holding
 #     docs\outside-link            a link to the directory C:\qf-links\outside (files below it)
 #     empty-link                   a link to the empty directory C:\qf-links\empty-outside
 #     file-link                    a link to the file C:\qf-links\outside-file.txt
@@ -13,6 +13,8 @@
 #   C:\qf-links\upgrade-client   an installed tree whose qfmgr.exe is a link to victim\client.exe
 #   C:\qf-links\profiles         a user profile folder "me" beside an "All Users\Desktop" whose
 #                                shortcut ORIN-6 Client.lnk is a link to victim\shortcut-target.lnk
+#   C:\qf-links\install-profiles the same for the installation's case, the link leading to
+#                                victim\install-shortcut.lnk
 #   R:                           a drive of its own with files, for the drive-root cases
 # Rebuilt from nothing on every setup; rm -rf never follows the links.
 #   uninstall_links.sh setup | cleanup
@@ -31,6 +33,7 @@ rm -f "$WINEPREFIX/dosdevices/r:"
 mkdir -p "$links/install/docs" "$links/outside/deep" "$links/empty-outside" "$links/install-old/data"
 echo "page" > "$links/install/docs/a.html"
 echo "client" > "$links/install/qfmgr.exe"
+echo "uninstaller" > "$links/install/qfsetup.exe"
 echo "kept" > "$links/outside/keep.txt"
 echo "kept too" > "$links/outside/deep/inner.txt"
 echo "kept file" > "$links/outside-file.txt"
@@ -48,6 +51,9 @@ ln -s ../victim "$links/upgrade-docs/docs"
 ln -s ../victim/client.exe "$links/upgrade-client/qfmgr.exe"
 mkdir -p "$links/profiles/me" "$links/profiles/All Users/Desktop"
 ln -s ../../../victim/shortcut-target.lnk "$links/profiles/All Users/Desktop/ORIN-6 Client.lnk"
+echo "victim shortcut" > "$links/victim/install-shortcut.lnk"
+mkdir -p "$links/install-profiles/me" "$links/install-profiles/All Users/Desktop"
+ln -s ../../../victim/install-shortcut.lnk "$links/install-profiles/All Users/Desktop/ORIN-6 Client.lnk"
 
 mkdir -p "$drive/sub"
 echo "root file" > "$drive/root.txt"
