@@ -72,7 +72,8 @@ HWND MakePage() {
 
 bool Installer(HWND page) {
     qf::ExtractedFileCount = 0;
-    return qf::ExtractPayloadArchive(page) == qf::ExtractResult::Completed;
+    // Each round writes into a directory made for it, as a fresh installation does.
+    return qf::ExtractPayloadArchive(page, qf::InstallTarget::Made) == qf::ExtractResult::Completed;
 }
 
 bool MinimalWriter(HWND) {

@@ -21,10 +21,18 @@ bool VerifyPayloadArchive(HWND page);
 // The corrupted-archive message owned by page, then AbortInstallation.
 void ReportCorruptedArchive(HWND page);
 
+// Where the archive is written: a directory this run made itself, where nothing can stand in
+// the way of a name yet, or one that was there before (an upgrade), where each name is looked
+// at as it is opened.
+enum class InstallTarget {
+    Made,
+    Found,
+};
+
 // Writes every directory and file of PayloadArchive under InstallDirectory, in archive order,
-// and the desktop shortcut for each executable written. At the first failure: its message,
-// AbortInstallation, Aborted.
-ExtractResult ExtractPayloadArchive(HWND page);
+// and the desktop shortcut for each executable written. Never writes through a link. At the
+// first failure: its message, AbortInstallation, Aborted.
+ExtractResult ExtractPayloadArchive(HWND page, InstallTarget target);
 
 // "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. Fails silently.
 void CreateClientShortcut(const wchar_t* exePath);

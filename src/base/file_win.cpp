@@ -1,5 +1,7 @@
 #include "base/file_win.h"
 
+#include <algorithm>
+
 namespace qf {
 
 FileView::~FileView() {
@@ -28,6 +30,26 @@ ViewResult MapWholeFile(const wchar_t* path, FileView& view, DWORD& openError) {
     }
     CloseHandle(file);
     return result;
+}
+
+HeapBlock::HeapBlock(std::size_t wanted) {
+    bytes = static_cast<std::uint8_t*>(HeapAlloc(GetProcessHeap(), 0, wanted));
+    if (bytes) size = wanted;
+}
+
+HeapBlock::~HeapBlock() {
+    if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
+}
+
+CopyResult CopyData(HANDLE source, HANDLE target, std::uint32_t size, std::span<std::uint8_t> buffer) {
+    for (std::uint32_t left = size; left > 0;) {
+        const auto chunk = static_cast<DWORD>(std::min<std::uint64_t>(left, buffer.size()));
+        DWORD read = 0;
+        if (!ReadFile(source, buffer.data(), chunk, &read, nullptr) || read != chunk) return CopyResult::ReadFailed;
+        if (WriteWhole(target, buffer.first(chunk)) != ERROR_SUCCESS) return CopyResult::WriteFailed;
+        left -= chunk;
+    }
+    return CopyResult::Copied;
 }
 
 DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> data) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstddef>
 #include <span>
 
 namespace qf {
@@ -34,6 +35,28 @@ enum class ViewResult {
 // Opens path for reading, shared for reading, and maps all of it. The open's error is left in
 // openError.
 ViewResult MapWholeFile(const wchar_t* path, FileView& view, DWORD& openError);
+
+// A block of the process heap, freed when it goes; empty when it could not be had.
+struct HeapBlock {
+    std::uint8_t* bytes = nullptr;
+    std::size_t size = 0;
+
+    explicit HeapBlock(std::size_t wanted);
+    HeapBlock(const HeapBlock&) = delete;
+    HeapBlock& operator=(const HeapBlock&) = delete;
+    ~HeapBlock();
+    std::span<std::uint8_t> Bytes() const { return {bytes, size}; }
+};
+
+enum class CopyResult {
+    Copied,
+    ReadFailed,
+    WriteFailed,  // the error is the write's: a full disk, ...
+};
+
+// Copies size bytes from source to target, each at its current position, through buffer: a
+// file of any size in the memory of one buffer.
+CopyResult CopyData(HANDLE source, HANDLE target, std::uint32_t size, std::span<std::uint8_t> buffer);
 
 // Writes the whole block with one call. ERROR_SUCCESS, or why it did not all go in.
 DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> data);

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -78,24 +79,20 @@ void EnableButtons(bool enable) {
     EnableWindow(LocationPage.cancelButton, enable);
 }
 
-bool CreateInstallDirectory(HWND page) {
-    if (CreateDirectoryW(InstallDirectory, nullptr)) return true;
+// Whether this run made the installation directory or found it there; nothing after its
+// message and AbortInstallation.
+std::optional<InstallTarget> CreateInstallDirectory(HWND page) {
+    if (CreateDirectoryW(InstallDirectory, nullptr)) return InstallTarget::Made;
     DWORD error = GetLastError();
-    if (error == ERROR_ALREADY_EXISTS) return true;
+    if (error == ERROR_ALREADY_EXISTS) return InstallTarget::Found;
     if (error == ERROR_PATH_NOT_FOUND) error = SHCreateDirectoryExW(nullptr, InstallDirectory, nullptr);
-    if (error == ERROR_SUCCESS) return true;
+    if (error == ERROR_SUCCESS) return InstallTarget::Made;
     // Any other failure (no access, a bad name) would only fail later, after the registry had
     // been written; stop here instead.
     ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
     AbortInstallation(page);
-    return false;
+    return std::nullopt;
 }
-
-enum class Replacement {
-    NotCreated,
-    Failed,
-    Done,
-};
 
 // Whether the old uninstaller, if there is one, may be written over: not read-only, not
 // running, not held. One that may not is told as a target that cannot be opened for writing,
@@ -109,77 +106,110 @@ bool MayReplace(const wchar_t* target) {
     return true;
 }
 
-// Writes the whole block to a new file at temporary and moves it over target in one step, so
+// The running installer's file, open for reading, and its size.
+struct Source {
+    HANDLE file;
+    DWORD size;
+    ~Source() { CloseHandle(file); }
+};
+
+enum class Replacement {
+    NotCreated,
+    ReadFailed,
+    Failed,
+    Done,
+};
+
+// Copies the whole source to a new file at temporary and moves it over target in one step, so
 // that target is the old uninstaller or the new one, never a part of either: a full disk, a
 // killed run or a power cut half way leaves the old one whole. The temporary file goes on
 // every failure.
-Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, std::span<const std::uint8_t> block) {
-    if (!MayReplace(target)) return Replacement::NotCreated;
+Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, const Source& source,
+                             std::span<std::uint8_t> buffer) {
     // Shared for delete, so that the move can rename it while this handle still holds it.
     const HANDLE out = CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE | DELETE,
                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE) return Replacement::NotCreated;
+    const CopyResult copied = CopyData(source.file, out, source.size, buffer);
     // Flushed before the move: the new name must never reach the disk before the bytes it names.
-    const bool replaced =
-        WriteWhole(out, block) == ERROR_SUCCESS && FlushFileBuffers(out) &&
-        MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!replaced) {
-        FILE_DISPOSITION_INFO remove{TRUE};
-        SetFileInformationByHandle(out, FileDispositionInfo, &remove, sizeof remove);
-    }
+    const bool replaced = copied == CopyResult::Copied && FlushFileBuffers(out) &&
+                          MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!replaced) DeleteOpenEntry(out);
     CloseHandle(out);
-    return replaced ? Replacement::Done : Replacement::Failed;
+    if (replaced) return Replacement::Done;
+    return copied == CopyResult::ReadFailed ? Replacement::ReadFailed : Replacement::Failed;
 }
+
+// Whether the uninstaller's names may take the new file: never a link found in the
+// installation directory, nor an old uninstaller that may not be replaced. The uninstaller's
+// name is moved over, never written into; a temporary file that shares its data with another
+// name loses this name first. In a directory this run made there is nothing to look at.
+bool MayTakeTheCopy(const wchar_t* temporary, const wchar_t* target, InstallTarget where) {
+    if (where == InstallTarget::Made) return true;
+    const EntryKind leftover = ExamineEntry(temporary);
+    return ExamineEntry(target) != EntryKind::Link && leftover != EntryKind::Link &&
+           (leftover != EntryKind::Shared || RemoveName(temporary) == ERROR_SUCCESS) && MayReplace(target);
+}
+
+// The copy goes through a buffer this size: a file of any size in the memory of one buffer.
+constexpr DWORD CopyBufferSize = 1 << 20;
 
 // The uninstaller is a byte-for-byte copy of the running installer. Its failures are told but
 // do not stop the installation. True when it told one.
-bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits) {
+bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, InstallTarget where) {
     wchar_t target[PathCapacity];
     wchar_t temporary[PathCapacity];
     const bool targetFits =
         FormatText(Buffer(target), u"%s\\%s", {U(InstallDirectory), UninstallerFileName}) &&
         FormatText(Buffer(temporary), u"%s\\%s", {U(InstallDirectory), UninstallerTemporaryName});
-    FileView own;
-    DWORD openError = 0;
-    switch (ownPathFits ? MapWholeFile(ownPath, own, openError) : ViewResult::NotOpened) {
-        case ViewResult::NotOpened:
-            ShowFormattedMessage(page, text::SourceOpenFormat, {U(ownPath)}, text::ErrorOpeningFileCaption,
+    Source source{ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
+                              : INVALID_HANDLE_VALUE,
+                  0};
+    if (source.file == INVALID_HANDLE_VALUE) {
+        ShowFormattedMessage(page, text::SourceOpenFormat, {U(ownPath)}, text::ErrorOpeningFileCaption,
+                             MB_OK | MB_ICONERROR);
+        return true;
+    }
+    DWORD high = 0;
+    source.size = GetFileSize(source.file, &high);
+    // Nothing sensible to copy: empty, unmeasurable, or 4 GiB and more.
+    if (source.size == 0 || source.size == INVALID_FILE_SIZE || high != 0) return false;
+    HeapBlock buffer(std::min(source.size, CopyBufferSize));
+    if (!buffer.bytes) {
+        ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
+        return true;
+    }
+    const Replacement replacement = targetFits && MayTakeTheCopy(temporary, target, where)
+                                        ? ReplaceWholeFile(temporary, target, source, buffer.Bytes())
+                                        : Replacement::NotCreated;
+    switch (replacement) {
+        case Replacement::NotCreated:
+            ShowFormattedMessage(page, text::UninstallerOpenFormat, {U(target)}, text::ErrorOpeningFileCaption,
                                  MB_OK | MB_ICONERROR);
             return true;
-        case ViewResult::Unusable: return false;
-        case ViewResult::NoMemory:
-            ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
+        case Replacement::Failed:
+            ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
+                        MB_OK | MB_ICONINFORMATION);
             return true;
-        case ViewResult::Mapped: break;
+        case Replacement::ReadFailed:
+        case Replacement::Done: return false;
     }
-    // Never written through a link found in the installation directory. The uninstaller's name
-    // is moved over, never written into; a temporary file that shares its data with another
-    // name loses this name first.
-    const EntryKind leftover = targetFits ? ExamineEntry(temporary) : EntryKind::Unknown;
-    const Replacement replacement =
-        targetFits && ExamineEntry(target) != EntryKind::Link && leftover != EntryKind::Link &&
-                (leftover != EntryKind::Shared || RemoveName(temporary) == ERROR_SUCCESS)
-            ? ReplaceWholeFile(temporary, target, own.Bytes())
-            : Replacement::NotCreated;
-    if (replacement == Replacement::NotCreated)
-        ShowFormattedMessage(page, text::UninstallerOpenFormat, {U(target)}, text::ErrorOpeningFileCaption,
-                             MB_OK | MB_ICONERROR);
-    else if (replacement == Replacement::Failed)
-        ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
-    return replacement != Replacement::Done;
+    return false;
 }
 
 // After a box the run goes on: it takes its turn again and looks again at the directory, which
 // another run may have removed or made something else meanwhile. Whether a newer release came
 // meanwhile, registration tells.
-bool LookAgain(HWND page) {
+std::optional<InstallTarget> LookAgain(HWND page) {
     TakeRunLock();
     if (CheckLocation(InstallDirectory) == LocationVerdict::Protected) {
         ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
         AbortInstallation(page);
-        return false;
+        return std::nullopt;
     }
-    return CreateInstallDirectory(page);
+    // Found now even if this run made it: another run may have written into it meanwhile.
+    return CreateInstallDirectory(page) ? std::optional(InstallTarget::Found) : std::nullopt;
 }
 
 }  // namespace
@@ -230,13 +260,14 @@ void RunInstallation(HWND page) {
     // Told before anything is written into it: a folder with other files in it is never emptied
     // by this installation's uninstall.
     SharedInstallDirectory = SharesItsFolder(InstallDirectory);
-    if (!CreateInstallDirectory(page)) return;
+    std::optional<InstallTarget> target = CreateInstallDirectory(page);
+    if (!target) return;
 
     wchar_t ownPath[TargetPathCapacity];
     const bool ownPathFits = OwnExecutablePath(U(GetCommandLineW()), Buffer(ownPath));
     RepaintNow(page);
 
-    if (CopyUninstaller(page, ownPath, ownPathFits) && !LookAgain(page)) return;
+    if (CopyUninstaller(page, ownPath, ownPathFits, *target) && !(target = LookAgain(page))) return;
     if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
 
     FormatText(Buffer(CurrentTargetPath), u"%s\\%s", {U(InstallDirectory), ClientFileName});
@@ -247,7 +278,7 @@ void RunInstallation(HWND page) {
         case Registration::Failed: AbortInstallation(page); return;
         case Registration::NewerInstalled: PostQuitMessage(0); return;
     }
-    if (ExtractPayloadArchive(page) != ExtractResult::Completed) return;
+    if (ExtractPayloadArchive(page, *target) != ExtractResult::Completed) return;
     ReleaseRunLock();
     if (!QuietMode)
         ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,

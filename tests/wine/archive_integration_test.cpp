@@ -102,7 +102,11 @@ Outcome Extract(const Bytes& archive, const std::wstring& installDirectory,
     const HWND page = TestPage();
     SettlePage();
     BoxWatcher watcher;
-    const qf::ExtractResult result = qf::ExtractPayloadArchive(page);
+    // As the install sequence says: found when it is there (and every name is looked at), made
+    // by the run otherwise.
+    const qf::InstallTarget target =
+        GetFileAttributesW(installDirectory.c_str()) != INVALID_FILE_ATTRIBUTES ? qf::InstallTarget::Found : qf::InstallTarget::Made;
+    const qf::ExtractResult result = qf::ExtractPayloadArchive(page, target);
     return TakeQuit({result, watcher.Stop()});
 }
 
