@@ -4,37 +4,31 @@
 
 namespace qf {
 
-FileView::~FileView() {
-    if (bytes) UnmapViewOfFile(bytes);
+bool HeapBlock::Allocate(std::size_t wanted) {
+    bytes = static_cast<std::uint8_t*>(HeapAlloc(GetProcessHeap(), 0, wanted));
+    size = bytes ? wanted : 0;
+    return bytes != nullptr;
 }
 
-ViewResult MapWholeFile(const wchar_t* path, FileView& view, DWORD& openError) {
+ReadResult ReadWholeFile(const wchar_t* path, HeapBlock& block, DWORD& openError) {
     const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         openError = GetLastError();
-        return ViewResult::NotOpened;
+        return ReadResult::NotOpened;
     }
     DWORD high = 0;
     const DWORD size = GetFileSize(file, &high);
-    ViewResult result = ViewResult::Unusable;
+    ReadResult result = ReadResult::Unusable;
     if (size != 0 && size != INVALID_FILE_SIZE && high == 0) {
-        result = ViewResult::NoMemory;
-        if (const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, size, nullptr)) {
-            view.bytes = static_cast<std::uint8_t*>(MapViewOfFile(mapping, FILE_MAP_COPY, 0, 0, size));
-            CloseHandle(mapping);  // the view keeps the mapping
-            if (view.bytes) {
-                view.size = size;
-                result = ViewResult::Mapped;
-            }
-        }
+        DWORD read = 0;
+        if (!block.Allocate(size))
+            result = ReadResult::NoMemory;
+        else
+            result = ReadFile(file, block.bytes, size, &read, nullptr) && read == size ? ReadResult::Read
+                                                                                       : ReadResult::ReadFailed;
     }
     CloseHandle(file);
     return result;
-}
-
-HeapBlock::HeapBlock(std::size_t wanted) {
-    bytes = static_cast<std::uint8_t*>(HeapAlloc(GetProcessHeap(), 0, wanted));
-    if (bytes) size = wanted;
 }
 
 HeapBlock::~HeapBlock() {

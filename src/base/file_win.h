@@ -1,5 +1,6 @@
-// Whole files in one go: a file read as one view of memory, and a block written with one call
-// whose count is checked. Each caller keeps its own messages; these say only what failed.
+// Whole files in one go: a file read with one call into a block of the heap, a file copied
+// through a buffer, and a block written with one call whose count is checked. Each caller keeps
+// its own messages; these say only what failed.
 #pragma once
 
 #include <windows.h>
@@ -10,43 +11,31 @@
 
 namespace qf {
 
-// A whole file mapped copy-on-write: its bytes may be changed in place for a copy, and the file
-// itself never is. A view rather than heap memory, so that a copy of the running installer
-// takes no private memory beside the installer's own image, and its pages come from the file
-// cache as the write takes them. Unmapped when it goes.
-struct FileView {
-    std::uint8_t* bytes = nullptr;
-    DWORD size = 0;
-
-    FileView() = default;
-    FileView(const FileView&) = delete;
-    FileView& operator=(const FileView&) = delete;
-    ~FileView();
-    std::span<std::uint8_t> Bytes() const { return {bytes, size}; }
-};
-
-enum class ViewResult {
-    Mapped,
-    NotOpened,  // the error is the open's
-    Unusable,   // empty, unmeasurable or 4 GiB and more: nothing sensible to copy
-    NoMemory,   // the view could not be had, as an allocation fails
-};
-
-// Opens path for reading, shared for reading, and maps all of it. The open's error is left in
-// openError.
-ViewResult MapWholeFile(const wchar_t* path, FileView& view, DWORD& openError);
-
 // A block of the process heap, freed when it goes; empty when it could not be had.
 struct HeapBlock {
     std::uint8_t* bytes = nullptr;
     std::size_t size = 0;
 
-    explicit HeapBlock(std::size_t wanted);
+    HeapBlock() = default;
     HeapBlock(const HeapBlock&) = delete;
     HeapBlock& operator=(const HeapBlock&) = delete;
     ~HeapBlock();
     std::span<std::uint8_t> Bytes() const { return {bytes, size}; }
+    // False when the process heap has no room for it.
+    bool Allocate(std::size_t wanted);
 };
+
+enum class ReadResult {
+    Read,
+    NotOpened,   // the error is the open's
+    Unusable,    // empty, unmeasurable or 4 GiB and more: nothing sensible to copy
+    NoMemory,    // no block of that size
+    ReadFailed,  // the read itself failed (a network share gone, a bad sector)
+};
+
+// Opens path for reading, shared for reading, and reads all of it into block with one call.
+// The open's error is left in openError.
+ReadResult ReadWholeFile(const wchar_t* path, HeapBlock& block, DWORD& openError);
 
 enum class CopyResult {
     Copied,

@@ -14,6 +14,7 @@
 #include "pages/page_frame_win.h"
 #include "pages/pages_win.h"
 #include "settings/customisation.h"
+#include "settings/pe_image.h"
 #include "settings/settings_block.h"
 
 namespace qf {
@@ -134,29 +135,34 @@ void SaveCopy(HWND page, const char16_t* ownPath, std::span<const std::uint8_t> 
         ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
 }
 
-// Reads this installer's own file, writes the choices into its block and saves it as the copy.
+// Reads this installer's own file with one read, writes the choices into its block and saves it
+// as the copy. A read that fails (the installer on a share that went away) ends without a word.
 void WriteCustomisedCopy(HWND page, const CustomisationChoice& choice) {
     char16_t ownPath[PathCapacity];
-    FileView image;
+    HeapBlock image;
     DWORD openError = ERROR_FILENAME_EXCED_RANGE;
-    const ViewResult read = CustomisationOwnPath(U(GetCommandLineW()), ownPath)
-                                ? MapWholeFile(W(ownPath), image, openError)
-                                : ViewResult::NotOpened;
+    const ReadResult read = CustomisationOwnPath(U(GetCommandLineW()), ownPath)
+                                ? ReadWholeFile(W(ownPath), image, openError)
+                                : ReadResult::NotOpened;
     switch (read) {
-        case ViewResult::NotOpened:
+        case ReadResult::NotOpened:
             ShowFormattedMessage(page, text::OwnFileOpenFormat, {ownPath, static_cast<std::int32_t>(openError)},
                                  text::ErrorCustomisingCaption, MB_OK | MB_ICONERROR);
             return;
-        case ViewResult::Unusable: return;
-        case ViewResult::NoMemory:
+        case ReadResult::Unusable:
+        case ReadResult::ReadFailed: return;
+        case ReadResult::NoMemory:
             ShowMessage(page, text::CopyMemoryMessage, text::CustomisationErrorCaption, MB_OK | MB_ICONERROR);
             return;
-        case ViewResult::Mapped: break;
+        case ReadResult::Read: break;
     }
-    // The choices go into the view's own copy of the pages they change, never into this file. A
-    // signed installer's copy is shorter by its signature; see CustomiseImage.
+    // A signed installer's copy is shorter by its signature; see CustomiseImage.
     if (const auto length = CustomiseImage(image.Bytes(), {EmbeddedSettings, SettingsKeySize}, choice))
         SaveCopy(page, ownPath, image.Bytes().first(*length));
+    else if (FindCertificateTable(image.Bytes()).kind == CertificateTableKind::Malformed)
+        // A signature that cannot be cut off cleanly would make a copy that no longer matches
+        // it: that copy cannot be written.
+        ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 // Next: the choices are checked in a fixed order and a refusal leaves the page as it was; valid

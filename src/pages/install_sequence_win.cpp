@@ -175,8 +175,8 @@ bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, Instal
     source.size = GetFileSize(source.file, &high);
     // Nothing sensible to copy: empty, unmeasurable, or 4 GiB and more.
     if (source.size == 0 || source.size == INVALID_FILE_SIZE || high != 0) return false;
-    HeapBlock buffer(std::min(source.size, CopyBufferSize));
-    if (!buffer.bytes) {
+    HeapBlock buffer;
+    if (!buffer.Allocate(std::min(source.size, CopyBufferSize))) {
         ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
         return true;
     }

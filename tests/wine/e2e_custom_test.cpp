@@ -358,6 +358,8 @@ enum class OutputRoad {
     DirectoryInTheWay,  // a directory of the copy's name beside the installer
     FileInUse,          // a file of that name held open, its writing not shared
     FullDrive,          // the installer on T:, with room left for less than its copy
+    SignatureInTheWay,  // a signed installer with data after its certificate table, which
+                        // therefore cannot be cut off cleanly
 };
 
 struct OutputFailureCase {
@@ -380,7 +382,7 @@ TEST_P(OutputFailure, IsToldAndEndsTheProgram) {
         dir = e2e::ScratchDir(L"custom-output");
     }
     const std::wstring setup = dir + L"\\setup.exe", copy = dir + L"\\setup-custom.exe";
-    ASSERT_TRUE(e2e::CopyTo(e2e::Built(Unsigned), setup));
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(road == OutputRoad::SignatureInTheWay ? Signed : Unsigned), setup));
     const std::vector<std::uint8_t> old{'o', 'l', 'd'};
     std::unique_ptr<void, decltype(&CloseHandle)> inUse(nullptr, &CloseHandle);
     HANDLE held = nullptr;
@@ -397,6 +399,13 @@ TEST_P(OutputFailure, IsToldAndEndsTheProgram) {
             ASSERT_TRUE(e2e::FillSmallDrive(e2e::ReadAll(setup).size() / 2));
             expected = {FileIoErrorCaption, OutputWriteMessage, driver::MsgBox::Error};
             break;
+        case OutputRoad::SignatureInTheWay: {
+            std::vector<std::uint8_t> image = e2e::ReadAll(setup);
+            image.push_back(0);
+            ASSERT_TRUE(e2e::WriteAll(setup, image));
+            expected = {FileIoErrorCaption, OutputWriteMessage, driver::MsgBox::Error};
+            break;
+        }
     }
     driver::Process p = e2e::Start(setup, L"/custom");
     const Page page = OpenPage(p);
@@ -406,12 +415,14 @@ TEST_P(OutputFailure, IsToldAndEndsTheProgram) {
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
     if (road == OutputRoad::FileInUse) EXPECT_EQ(e2e::ReadAll(copy), old);
     if (road == OutputRoad::FullDrive) e2e::EmptySmallDrive();
+    if (road == OutputRoad::SignatureInTheWay) EXPECT_FALSE(e2e::Exists(copy));
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, OutputFailure,
                          testing::Values(OutputFailureCase{"DirectoryInTheWay", OutputRoad::DirectoryInTheWay},
                                          OutputFailureCase{"FileInUse", OutputRoad::FileInUse},
-                                         OutputFailureCase{"FullDrive", OutputRoad::FullDrive}),
+                                         OutputFailureCase{"FullDrive", OutputRoad::FullDrive},
+                                         OutputFailureCase{"SignatureInTheWay", OutputRoad::SignatureInTheWay}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct InstallCase {
