@@ -14,7 +14,6 @@
 #include "pages/page_frame_win.h"
 #include "pages/pages_win.h"
 #include "settings/customisation.h"
-#include "settings/pe_image.h"
 #include "settings/settings_block.h"
 
 namespace qf {
@@ -157,12 +156,15 @@ void WriteCustomisedCopy(HWND page, const CustomisationChoice& choice) {
         case ReadResult::Read: break;
     }
     // A signed installer's copy is shorter by its signature; see CustomiseImage.
-    if (const auto length = CustomiseImage(image.Bytes(), {EmbeddedSettings, SettingsKeySize}, choice))
-        SaveCopy(page, ownPath, image.Bytes().first(*length));
-    else if (FindCertificateTable(image.Bytes()).kind == CertificateTableKind::Malformed)
-        // A signature that cannot be cut off cleanly would make a copy that no longer matches
-        // it: that copy cannot be written.
-        ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
+    const CustomiseResult copy = CustomiseImage(image.Bytes(), {EmbeddedSettings, SettingsKeySize}, choice);
+    switch (copy.outcome) {
+        case CustomiseOutcome::Made: SaveCopy(page, ownPath, image.Bytes().first(copy.length)); return;
+        case CustomiseOutcome::NoBlock: return;
+        case CustomiseOutcome::SignatureNotDropped:
+            // The copy would carry a signature that no longer matches it: it cannot be written.
+            ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
+            return;
+    }
 }
 
 // Next: the choices are checked in a fixed order and a refusal leaves the page as it was; valid

@@ -1,6 +1,7 @@
 #include "settings/customisation.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <initializer_list>
 
@@ -38,19 +39,30 @@ bool CustomisedCopyPath(std::u16string_view ownPath, std::span<char16_t> out) {
     return false;
 }
 
-std::optional<std::size_t> CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,
-                                          const CustomisationChoice& choice) {
+CustomiseResult CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,
+                               const CustomisationChoice& choice) {
     const CertificateTable table = FindCertificateTable(image);
-    if (table.kind == CertificateTableKind::Malformed) return std::nullopt;
+    if (table.kind == CertificateTableKind::Malformed) return {CustomiseOutcome::SignatureNotDropped};
     const bool isSigned = table.kind == CertificateTableKind::AtEnd;
     // The block is looked for in the image proper, never in its signature.
     const auto offset = FindEmbeddedSettings(isSigned ? image.first(table.offset) : image, key);
-    if (!offset) return std::nullopt;
+    if (!offset) return {CustomiseOutcome::NoBlock};
+    std::array<std::uint8_t, SettingsBlockSize> before;
+    const auto block = image.subspan(*offset, SettingsBlockSize);
+    std::copy(block.begin(), block.end(), before.begin());
     const std::string_view server = choice.serverChosen ? choice.server : std::string_view();
     const std::string_view docPath = choice.docPathChosen ? choice.docPath : std::string_view();
     if (PatchEmbeddedSettings(image, *offset, CustomisationMode(choice), server, docPath) != PatchResult::Patched)
-        return std::nullopt;
-    return isSigned ? StripCertificateTable(image, table) : image.size();
+        return {CustomiseOutcome::NoBlock};
+    if (!isSigned) return {CustomiseOutcome::Made, image.size()};
+    // A block over the headers (never in a built installer) may have moved or hidden the table
+    // with the choice; cutting the file at the old place would then cut the wrong bytes.
+    const CertificateTable after = FindCertificateTable(image);
+    if (after.kind != table.kind || after.offset != table.offset || after.size != table.size) {
+        std::copy(before.begin(), before.end(), block.begin());
+        return {CustomiseOutcome::SignatureNotDropped};
+    }
+    return {CustomiseOutcome::Made, StripCertificateTable(image, table)};
 }
 
 std::optional<std::size_t> LocateSettingsBlock(std::span<const std::uint8_t> image,

@@ -43,13 +43,25 @@ bool CustomisationOwnPath(std::u16string_view commandLine, std::span<char16_t> o
 // The copy's path: the own path less its last four characters, followed by "-custom.exe".
 bool CustomisedCopyPath(std::u16string_view ownPath, std::span<char16_t> out);
 
+// What became of an image that CustomiseImage was given.
+enum class CustomiseOutcome {
+    Made,                 // the copy is the image's first `length` bytes
+    NoBlock,              // no never-customised block that takes the choice: nothing to copy
+    SignatureNotDropped,  // a certificate table that cannot be dropped cleanly: no copy may be
+                          // written, as it would carry a signature that no longer matches it
+};
+
+struct CustomiseResult {
+    CustomiseOutcome outcome = CustomiseOutcome::NoBlock;
+    std::size_t length = 0;  // Made: the copy's length
+};
+
 // Finds the never-customised block by key in a whole installer image and writes the choice
 // into it. A signed image's signature would no longer match the changed bytes, so its
 // certificate table is dropped (see pe_image.h): the copy is then shorter than the image.
-// Returns the copy's length, the first bytes of image; nothing when the image holds no such
-// block or a certificate table that cannot be dropped cleanly.
-std::optional<std::size_t> CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,
-                                          const CustomisationChoice& choice);
+// Unless a copy is made, the image is left as it was.
+CustomiseResult CustomiseImage(std::span<std::uint8_t> image, std::span<const std::uint8_t> key,
+                               const CustomisationChoice& choice);
 
 // The offset of the settings block of any build's image, customised or not, found by the
 // marker in front of it.

@@ -146,6 +146,16 @@ Bytes Executable(bool plus, const Bytes& payload, const Bytes& block) {
     return Cat({file, rsrc});
 }
 
+// The executable as signed: an 8-byte certificate table after it, which directory 4 names,
+// followed by `after` bytes more (then the table cannot be cut off cleanly).
+Bytes Signed(bool plus, Bytes file, std::size_t after) {
+    const std::uint32_t directories = 0x40 + 24 + (plus ? 112 : 96);
+    Put32(file, directories - 4, 16);  // data directories
+    Put32(file, directories + 4 * 8, static_cast<std::uint32_t>(file.size()));
+    Put32(file, directories + 4 * 8 + 4, 8);
+    return Cat({file, Bytes(8, 0xA5), Bytes(after, 0)});
+}
+
 struct Seed {
     const char* target;
     const char* name;
@@ -175,6 +185,8 @@ int main(int argc, char** argv) {
         {"settings_block", "nothing-chosen", SettingsInput(0, "", "", ImageWithBlock(8, 8))},
         {"settings_block", "block-at-the-end", SettingsInput(2, "", "C:\\Docs", ImageWithBlock(8, 0))},
         {"settings_block", "customised", SettingsInput(1, "other", "", Customised(ImageWithBlock(40, 40)))},
+        {"settings_block", "signed", SettingsInput(1, "srv1", "", Signed(false, Executable(false, Tree(), block), 0))},
+        {"settings_block", "signed-followed", SettingsInput(1, "srv1", "", Signed(true, Executable(true, Tree(), block), 1))},
 
         {"pe_resource", "pe32", Executable(false, Tree(), block)},
         {"pe_resource", "pe32-plus-customised", Executable(true, Tree(), customisedBlock)},

@@ -14,7 +14,10 @@
 //   - a decoded block is its own bytes widened, up to each NUL and never past the block;
 //   - a patch either changes nothing and says why, or writes the mode, the texts and their
 //     NULs and nothing else, and then decodes to what was written;
-//   - a customised image's block no longer matches the key, so it is never customised twice.
+//   - a customised image's block no longer matches the key, so it is never customised twice;
+//   - a copy is made only of an image with a block outside its signature, as long as the image
+//     without its signature; one refused for a signature that cannot be dropped is told apart
+//     from a missing block; a refused image is left as it was.
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -24,6 +27,7 @@
 
 #include "fuzz_support.h"
 #include "settings/customisation.h"
+#include "settings/pe_image.h"
 #include "settings/settings_block.h"
 
 namespace {
@@ -134,19 +138,26 @@ void CheckDirectPatch(std::span<const std::uint8_t> image, std::size_t offset, s
 void CheckCustomise(std::span<const std::uint8_t> image, std::span<const std::uint8_t> key,
                     const qf::CustomisationChoice& choice) {
     const Image customised(image);
-    const auto offset = qf::FindEmbeddedSettings(image, key);
-    const std::optional<std::size_t> length = qf::CustomiseImage(customised.Span(), key, choice);
-    if (!length) {
+    const qf::CertificateTable table = qf::FindCertificateTable(image);
+    const bool isSigned = table.kind == qf::CertificateTableKind::AtEnd;
+    const auto offset = qf::FindEmbeddedSettings(isSigned ? image.first(table.offset) : image, key);
+    const qf::CustomiseResult result = qf::CustomiseImage(customised.Span(), key, choice);
+    if (result.outcome != qf::CustomiseOutcome::Made) {
         Check(std::equal(image.begin(), image.end(), customised.bytes.get()));
+        if (result.outcome == qf::CustomiseOutcome::SignatureNotDropped) {
+            Check(table.kind == qf::CertificateTableKind::Malformed || (isSigned && offset));
+            return;
+        }
+        Check(table.kind != qf::CertificateTableKind::Malformed);
         // The page and qfpack validate first; their texts never hold a NUL.
         auto hasNul = [](bool chosen, std::string_view text) { return chosen && text.find('\0') != text.npos; };
         const bool nul = hasNul(choice.serverChosen, choice.server) || hasNul(choice.docPathChosen, choice.docPath);
         Check(!offset || nul || qf::ValidateCustomisation(choice) != qf::CustomisationRefusal::None);
         return;
     }
-    Check(offset.has_value() && *length <= image.size());
+    Check(offset.has_value() && result.length == (isSigned ? table.offset : image.size()));
     // A certificate table was dropped as well; the image reader's own target judges that.
-    if (*length != image.size()) return;
+    if (isSigned) return;
     CheckPatched(image, customised.Span(), *offset, std::nullopt, qf::CustomisationMode(choice),
                  choice.serverChosen ? choice.server : "", choice.docPathChosen ? choice.docPath : "");
     Check(qf::FindEmbeddedSettings(customised.Span(), key) != offset);

@@ -11,6 +11,7 @@
 namespace {
 
 using qf::CustomisationRefusal;
+using Outcome = qf::CustomiseOutcome;
 
 TEST(Customisation, ValidatesInTheFixedOrder) {
     const std::string s79(79, 's'), s80(80, 's');
@@ -61,11 +62,15 @@ TEST(Customisation, PatchesOnlyANeverCustomisedBlock) {
     std::copy_n(qf::SettingsMarker, qf::SettingsMarkerSize, image.begin() + 1000);
     std::copy_n(qf::EmbeddedSettings, qf::SettingsBlockSize, image.begin() + 1016);
     const std::span<const std::uint8_t> key(qf::EmbeddedSettings, qf::SettingsKeySize);
-    ASSERT_TRUE(qf::CustomiseImage(image, key, {true, "srv", 1, true, "D"}));
+    const qf::CustomiseResult made = qf::CustomiseImage(image, key, {true, "srv", 1, true, "D"});
+    ASSERT_EQ(made.outcome, Outcome::Made);
+    EXPECT_EQ(made.length, image.size());
     const std::vector<std::uint8_t> head(image.begin() + 1016, image.begin() + 1023);
     EXPECT_EQ(head, (std::vector<std::uint8_t>{1, 's', 'r', 'v', 0, 'D', 0}));
     EXPECT_EQ(qf::LocateSettingsBlock(image, qf::SettingsMarker), 1016u);
-    EXPECT_FALSE(qf::CustomiseImage(image, key, {true, "srv", 1, false, ""}));  // no second time
+    const std::vector<std::uint8_t> customised = image;
+    EXPECT_EQ(qf::CustomiseImage(image, key, {true, "srv", 1, false, ""}).outcome, Outcome::NoBlock);  // no second time
+    EXPECT_EQ(image, customised);
 }
 
 // A signature over the installer would not match the copy's bytes: the copy goes without it.
@@ -80,7 +85,9 @@ TEST(Customisation, ACopyOfASignedImageCarriesNoSignature) {
     };
 
     std::vector<std::uint8_t> image = withBlockAt(0x220);
-    ASSERT_EQ(qf::CustomiseImage(image, key, choice), fixture::TableAt);
+    const qf::CustomiseResult made = qf::CustomiseImage(image, key, choice);
+    ASSERT_EQ(made.outcome, Outcome::Made);
+    ASSERT_EQ(made.length, fixture::TableAt);
     EXPECT_EQ(image[0x220], 1);
     EXPECT_EQ(fixture::Get32(image, fixture::CertificateEntry(shape)), 0u);
     EXPECT_EQ(fixture::Get32(image, fixture::CertificateEntry(shape) + 4), 0u);
@@ -89,13 +96,33 @@ TEST(Customisation, ACopyOfASignedImageCarriesNoSignature) {
 
     // The key is never looked for inside the signature.
     std::vector<std::uint8_t> keyInTable = withBlockAt(fixture::TableAt);
-    EXPECT_FALSE(qf::CustomiseImage(keyInTable, key, choice));
-    // A table that cannot be cut off cleanly refuses the copy, and nothing is changed.
+    EXPECT_EQ(qf::CustomiseImage(keyInTable, key, choice).outcome, Outcome::NoBlock);
+
+    // A table that cannot be cut off cleanly refuses the copy, told apart from a missing block,
+    // and nothing is changed: data after the table, or a block whose key lies in the DOS header,
+    // so that a long server name written into it overwrites where the PE header is.
     std::vector<std::uint8_t> followed = withBlockAt(0x220);
     followed.push_back(0);
-    const std::vector<std::uint8_t> before = followed;
-    EXPECT_FALSE(qf::CustomiseImage(followed, key, choice));
-    EXPECT_EQ(followed, before);
+    std::vector<std::uint8_t> overHeaders = fixture::PeImage(shape);
+    std::copy_n(qf::EmbeddedSettings, qf::SettingsKeySize, overHeaders.begin() + 2);
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> image;
+        qf::CustomisationChoice choice;
+        qf::CertificateTableKind table;  // as the image came
+    };
+    const std::string s79(79, 's');
+    const Case cases[] = {
+        {"data after the table", followed, choice, qf::CertificateTableKind::Malformed},
+        {"block over the headers", overHeaders, {true, s79, 1, false, ""}, qf::CertificateTableKind::AtEnd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(qf::FindCertificateTable(c.image).kind, c.table);
+        std::vector<std::uint8_t> tried = c.image;
+        EXPECT_EQ(qf::CustomiseImage(tried, key, c.choice).outcome, Outcome::SignatureNotDropped);
+        EXPECT_EQ(tried, c.image);
+    }
 }
 
 }  // namespace

@@ -73,6 +73,15 @@ fi
 grep -q "The server name must be less than 79 characters" "$work/err.txt" ||
     fail "unexpected refusal: $(cat "$work/err.txt")"
 
+# A signed installer with a byte after its certificate table: the table cannot be cut off
+# cleanly, which qfpack tells apart from a missing block, and it writes no copy.
+{ cat "$signed"; printf '\0'; } > "$work/followed.exe"
+if "$qfpack" customize "$work/followed.exe" --docpath x -o "$work/followed-custom.exe" 2> "$work/err.txt"; then
+    fail "a copy was made of an installer whose signature cannot be cut off"
+fi
+grep -q "certificate table cannot be cut off cleanly" "$work/err.txt" || fail "unexpected refusal: $(cat "$work/err.txt")"
+[ ! -e "$work/followed-custom.exe" ] || fail "a refused copy was written"
+
 # One payload byte changed in a copy: the checksum no longer holds.
 flip_payload "$parity/lock1-custom.exe" "$work/corrupt.exe"
 if "$qfpack" inspect "$work/corrupt.exe" > "$work/report.txt"; then fail "a corrupted payload verified"; fi

@@ -1,7 +1,7 @@
 // The customisation page of the real installer, worked as an administrator would: its controls,
-// the refusals that keep it open, the copy it writes and the copy it cannot write, how the copy
-// is named from the command line, and the copy installed quietly; the same for a copy of a
-// signed installer, which carries no signature.
+// the refusals that keep it open, the copy it writes and the copy it cannot write, the own files
+// it ends on without a word, how the copy is named from the command line, and the copy
+// installed quietly; the same for a copy of a signed installer, which carries no signature.
 //
 // The copies of the CopiesCarryTheChoices cases stay in C:\qf-parity, where custom_parity.sh
 // compares them with what `qfpack customize` makes of the same choices.
@@ -423,6 +423,41 @@ INSTANTIATE_TEST_SUITE_P(Roads, OutputFailure,
                                          OutputFailureCase{"FileInUse", OutputRoad::FileInUse},
                                          OutputFailureCase{"FullDrive", OutputRoad::FullDrive},
                                          OutputFailureCase{"SignatureInTheWay", OutputRoad::SignatureInTheWay}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct SilentCase {
+    const char* name;
+    const wchar_t* installer;  // the built installer the page runs from
+    const wchar_t* own;        // the file the command line names as its own; nullptr: itself
+    std::size_t size;          // of that file, written beside it
+};
+
+void PrintTo(const SilentCase& c, std::ostream* out) { *out << c.name; }
+
+class SilentEnd : public testing::TestWithParam<SilentCase> {};
+
+// An own file with nothing to copy, or one whose one read fails (the installer on a share that
+// went away), ends the program without a word and without a copy.
+TEST_P(SilentEnd, NoMessageAndNoCopy) {
+    const SilentCase& c = GetParam();
+    const std::wstring dir = e2e::ScratchDir(L"custom-silent");
+    const std::wstring setup = dir + L"\\setup.exe";
+    const std::wstring own = c.own ? dir + L"\\" + c.own : setup;
+    ASSERT_TRUE(e2e::CopyTo(e2e::Built(c.installer), setup));
+    if (c.own) ASSERT_TRUE(e2e::WriteAll(own, std::vector<std::uint8_t>(c.size, 'x')));
+    driver::Process p = e2e::StartRaw(L"\"" + own + L"\" /custom", L"", setup);
+    const Page page = OpenPage(p);
+    ASSERT_NE(page.window, nullptr);
+    Choose(page, {"srv.example", 1, std::nullopt});
+    ASSERT_TRUE(driver::Click(page.next));
+    EXPECT_TRUE(e2e::AnswerBoxesUntilExit(p, WaitMs).empty());
+    EXPECT_FALSE(e2e::Exists(own.substr(0, own.size() - 4) + L"-custom.exe"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, SilentEnd,
+                         testing::Values(SilentCase{"Empty", Unsigned, L"empty.exe", 0},
+                                         SilentCase{"NoBlock", Unsigned, L"noblock.exe", 4096},
+                                         SilentCase{"ReadFails", L"qfsetup-readfail.exe", nullptr, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct InstallCase {

@@ -115,17 +115,19 @@ int Customise(int argc, char** argv) {
     Bytes image;
     if (!ReadWholeFile(input, image)) return Fail(std::string(input) + ": cannot be read");
     const bool wasSigned = qf::FindCertificateTable(image).kind == qf::CertificateTableKind::AtEnd;
-    const auto length = qf::CustomiseImage(image, {qf::EmbeddedSettings, qf::SettingsKeySize}, choice);
-    if (!length) {
-        if (qf::FindCertificateTable(image).kind == qf::CertificateTableKind::Malformed)
-            return Fail(std::string(input) + ": its certificate table is malformed, so its signature cannot be dropped");
+    const qf::CustomiseResult copy = qf::CustomiseImage(image, {qf::EmbeddedSettings, qf::SettingsKeySize}, choice);
+    if (copy.outcome == qf::CustomiseOutcome::SignatureNotDropped)
+        return Fail(std::string(input) +
+                    ": its certificate table cannot be cut off cleanly, so the copy would carry a signature "
+                    "that no longer matches it; no copy written");
+    if (copy.outcome == qf::CustomiseOutcome::NoBlock) {
         const auto block = qf::LocateSettingsBlock(image, qf::SettingsMarker);
         if (block && image[*block] != qf::NotCustomisedMark)
             return Fail(std::string(input) + ": " + Narrow(qf::text::AlreadyCustomisedCaption) +
                         ": already customised; customise a copy that never was");
         return Fail(std::string(input) + ": no settings block of this release found");
     }
-    image.resize(*length);
+    image.resize(copy.length);
     if (!WriteWholeFile(output, image)) return Fail(std::string(output) + ": cannot be written");
     if (sign) {
         // An unsigned copy left under the name of a signed one could be deployed by mistake.
