@@ -14,21 +14,9 @@
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "minimal_writer.h"
+#include "target_argument.h"
 
 namespace {
-
-// The command line after the program name, quoted or not.
-std::u16string_view Argument(std::u16string_view line) {
-    std::size_t i = 0;
-    if (!line.empty() && line[0] == u'"') {
-        i = line.find(u'"', 1);
-        i = i == std::u16string_view::npos ? line.size() : i + 1;
-    } else {
-        while (i < line.size() && line[i] != u' ' && line[i] != u'\t') ++i;
-    }
-    while (i < line.size() && (line[i] == u' ' || line[i] == u'\t')) ++i;
-    return line.substr(i);
-}
 
 bool WriteTree(std::span<const std::uint8_t> archive, std::u16string_view target) {
     wchar_t folder[qf::DirectoryPathCapacity];
@@ -40,7 +28,7 @@ bool WriteTree(std::span<const std::uint8_t> archive, std::u16string_view target
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    const std::u16string_view target = Argument(qf::U(GetCommandLineW()));
+    const std::u16string_view target = TargetArgument(qf::U(GetCommandLineW()));
     const qf::MappedResource archive = qf::MapResource(instance, qf::PayloadResourceType, qf::PayloadResourceId);
     return !target.empty() && WriteTree(archive.Bytes(), target) ? 0 : 1;
 }
