@@ -72,26 +72,26 @@ bool ResolvesToItself(HANDLE entry, std::wstring_view path) {
 
 }  // namespace
 
+EntryKind KindOfOpenEntry(HANDLE entry, const wchar_t* path, BY_HANDLE_FILE_INFORMATION& info) {
+    if (!GetFileInformationByHandle(entry, &info)) return EntryKind::Unknown;
+    // A directory's count of names says nothing of the kind (Wine gives the Unix one, two and
+    // more).
+    const bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !ResolvesToItself(entry, path))
+        return EntryKind::Link;
+    return shared ? EntryKind::Shared : EntryKind::Itself;
+}
+
+bool IsAbsence(DWORD openError) {
+    // A name Windows refuses (a reserved or control character in it) names nothing there.
+    return openError == ERROR_FILE_NOT_FOUND || openError == ERROR_PATH_NOT_FOUND || openError == ERROR_INVALID_NAME;
+}
+
 EntryKind ExamineEntry(const wchar_t* path) {
     const HANDLE entry = OpenEntry(path, false);
-    if (entry == INVALID_HANDLE_VALUE) {
-        // A name Windows refuses (a reserved or control character in it) names nothing there.
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME
-                   ? EntryKind::Absent
-                   : EntryKind::Unknown;
-    }
+    if (entry == INVALID_HANDLE_VALUE) return IsAbsence(GetLastError()) ? EntryKind::Absent : EntryKind::Unknown;
     BY_HANDLE_FILE_INFORMATION info;
-    EntryKind kind = EntryKind::Unknown;
-    if (GetFileInformationByHandle(entry, &info)) {
-        // A directory's count of names says nothing of the kind (Wine gives the Unix one, two and
-        // more).
-        const bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1;
-        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !ResolvesToItself(entry, path))
-            kind = EntryKind::Link;
-        else
-            kind = shared ? EntryKind::Shared : EntryKind::Itself;
-    }
+    const EntryKind kind = KindOfOpenEntry(entry, path, info);
     CloseHandle(entry);
     return kind;
 }

@@ -42,6 +42,13 @@ enum class EntryKind {
 
 EntryKind ExamineEntry(const wchar_t* path);
 
+// The same for an entry that path opened (OpenEntry, the link not followed); info receives what
+// the file system says of it.
+EntryKind KindOfOpenEntry(HANDLE entry, const wchar_t* path, BY_HANDLE_FILE_INFORMATION& info);
+
+// Whether an open that failed with this error found nothing by that name.
+bool IsAbsence(DWORD openError);
+
 // Removes the name path, never what a link there points to nor the other names of its file.
 // ERROR_SUCCESS, or why it stays.
 DWORD RemoveName(const wchar_t* path);

@@ -8,10 +8,12 @@
 
 namespace qf {
 
-// Protected also when the location exists as a junction, symbolic link or mount point, when it
-// is a volume root or mount point, and when it is one of the protected directories, or holds
-// one, by volume serial number and file index. A location that does not exist is judged by its
-// text alone.
+// The protected directories are the Windows directory with everything below it, temp, the
+// all-users desktop and every known folder the machine registers, and every directory that holds
+// one of them. A location that exists is protected also when it is a junction, symbolic link or
+// mount point, when it cannot be examined, and when the path it resolves to is protected, or is
+// where one of them resolves to, or holds it. A location that does not exist is judged by its
+// text alone. Protected, too, when the known folders cannot be listed.
 // judged, when given, receives the identity of what was judged Removable (not followed if a link).
 LocationVerdict CheckLocation(const wchar_t* location, FileIdentity* judged = nullptr);
 

@@ -151,6 +151,11 @@ LocationVerdict JudgeLocation(std::u16string_view location, const ProtectedDirec
         return system && Holds(*target, *system);
     };
     if (holds(protect.windows)) return LocationVerdict::Protected;
+    // Nothing below the Windows directory is anybody's installation: all of it is the system's.
+    if (!protect.windows.empty() && protect.windows.size() <= MaxPathLength && IsFullyQualified(protect.windows)) {
+        const std::optional<SplitPath> windows = Split(protect.windows, protect.windows);
+        if (windows && !windows->below.empty() && Holds(*windows, *target)) return LocationVerdict::Protected;
+    }
     for (const std::u16string_view directory : protect.others)
         if (holds(directory)) return LocationVerdict::Protected;
     return LocationVerdict::Removable;

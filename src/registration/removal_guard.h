@@ -24,8 +24,9 @@ enum class LocationVerdict {
     // Not fully qualified ("Quenfield", "\dir", "C:dir"): what it names depends on the current
     // directory.
     Relative,
-    // A drive or share root, a volume or device name, a protected directory or one that holds
-    // one, or a location or Windows directory longer than the uninstall's buffers hold.
+    // A drive or share root, a volume or device name, the Windows directory or anything below
+    // it, a protected directory or one that holds one, or a location or Windows directory longer
+    // than the uninstall's buffers hold.
     Protected,
 };
 

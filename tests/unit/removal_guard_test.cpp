@@ -41,7 +41,6 @@ INSTANTIATE_TEST_SUITE_P(Locations, RemovableLocation, testing::Values(
     LocationCase{u"//server/share/orin/", true},
     LocationCase{u"\\\\?\\C:\\Quenfield", true},
     LocationCase{u"\\\\?\\UNC\\server\\share\\orin", true},
-    LocationCase{u"C:\\Windows\\Quenfield", true},
     LocationCase{u"C:\\Windows2", true},
     LocationCase{u"C:\\Win", true},
     LocationCase{u"D:\\Windows", true},
@@ -89,7 +88,13 @@ INSTANTIATE_TEST_SUITE_P(Locations, RemovableLocation, testing::Values(
     LocationCase{u"\\\\localhost\\admin$\\System32\\..", false},
     LocationCase{u"\\\\localhost\\C$\\Quenfield", true},
     LocationCase{u"\\\\localhost\\D$\\Windows", true},
-    LocationCase{u"\\\\localhost\\ADMIN$\\Quenfield", true},
+    // Nothing below the Windows directory is removable, whatever the list of known folders
+    // misses, by any spelling.
+    LocationCase{u"C:\\Windows\\Quenfield", false},
+    LocationCase{u"C:\\Windows\\inf", false},
+    LocationCase{u"c:/windows/system32/drivers", false},
+    LocationCase{u"\\\\?\\C:\\WINDOWS\\Temp", false},
+    LocationCase{u"\\\\localhost\\ADMIN$\\Quenfield", false},
     // Not fully qualified: what they name depends on the current directory.
     LocationCase{u"Quenfield", false},
     LocationCase{u".", false},
@@ -107,7 +112,8 @@ TEST(RemovableLocationWindir, ProtectsWhateverWindirNamesAndItsParents) {
     // ADMIN$ stands for the Windows directory wherever that is.
     EXPECT_FALSE(Removable(u"\\\\host\\ADMIN$\\System32\\..", u"D:\\OS\\Windows"));
     EXPECT_FALSE(Removable(u"\\\\host\\d$\\os", u"D:\\OS\\Windows"));
-    EXPECT_TRUE(Removable(u"\\\\host\\ADMIN$\\Temp\\Quenfield", u"D:\\OS\\Windows"));
+    EXPECT_FALSE(Removable(u"\\\\host\\ADMIN$\\Temp\\Quenfield", u"D:\\OS\\Windows"));
+    EXPECT_FALSE(Removable(u"d:\\os\\windows\\temp\\Quenfield", u"D:\\OS\\Windows"));
 }
 
 // The known folders of the machine and of the user, and every directory that holds one, by any

@@ -194,6 +194,9 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
                              Refusal{L"C:\\Program Files\\Quenfield\\..", system},
                              Refusal{L"C:\\ProgramData\\", system}, Refusal{L"C:\\users", system},
                              Refusal{L"C:\\users\\Public\\Desktop", system}, Refusal{L"C:\\", system},
+                             Refusal{L"C:\\windows\\inf", system}, Refusal{L"C:\\windows\\system32\\drivers", system},
+                             Refusal{L"C:\\users\\Public\\Music", system},
+                             Refusal{L"C:\\ProgramData\\Microsoft\\Windows", system},
                              Refusal{L"C:\\qf-links\\to-r", system}}) {
         SCOPED_TRACE(r.entry);
         driver::SetText(edit, r.entry);

@@ -371,12 +371,16 @@ std::wstring Environment(const wchar_t* name) {
 class ProtectedLocation : public UninstallMode, public testing::WithParamInterface<const wchar_t*> {};
 
 // Drive R: and the links come from uninstall_links.sh. Each protected folder gets a file of
-// the test's own, which must survive with everything else. "%short%" is Program Files by its
+// the test's own and one named as the uninstaller, which must survive with everything else. "%short%" is Program Files by its
 // 8.3 name.
 TEST_P(ProtectedLocation, IsRefusedBeforeAnythingIsRemoved) {
     std::wstring location = GetParam();
+    // '+' first: a folder the prefix may lack, made here so that it has something to lose.
+    const bool make = location[0] == L'+';
+    if (make) location.erase(0, 1);
     if (location == L"%windir%") location = Windir();
-    if (location == L"%USERPROFILE%") location = Environment(L"USERPROFILE");
+    if (location.rfind(L"%USERPROFILE%", 0) == 0) location = Environment(L"USERPROFILE") + location.substr(13);
+    if (make) ASSERT_TRUE(e2e::MakeDirs(location)) << location;
     if (location == L"%short%") {
         wchar_t shortName[MAX_PATH] = {};
         GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH);
@@ -385,8 +389,12 @@ TEST_P(ProtectedLocation, IsRefusedBeforeAnythingIsRemoved) {
     }
     ASSERT_TRUE(e2e::Exists(L"R:\\root.txt")) << "no drive R: (run through ctest: uninstall_links.sh)";
     std::vector<std::wstring> markers{Windir() + L"\\qf-marker.txt"};
-    if (GetFileAttributesW(location.c_str()) & FILE_ATTRIBUTE_DIRECTORY && e2e::Exists(location))
+    // With a file by the uninstaller's name beside it, only the judgement of the location itself
+    // stands between the uninstall and the folder's files.
+    if (GetFileAttributesW(location.c_str()) & FILE_ATTRIBUTE_DIRECTORY && e2e::Exists(location)) {
         markers.push_back(location + L"\\qf-marker.txt");
+        if (!e2e::Exists(location + L"\\qfsetup.exe")) markers.push_back(location + L"\\qfsetup.exe");
+    }
     for (const std::wstring& marker : markers) ASSERT_TRUE(WriteText(marker, "protected file"));
     const std::vector<std::wstring> driveBefore = Listing(L"R:\\");
     const std::vector<std::wstring> installBefore = Listing(install);
@@ -410,7 +418,15 @@ INSTANTIATE_TEST_SUITE_P(Locations, ProtectedLocation,
                                          L"C:\\Program Files", L"%short%",
                                          L"C:\\Program Files\\Quenfield\\..", L"C:\\ProgramData",
                                          L"C:\\users", L"%USERPROFILE%", L"C:\\users\\Public\\Desktop",
-                                         L"C:\\qf-links\\install\\docs\\outside-link"));
+                                         L"C:\\qf-links\\install\\docs\\outside-link",
+                                         // Below the Windows folder, and known folders beyond any
+                                         // hand-made list.
+                                         L"+C:\\windows\\inf", L"+C:\\windows\\help", L"+C:\\windows\\temp",
+                                         L"+C:\\windows\\system32\\drivers", L"+C:\\windows\\system32\\config",
+                                         L"+%USERPROFILE%\\Favorites", L"+%USERPROFILE%\\Links",
+                                         L"+%USERPROFILE%\\Saved Games", L"+%USERPROFILE%\\AppData\\LocalLow",
+                                         L"+C:\\ProgramData\\Microsoft\\Windows", L"+C:\\users\\Public\\Music",
+                                         L"+C:\\users\\Public\\Pictures", L"+C:\\users\\All Users\\Desktop"));
 
 TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFile) {
     const std::wstring install = std::wstring(Links) + L"\\install";
