@@ -36,7 +36,8 @@ TEST(CustomiseOptions, TellsTheFirstProblem) {
         {{"--server", "srv", "-o", "x.exe", "--sign", "--pkcs12", "p.p12", "--key", "k.pem"},
          "sign with either --pkcs12 FILE or --cert FILE --key FILE"},
         {{"-o", "x.exe"}, "choose --server, --docpath or both"},
-        {{"--server", "", "-o", "x.exe"}, "Server name or IP address must be provided when setting the default server."},
+        {{"--server", "", "-o", "x.exe"},
+         "Server name or IP address must be provided when setting the default server."},
         {{"--server", s80.c_str(), "--docpath", "", "-o", "x.exe"},  // the documentation path first
          "You have selected to change the documentation path yet have not provided a new path specification.  You "
          "must enter the path to locate the documentation in the window provided."},
