@@ -3,20 +3,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/bytes.h"
+#include "base/text.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace qf {
-
-std::uint32_t ReadLe16(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8;
-}
-
-std::uint32_t ReadLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 std::uint32_t SumBytes(std::span<const std::uint8_t> bytes) {
     const std::uint8_t* p = bytes.data();
@@ -47,7 +41,7 @@ std::uint32_t SumBytes(std::span<const std::uint8_t> bytes) {
 }
 
 std::uint32_t StoredChecksum(std::span<const std::uint8_t> archive) {
-    return ReadLe32(archive.data() + 1);
+    return GetLe32(archive.data() + ChecksumOffset);
 }
 
 bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRepaint,
@@ -75,15 +69,8 @@ bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRep
 bool IsDeviceName(std::string_view component) {
     std::string_view base = component.substr(0, component.find('.'));
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-    const auto startsAs = [&](std::string_view device) {
-        if (base.size() < device.size()) return false;
-        for (std::size_t i = 0; i < device.size(); ++i) {
-            const char c = base[i];
-            if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != device[i]) return false;
-        }
-        return true;
-    };
-    const auto is = [&](std::string_view device) { return base.size() == device.size() && startsAs(device); };
+    const auto is = [&](std::string_view device) { return EqualsIgnoringAsciiCase(base, device); };
+    const auto startsAs = [&](std::string_view device) { return StartsWithIgnoringAsciiCase(base, device); };
     if (is("CON") || is("PRN") || is("AUX") || is("NUL") || is("CONIN$") || is("CONOUT$")) return true;
     if (base.size() != 4 || !(startsAs("COM") || startsAs("LPT"))) return false;
     // ISO 8859-1 superscript one, two and three count as digits here.
@@ -124,51 +111,65 @@ std::uint32_t ScanName(std::span<const std::uint8_t> archive, std::uint32_t from
                       : bound;
 }
 
+// A file record at p, below the archive's end: its header, its name within the header length
+// and its data within the archive. Sets end past its data.
+bool ReadFileRecord(std::span<const std::uint8_t> archive, std::uint32_t p, ArchiveRecord& record,
+                    std::uint32_t& end) {
+    const auto length = static_cast<std::uint32_t>(archive.size());
+    if (length - p < FileNameOffset) return false;
+    const std::uint8_t* header = archive.data() + p;
+    const std::uint32_t headerLength = GetLe16(header + RecordLengthOffset);
+    const std::uint32_t size = GetLe32(header + FileSizeOffset);
+    bool terminated = false;
+    const std::uint32_t n = ScanName(archive, p + FileNameOffset, headerLength, terminated);
+    if (!terminated || headerLength < n + FileHeaderOverhead) return false;
+    const std::uint32_t dataStart = p + FileNameOffset + n + 1;
+    if (size > length - dataStart) return false;
+    record.type = RecordType::File;
+    record.name = {reinterpret_cast<const char*>(header + FileNameOffset), n};
+    record.data = archive.subspan(dataStart, size);
+    end = dataStart + size;
+    return true;
+}
+
+// A directory record at p, below the archive's end: its stored length, at least a one-byte
+// name and its NUL, within the archive, and the name ending inside it. Sets end past it.
+bool ReadDirectoryRecord(std::span<const std::uint8_t> archive, std::uint32_t p, ArchiveRecord& record,
+                         std::uint32_t& end) {
+    const std::uint32_t remaining = static_cast<std::uint32_t>(archive.size()) - p;
+    if (remaining < DirectoryNameOffset) return false;
+    const std::uint8_t* header = archive.data() + p;
+    const std::uint32_t recordLength = GetLe16(header + RecordLengthOffset);
+    if (recordLength < DirectoryRecordOverhead + 1 || recordLength > remaining) return false;
+    bool terminated = false;
+    const std::uint32_t n = ScanName(archive, p + DirectoryNameOffset, recordLength - DirectoryNameOffset, terminated);
+    if (!terminated || recordLength < n + DirectoryRecordOverhead) return false;
+    record.type = RecordType::Directory;
+    record.name = {reinterpret_cast<const char*>(header + DirectoryNameOffset), n};
+    record.data = {};
+    end = p + recordLength;
+    return true;
+}
+
 }  // namespace
 
 WalkStep NextRecord(ArchiveWalk& walk, ArchiveRecord& record) {
     const auto length = static_cast<std::uint32_t>(walk.archive.size());
     const std::uint32_t p = walk.position;
     if (length <= ArchiveHeaderSize || p >= length) return WalkStep::End;
-    const std::uint8_t* bytes = walk.archive.data();
-    const std::uint32_t remaining = length - p;
-    const auto fail = [&] {
+    record.offset = p;
+    std::uint32_t end = 0;
+    bool read = false;
+    switch (static_cast<RecordType>(walk.archive[p])) {
+        case RecordType::File: read = ReadFileRecord(walk.archive, p, record, end); break;
+        case RecordType::Directory: read = ReadDirectoryRecord(walk.archive, p, record, end); break;
+    }
+    if (!read || !IsSafeArchiveName(record.name)) {
         walk.position = length;  // a corrupted walk never goes on
         return WalkStep::Corrupted;
-    };
-
-    record.offset = p;
-    if (bytes[p] == static_cast<std::uint8_t>(RecordType::File)) {
-        if (remaining < 7) return fail();
-        const std::uint32_t headerLength = ReadLe16(bytes + p + 1);
-        const std::uint32_t size = ReadLe32(bytes + p + 3);
-        bool terminated = false;
-        const std::uint32_t n = ScanName(walk.archive, p + 7, headerLength, terminated);
-        if (!terminated || headerLength < n + FileHeaderOverhead) return fail();
-        const std::uint32_t dataStart = p + 7 + n + 1;
-        if (size > length - dataStart) return fail();
-        record.type = RecordType::File;
-        record.name = {reinterpret_cast<const char*>(bytes + p + 7), n};
-        record.data = walk.archive.subspan(dataStart, size);
-        if (!IsSafeArchiveName(record.name)) return fail();
-        walk.position = dataStart + size;
-        return WalkStep::Record;
     }
-    if (bytes[p] == static_cast<std::uint8_t>(RecordType::Directory)) {
-        if (remaining < 3) return fail();
-        const std::uint32_t recordLength = ReadLe16(bytes + p + 1);
-        if (recordLength < DirectoryRecordOverhead + 1 || recordLength > remaining) return fail();
-        bool terminated = false;
-        const std::uint32_t n = ScanName(walk.archive, p + 3, recordLength - 3, terminated);
-        if (!terminated || recordLength < n + DirectoryRecordOverhead) return fail();
-        record.type = RecordType::Directory;
-        record.name = {reinterpret_cast<const char*>(bytes + p + 3), n};
-        record.data = {};
-        if (!IsSafeArchiveName(record.name)) return fail();
-        walk.position = p + recordLength;
-        return WalkStep::Record;
-    }
-    return fail();
+    walk.position = end;
+    return WalkStep::Record;
 }
 
 }  // namespace qf

@@ -24,6 +24,7 @@ namespace qf {
 
 inline constexpr std::uint32_t ArchiveHeaderSize = 5;
 inline constexpr std::uint8_t ArchiveFormatByte = 3;
+inline constexpr std::uint32_t ChecksumOffset = 1;
 inline constexpr std::uint32_t VerifyRepaintInterval = 112'323;
 inline constexpr std::uint32_t FileRepaintInterval = 13;
 
@@ -32,15 +33,18 @@ enum class RecordType : std::uint8_t {
     Directory = 3,
 };
 
+// Where a record's fields lie from its type byte.
+inline constexpr std::uint32_t RecordLengthOffset = 1;   // u16le, both kinds
+inline constexpr std::uint32_t FileSizeOffset = 3;       // u32le
+inline constexpr std::uint32_t FileNameOffset = 7;       // type, length, size
+inline constexpr std::uint32_t DirectoryNameOffset = 3;  // type, length
+
 inline constexpr std::uint32_t FileHeaderOverhead = 8;       // type, length, size, NUL
 inline constexpr std::uint32_t DirectoryRecordOverhead = 4;  // type, length, NUL
 
 // The longest name the installer's path buffers can take below a 100-character directory:
 // directory, '\', name and terminator in 256 units.
 inline constexpr std::size_t MaxArchiveNameLength = 154;
-
-std::uint32_t ReadLe16(const std::uint8_t* p);
-std::uint32_t ReadLe32(const std::uint8_t* p);
 
 // Sum of the bytes as unsigned values, mod 2^32. Vectorised.
 std::uint32_t SumBytes(std::span<const std::uint8_t> bytes);

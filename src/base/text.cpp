@@ -112,6 +112,26 @@ bool EndsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view suf
            EqualsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
+namespace {
+
+char16_t ByteLower(char c) { return AsciiLower(static_cast<unsigned char>(c)); }
+
+}  // namespace
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return ByteLower(x) == ByteLower(y); });
+}
+
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return ByteLower(x) < ByteLower(y); });
+}
+
 bool WidenBytes(std::span<char16_t> out, std::string_view bytes) {
     if (out.empty()) return false;
     if (bytes.size() >= out.size()) {

@@ -42,10 +42,15 @@ void CopyWhatFits(std::span<char16_t> out, std::initializer_list<std::u16string_
 bool FormatText(std::span<char16_t> out, std::u16string_view fmt,
                 std::initializer_list<FormatArg> args);
 
-// ASCII-only case folding: only A-Z and a-z are treated as the same letter.
+// ASCII-only case folding: only A-Z and a-z are treated as the same letter. In 8-bit text each
+// byte counts as the UTF-16 unit of the same value, so no other letter of ISO 8859-1 folds.
 char16_t AsciiLower(char16_t c);
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
 bool EndsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view suffix);
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
+// Whether a sorts before b once both are folded: byte values, compared unsigned.
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Each byte becomes the UTF-16 unit of the same value (ISO 8859-1), no code page involved.
 bool WidenBytes(std::span<char16_t> out, std::string_view bytes);

@@ -21,8 +21,9 @@ int ShowFormattedMessage(HWND owner, const char16_t* format, std::initializer_li
 
 // Paints a page at once, while the install sequence keeps the message loop from running. A
 // page not shown has nothing to paint: a quiet install runs while its page is still being
-// created, and there each of its 700 calls would only cost a trip to the window manager (some
-// 0.1 ms each under Wine) for no paint at all.
+// created, and there each call (one a stretch of the archive's check and one every few files
+// written, so as many as the payload is large) would only cost a trip to the window manager
+// (some 0.1 ms each under Wine) for no paint at all.
 void RepaintNow(HWND page);
 
 }  // namespace qf

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/bytes.h"
+
 namespace qf {
 
 namespace {
@@ -10,45 +12,22 @@ constexpr std::uint32_t MzSignature = 0x5A4D;      // "MZ"
 constexpr std::uint32_t PeSignature = 0x00004550;  // "PE\0\0"
 constexpr std::uint32_t Pe32Magic = 0x10B;
 constexpr std::uint32_t Pe32PlusMagic = 0x20B;
-constexpr std::size_t SectionHeaderSize = 40;
-constexpr std::size_t DirectoryEntrySize = 8;
-
-// Little-endian fields read only where they lie wholly inside the image; offsets are 64-bit so
-// that no sum of a 32-bit offset and a size can wrap.
-struct Fields {
-    std::span<const std::uint8_t> bytes;
-    bool Has(std::uint64_t offset, std::uint64_t size) const {
-        return offset <= bytes.size() && size <= bytes.size() - offset;
-    }
-    std::uint32_t U16(std::uint64_t at) const {
-        return Has(at, 2) ? static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8) : 0;
-    }
-    std::uint32_t U32(std::uint64_t at) const {
-        return Has(at, 4) ? static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16) |
-                                static_cast<std::uint32_t>(bytes[at + 3]) << 24
-                          : 0;
-    }
-};
-
-void WriteLe32(std::span<std::uint8_t> image, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) image[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
 
 // The end of everything the loader reads from the file: the headers and each section's data.
-std::uint64_t LoadedDataEnd(const Fields& image, const PeHeaders& headers) {
+std::uint64_t LoadedDataEnd(const ByteView& image, const PeHeaders& headers) {
     std::uint64_t end = std::max<std::uint64_t>(image.U32(headers.optionalHeader + 60),
                                                 headers.sectionTable + SectionHeaderSize * headers.sectionCount);
     for (std::uint32_t i = 0; i < headers.sectionCount; ++i) {
         const std::uint64_t section = headers.sectionTable + SectionHeaderSize * i;
-        const std::uint32_t rawSize = image.U32(section + 16);
-        if (rawSize != 0) end = std::max(end, std::uint64_t{image.U32(section + 20)} + rawSize);
+        const std::uint32_t rawSize = image.U32(section + SectionRawSize);
+        if (rawSize != 0) end = std::max(end, std::uint64_t{image.U32(section + SectionRawOffset)} + rawSize);
     }
     return end;
 }
 
 std::uint32_t Checksum(std::span<const std::uint8_t> image, std::size_t field) {
     std::uint64_t sum = 0;  // no wrap: at most 2^31 words of at most 0xFFFF
-    for (std::size_t i = 0; i + 1 < image.size(); i += 2) sum += image[i] | image[i + 1] << 8;
+    for (std::size_t i = 0; i + 1 < image.size(); i += 2) sum += GetLe16(&image[i]);
     if (image.size() % 2) sum += image.back();
     // The field counts as zeros; a byte at an odd offset is the high half of its word.
     for (std::size_t i = field; i < field + 4; ++i) sum -= std::uint64_t{image[i]} << (i % 2 * 8);
@@ -59,7 +38,7 @@ std::uint32_t Checksum(std::span<const std::uint8_t> image, std::size_t field) {
 }  // namespace
 
 std::optional<PeHeaders> ReadPeHeaders(std::span<const std::uint8_t> bytes) {
-    const Fields image{bytes};
+    const ByteView image{bytes};
     if (!image.Has(0, 0x40) || image.U16(0) != MzSignature) return std::nullopt;
     const std::uint64_t pe = image.U32(0x3C);
     if (!image.Has(pe, 24) || image.U32(pe) != PeSignature) return std::nullopt;
@@ -76,7 +55,7 @@ std::optional<PeHeaders> ReadPeHeaders(std::span<const std::uint8_t> bytes) {
     headers.checksumField = optional + 64;
     headers.dataDirectories = optional + directories;
     headers.directoryCount = std::min<std::uint32_t>(image.U32(optional + directories - 4),
-                                                     (optionalSize - directories) / DirectoryEntrySize);
+                                                     (optionalSize - directories) / DataDirectorySize);
     headers.sectionTable = optional + optionalSize;
     headers.sectionCount = image.U16(pe + 6);
     if (!image.Has(headers.sectionTable, std::uint64_t{SectionHeaderSize} * headers.sectionCount))
@@ -87,8 +66,8 @@ std::optional<PeHeaders> ReadPeHeaders(std::span<const std::uint8_t> bytes) {
 CertificateTable FindCertificateTable(std::span<const std::uint8_t> bytes) {
     const auto headers = ReadPeHeaders(bytes);
     if (!headers || headers->directoryCount <= CertificateTableDirectory) return {};
-    const Fields image{bytes};
-    const std::uint64_t entry = headers->dataDirectories + DirectoryEntrySize * CertificateTableDirectory;
+    const ByteView image{bytes};
+    const std::uint64_t entry = headers->dataDirectories + DataDirectorySize * CertificateTableDirectory;
     const std::uint32_t offset = image.U32(entry);
     const std::uint32_t size = image.U32(entry + 4);
     if (size == 0) return {};
@@ -101,13 +80,13 @@ CertificateTable FindCertificateTable(std::span<const std::uint8_t> bytes) {
 std::size_t StripCertificateTable(std::span<std::uint8_t> image, const CertificateTable& table) {
     const auto headers = ReadPeHeaders(image);
     if (table.kind != CertificateTableKind::AtEnd || !headers || table.offset > image.size()) return image.size();
-    const std::size_t entry = headers->dataDirectories + DirectoryEntrySize * CertificateTableDirectory;
-    WriteLe32(image, entry, 0);
-    WriteLe32(image, entry + 4, 0);
+    const std::size_t entry = headers->dataDirectories + DataDirectorySize * CertificateTableDirectory;
+    PutLe32(image, entry, 0);
+    PutLe32(image, entry + 4, 0);
     // The headers end before the table (FindCertificateTable saw to it), so the field is kept.
     const auto kept = image.first(table.offset);
-    if (Fields{kept}.U32(headers->checksumField) != 0)
-        WriteLe32(image, headers->checksumField, Checksum(kept, headers->checksumField));
+    if (ByteView{kept}.U32(headers->checksumField) != 0)
+        PutLe32(image, headers->checksumField, Checksum(kept, headers->checksumField));
     return table.offset;
 }
 

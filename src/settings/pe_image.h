@@ -13,11 +13,12 @@
 //   o + 64          u32le checksum (0: not set); the same place in both kinds
 //   o + 92 / 108    u32le number of data directories (PE32 / PE32+)
 //   o + 96 / 112    data directories, 8 bytes each: u32le address, u32le size
-//   o + size        section table, 40 bytes a section: +16 u32le size in the file,
-//                   +20 u32le offset in the file
+//   o + size        section table, 40 bytes a section: +12 u32le address in memory (RVA),
+//                   +16 u32le size in the file, +20 u32le offset in the file
 //
-// Data directory 4 is the certificate table. Unlike the others, its address is a file offset:
-// the Authenticode signature, outside every section, normally at the end of the file.
+// Data directory 2 is the resource table, 4 the certificate table. Unlike the others, the
+// certificate table's address is a file offset: the Authenticode signature, outside every
+// section, normally at the end of the file.
 //
 // The checksum: the file taken as 16-bit little-endian words (an odd last byte padded with a
 // zero), the checksum field itself as zeros, added with the carry wrapped around into 16 bits;
@@ -40,7 +41,15 @@ struct PeHeaders {
     std::uint32_t sectionCount;
 };
 
+inline constexpr std::uint32_t DataDirectorySize = 8;
+inline constexpr std::uint32_t ResourceTableDirectory = 2;
 inline constexpr std::uint32_t CertificateTableDirectory = 4;
+
+// A section header's fields, from its start in the section table.
+inline constexpr std::uint32_t SectionHeaderSize = 40;
+inline constexpr std::uint32_t SectionVirtualAddress = 12;  // u32le, of the section in memory
+inline constexpr std::uint32_t SectionRawSize = 16;         // u32le, of its data in the file
+inline constexpr std::uint32_t SectionRawOffset = 20;       // u32le, of its data in the file
 
 // Nothing when the image is not a PE32 or PE32+ image whose headers and section table lie
 // inside it.

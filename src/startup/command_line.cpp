@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/text.h"
+
 namespace qf {
 
 std::string_view CommandLineTail(std::string_view commandLine) {
@@ -25,11 +27,10 @@ namespace {
 // Compares like a case-insensitive strncmp over at most n bytes: the texts match when their
 // first n bytes agree, or when both end at the same place before that. Only A-Z fold.
 bool MatchesOver(std::string_view tail, std::string_view literal, std::size_t n) {
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; };
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char a = i < tail.size() ? static_cast<unsigned char>(tail[i]) : 0;
         const unsigned char b = i < literal.size() ? static_cast<unsigned char>(literal[i]) : 0;
-        if (lower(a) != lower(b)) return false;
+        if (AsciiLower(a) != AsciiLower(b)) return false;
         if (a == 0) return true;
     }
     return true;

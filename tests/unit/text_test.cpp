@@ -45,4 +45,25 @@ TEST(Text, CopyAppendAndCase) {
     EXPECT_FALSE(qf::EndsWithIgnoringAsciiCase(u"exe", u".exe"));
 }
 
+// 8-bit names (device names, a tree's entries in archive order): only A-Z fold, and the order
+// is that of the lowered bytes taken unsigned ("_" before "Z", a Latin-1 letter after "zz").
+TEST(Text, EightBitCase) {
+    EXPECT_TRUE(qf::EqualsIgnoringAsciiCase("CONIN$", "conin$"));
+    EXPECT_FALSE(qf::EqualsIgnoringAsciiCase("\xc9", "\xe9"));
+    EXPECT_FALSE(qf::EqualsIgnoringAsciiCase("nul", "nul "));
+    EXPECT_TRUE(qf::StartsWithIgnoringAsciiCase("Com1", "COM"));
+    EXPECT_FALSE(qf::StartsWithIgnoringAsciiCase("CO", "COM"));
+    struct Order {
+        const char* before;
+        const char* after;
+    };
+    for (const Order o : {Order{"a", "B"}, Order{"Readme", "readme.txt"}, Order{"_", "Z"}, Order{"zz", "\xe9"},
+                          Order{"", "a"}, Order{"\x7f", "\x80"}}) {
+        EXPECT_TRUE(qf::LessIgnoringAsciiCase(o.before, o.after)) << o.before << " < " << o.after;
+        EXPECT_FALSE(qf::LessIgnoringAsciiCase(o.after, o.before)) << o.after << " < " << o.before;
+    }
+    EXPECT_FALSE(qf::LessIgnoringAsciiCase("Docs", "docs"));
+    EXPECT_FALSE(qf::LessIgnoringAsciiCase("docs", "Docs"));
+}
+
 }  // namespace

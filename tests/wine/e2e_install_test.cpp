@@ -384,7 +384,7 @@ TEST_F(Install, AnUpgradeNeverWritesThroughALinkInTheTree) {
 // An installation into a folder that already held someone else's files (a documents subfolder,
 // a shared tools folder) is recorded as such, through an upgrade too, and its uninstall removes
 // only what the installer wrote: the other files stay, and so do the files the client wrote
-// there since. A folder the installer made or found empty goes whole, as before.
+// there since. A folder the installer made or found empty goes whole.
 TEST_F(Install, AFolderThatHeldOtherFilesKeepsThemAtTheUninstall) {
     struct Case {
         const char* name;

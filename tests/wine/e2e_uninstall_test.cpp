@@ -154,8 +154,8 @@ TEST_F(UninstallMode, DirectoriesWithALeadingDotStayWithTheirContentAndTheirPare
 }
 
 // What cannot be removed stays with its directories, and the uninstall stops before the
-// shortcut and the keys, without a word: run again once the cause is gone, it finishes. (It
-// used to delete the keys and say "Uninstall Complete" over the files it had left.)
+// shortcut and the keys, without a word: run again once the cause is gone, it finishes. It
+// never deletes the keys or says "Uninstall Complete" over files it has left behind.
 TEST_F(UninstallMode, WhatCannotBeRemovedKeepsTheRegistrationUntilItCan) {
     const std::wstring stuck = install + L"\\docs\\guide\\b.html";
     struct Cause {

@@ -6,7 +6,4 @@ namespace qfpack {
 //                  [--sign (--pkcs12 FILE | --cert FILE --key FILE) [--timestamp URL]]
 int Customise(int argc, char** argv);
 
-// qfpack inspect INSTALLER
-int Inspect(const char* path);
-
 }  // namespace qfpack

@@ -26,6 +26,7 @@
 #include "archive/archive_writer.h"
 #include "base/licence_text.h"
 #include "customise.h"
+#include "inspect.h"
 #include "io.h"
 #include "manifest_check.h"
 #include "pack_tree.h"

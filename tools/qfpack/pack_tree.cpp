@@ -6,6 +6,7 @@
 
 #include "archive/archive_format.h"
 #include "archive/archive_writer.h"
+#include "base/text.h"
 #include "latin1.h"
 
 namespace fs = std::filesystem;
@@ -16,12 +17,6 @@ namespace {
 
 constexpr char ForbiddenOnWindows[] = "\\/:*?\"<>|";
 constexpr std::uintmax_t FourGiB = 0x1'0000'0000ull;
-
-std::string Lowered(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 bool Within(const fs::path& inner, const fs::path& outer) {
     const auto rel = inner.lexically_relative(outer);
@@ -56,10 +51,10 @@ struct Packer {
         }
         if (ec) return Fail(dir, ec.message());
         std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-            return Lowered(a.name) < Lowered(b.name);
+            return qf::LessIgnoringAsciiCase(a.name, b.name);
         });
         for (std::size_t i = 1; i < entries.size(); ++i) {
-            if (Lowered(entries[i].name) == Lowered(entries[i - 1].name))
+            if (qf::EqualsIgnoringAsciiCase(entries[i].name, entries[i - 1].name))
                 return Fail(entries[i].entry.path(),
                             "differs from " + entries[i - 1].name + " only in case");
         }

@@ -1,0 +1,64 @@
+#include "base/install_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// What the page then refuses is the uninstall's own judgement (removal_guard_test.cpp).
+TEST(InstallDirectory, OneTrailingSeparatorGoes) {
+    EXPECT_EQ(qf::WithoutTrailingSeparator(u"D:\\Apps/"), u"D:\\Apps");
+    EXPECT_EQ(qf::WithoutTrailingSeparator(u"C:\\Windows\\\\"), u"C:\\Windows\\");
+    EXPECT_EQ(qf::WithoutTrailingSeparator(u"\\"), u"");
+    EXPECT_EQ(qf::WithoutTrailingSeparator(u"Apps"), u"Apps");
+}
+
+// A relative entry is made a full path before anything is judged or written; what counts as
+// relative is what Windows resolves against a current directory.
+TEST(InstallDirectory, RelativeEntriesAreTold) {
+    for (const std::u16string_view qualified : {u"C:\\Apps", u"c:/Apps", u"C:", u"\\\\host\\share", u"//host/share",
+                                                u"\\\\?\\C:\\Apps"})
+        EXPECT_TRUE(qf::IsFullyQualified(qualified)) << std::string(qualified.begin(), qualified.end());
+    for (const std::u16string_view relative : {u"Apps", u".", u"..", u"\\Apps", u"/Apps", u"C:Apps", u"", u"\\"})
+        EXPECT_FALSE(qf::IsFullyQualified(relative)) << std::string(relative.begin(), relative.end());
+}
+
+struct OwnPathCase {
+    std::u16string commandLine;
+    std::u16string path;
+};
+
+class OwnPath : public testing::TestWithParam<OwnPathCase> {};
+
+TEST_P(OwnPath, DropsArgumentsAndAddsExe) {
+    char16_t out[256];
+    EXPECT_TRUE(qf::OwnExecutablePath(GetParam().commandLine, out));
+    EXPECT_EQ(std::u16string(out), GetParam().path);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(CommandLines, OwnPath, testing::Values(
+    OwnPathCase{u"\"C:\\Setup\\installer.exe\" /nocheck", u"C:\\Setup\\installer.exe"},
+    OwnPathCase{u"\"C:\\My Setup\\installer\" /q", u"C:\\My Setup\\installer.exe"},
+    OwnPathCase{u"\"C:\\Setup\\installer.exe", u"C:\\Setup\\installer.exe"},
+    // Unquoted, the arguments go in every mode, not only in quiet install.
+    OwnPathCase{u"C:\\Setup\\installer.exe /nocheck", u"C:\\Setup\\installer.exe"},
+    OwnPathCase{u"C:\\Setup\\installer.exe  /q", u"C:\\Setup\\installer.exe"},
+    OwnPathCase{u"C:\\Setup\\installer.exe\t/q", u"C:\\Setup\\installer.exe"},
+    OwnPathCase{u"C:\\Setup\\INSTALLER.EXE", u"C:\\Setup\\INSTALLER.EXE"},
+    OwnPathCase{u"C:\\Setup\\installer", u"C:\\Setup\\installer.exe"},
+    OwnPathCase{u"a", u"a.exe"},
+    OwnPathCase{u"", u".exe"}));
+// clang-format on
+
+TEST(OwnPathLimits, RefusesAPathThatDoesNotFit) {
+    char16_t out[256];
+    const std::u16string dir = u"C:\\" + std::u16string(248, u'd');   // 251 units
+    EXPECT_TRUE(qf::OwnExecutablePath(u"\"" + dir + u"\" /q", out));  // + ".exe" = 255 fits
+    EXPECT_FALSE(qf::OwnExecutablePath(u"\"" + dir + u"x\" /q", out));
+    EXPECT_FALSE(qf::OwnExecutablePath(std::u16string(300, u'p'), out));
+    EXPECT_EQ(std::u16string(out).size(), 255u);  // as much as fits, for the message
+}
+
+}  // namespace
