@@ -97,6 +97,9 @@ done
 
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
+# A tmpfs left mounted by a run that was killed would keep the old prefix from being cleared.
+stale="$work/prefix/drive_c/Program Files"
+if mountpoint -q "$stale"; then umount "$stale"; fi
 wine_env_start "$work/prefix"
 # Wine's own shell integration: on saving a shortcut it starts winemenubuilder to mirror it
 # into the Linux desktop, which Windows does not do; it would be charged to whoever saves one.

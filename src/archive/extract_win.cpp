@@ -25,14 +25,12 @@ constexpr DWORD LinkInTheWayError = 4395;
 bool FailDirectory(HWND page, const wchar_t* path) {
     ShowFormattedMessage(page, text::CreateDirectoryErrorFormat, {U(path)}, text::CreateDirectoryErrorCaption,
                          MB_OK | MB_ICONERROR);
-    AbortInstallation(page);
     return false;
 }
 
 bool FailFile(HWND page, const wchar_t* path, DWORD error) {
     ShowFormattedMessage(page, text::InstallErrorFormat, {U(path), static_cast<std::int32_t>(error)},
                          text::InstallErrorCaption, MB_OK | MB_ICONERROR);
-    AbortInstallation(page);
     return false;
 }
 

@@ -1,6 +1,6 @@
-// The payload archive at install time: the checksum pass with its progress, the extraction
-// into InstallDirectory with the desktop shortcut, and the closing step of a failed
-// installation. Each reports to the user itself and returns only a plain outcome.
+// The payload archive at install time: the checksum pass with its progress, and the extraction
+// into InstallDirectory with the desktop shortcut. Each tells the user what failed and returns
+// only a plain outcome; the install sequence ends the installation.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@ namespace qf {
 
 enum class ExtractResult {
     Completed,
-    Aborted,
+    Aborted,  // at a failure it has told
 };
 
 // Whether PayloadArchive matches its stored checksum (true: valid, false: corrupted),
@@ -18,7 +18,7 @@ enum class ExtractResult {
 // caller reports a corrupted archive.
 bool VerifyPayloadArchive(HWND page);
 
-// The corrupted-archive message owned by page, then AbortInstallation.
+// The corrupted-archive message owned by page.
 void ReportCorruptedArchive(HWND page);
 
 // Where the archive is written: a directory this run made itself, where nothing can stand in
@@ -31,13 +31,10 @@ enum class InstallTarget {
 
 // Writes every directory and file of PayloadArchive under InstallDirectory, in archive order,
 // and the desktop shortcut for each executable written. Never writes through a link. At the
-// first failure: its message, AbortInstallation, Aborted.
+// first failure: its message, then Aborted.
 ExtractResult ExtractPayloadArchive(HWND page, InstallTarget target);
 
 // "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. Fails silently.
 void CreateClientShortcut(const wchar_t* exePath);
-
-// The "Installation Errors" message owned by page, then the quit message.
-void AbortInstallation(HWND page);
 
 }  // namespace qf

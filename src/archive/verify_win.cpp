@@ -1,6 +1,7 @@
 #include "archive/archive_format.h"
 #include "archive/payload_win.h"
 #include "base/process_state_win.h"
+#include "base/texts.h"
 #include "base/ui_win.h"
 #include "base/wide_win.h"
 
@@ -20,6 +21,10 @@ bool VerifyPayloadArchive(HWND page) {
     const bool valid = VerifyArchive(PayloadArchive.Bytes(), ShowVerifyProgress, page);
     if (PayloadArchive.size > ArchiveHeaderSize) VerifyProgress = PayloadArchive.size;
     return valid;
+}
+
+void ReportCorruptedArchive(HWND page) {
+    ShowMessage(page, text::CorruptedArchiveMessage, text::CorruptedArchiveCaption, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace qf

@@ -225,6 +225,11 @@ bool DetectPreviousInstallation() {
 
 bool InstallationUnderWay() { return UnderWay; }
 
+void AbortInstallation(HWND page) {
+    ShowMessage(page, text::InstallationErrorsMessage, text::InstallationErrorsCaption, MB_OK | MB_ICONERROR);
+    PostQuitMessage(0);
+}
+
 void RunInstallation(HWND page) {
     if (UnderWay || !TakeInstallDirectory(page)) return;
     UnderWay = true;
@@ -247,13 +252,14 @@ void RunInstallation(HWND page) {
     RepaintNow(page);
     if (!VerifyPayloadArchive(page)) {
         ReportCorruptedArchive(page);
+        AbortInstallation(page);
         return;
     }
     InstallProgressState = InstallProgress::Writing;
     // An older installer must not touch a newer release's installation, nor leave a directory
     // behind: look before creating anything.
     if (NewerReleaseInstalled()) {
-        ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption, MB_OK | MB_ICONERROR);
+        TellNewerRelease();
         PostQuitMessage(0);
         return;
     }
@@ -278,7 +284,10 @@ void RunInstallation(HWND page) {
         case Registration::Failed: AbortInstallation(page); return;
         case Registration::NewerInstalled: PostQuitMessage(0); return;
     }
-    if (ExtractPayloadArchive(page, *target) != ExtractResult::Completed) return;
+    if (ExtractPayloadArchive(page, *target) != ExtractResult::Completed) {
+        AbortInstallation(page);
+        return;
+    }
     ReleaseRunLock();
     if (!QuietMode)
         ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,

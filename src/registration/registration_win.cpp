@@ -222,6 +222,10 @@ void WriteMigratedSettings(HKEY key) {
     }
 }
 
+void TellNewerRelease() {
+    ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption, MB_OK | MB_ICONERROR);
+}
+
 Registration RegisterProduct() {
     Key software;
     if (!OpenSoftwareKey(KEY_ALL_ACCESS, software)) return Registration::Failed;
@@ -234,8 +238,7 @@ Registration RegisterProduct() {
         return Registration::Failed;
     }
     if (IsNewerThanThisRelease(highest)) {
-        ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption,
-                    MB_OK | MB_ICONERROR);
+        TellNewerRelease();
         return Registration::NewerInstalled;
     }
     Key release;

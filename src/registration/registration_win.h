@@ -27,6 +27,9 @@ bool SharesItsFolder(const wchar_t* directory);
 // Whether a newer release is registered; reads only, shows nothing (asked before the uninstaller copy).
 bool NewerReleaseInstalled();
 
+// The "Newer Version" message, for an installation that stops before a newer release.
+void TellNewerRelease();
+
 // MigratedSettings from an old release key (cleared first; missing or oversized values stay
 // 0 or empty), and into this release's key (non-zero numbers and non-empty texts only).
 void ReadMigratedSettings(HKEY key);

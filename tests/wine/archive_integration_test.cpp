@@ -13,6 +13,7 @@
 
 #include "archive/archive_writer.h"
 #include "archive/payload_win.h"
+#include "pages/install_sequence_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "box_watcher.h"
@@ -107,6 +108,8 @@ Outcome Extract(const Bytes& archive, const std::wstring& installDirectory,
     const qf::InstallTarget target =
         GetFileAttributesW(installDirectory.c_str()) != INVALID_FILE_ATTRIBUTES ? qf::InstallTarget::Found : qf::InstallTarget::Made;
     const qf::ExtractResult result = qf::ExtractPayloadArchive(page, target);
+    // As the install sequence ends an extraction that stopped.
+    if (result == qf::ExtractResult::Aborted) qf::AbortInstallation(page);
     return TakeQuit({result, watcher.Stop()});
 }
 
