@@ -187,7 +187,8 @@ bool RegisterUninstaller(HKEY software) {
 bool SharedInstallDirectory;
 
 bool SharesItsFolder(const wchar_t* directory) {
-    if (!HoldsEntries(directory)) return false;
+    const char16_t* const ownNames[] = {UninstallerFileName, UninstallerTemporaryName};
+    if (!HoldsEntries(directory, ownNames)) return false;
     Key software, list, product;
     wchar_t location[DirectoryPathCapacity];
     FileIdentity earlier, found;

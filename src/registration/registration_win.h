@@ -21,7 +21,9 @@ extern bool SharedInstallDirectory;
 
 // Whether directory, found holding files, shares them with the installation: an earlier
 // installation of this product there (its registration names the same directory) keeps what it
-// was; any other folder with something in it is shared.
+// was; any other folder with something in it is shared. The uninstaller and its temporary copy
+// are not someone else's files: every installation writes over them and every uninstall removes
+// them, and an installation stopped before its registration leaves them in a folder of its own.
 bool SharesItsFolder(const wchar_t* directory);
 
 // Whether a newer release is registered; reads only, shows nothing (asked before the uninstaller copy).

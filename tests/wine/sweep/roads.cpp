@@ -244,6 +244,15 @@ Outcome Take(Road road, Program program, const std::wstring& plan, unsigned long
     return WorkUntilExit(p, timeoutMs);
 }
 
+void ClearUp() {
+    RemoveProduct();
+    e2e::RemoveTree(L"C:\\Program Files\\Quenfield old");
+    for (const Sentinel& s : SentinelFiles) DeleteFileW(s.path);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, MakerKey);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(UninstallList) + L"\\ORIN-6 old").c_str());
+    e2e::RemoveTree(place::Root);
+}
+
 Outcome PlainUninstall() { return Take(Road::Uninstall, Program::Shipped, L"", e2e::WaitMs); }
 
 }  // namespace sweep

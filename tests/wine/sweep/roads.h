@@ -61,6 +61,9 @@ void LayOut(Road road);
 // set). Returns once the program has ended, or has been ended after timeoutMs.
 Outcome Take(Road road, Program program, const std::wstring& plan, unsigned long timeoutMs);
 
+// Everything the sweep laid out or installed, gone again.
+void ClearUp();
+
 // The registered uninstall, run with the shipped installer.
 Outcome PlainUninstall();
 
