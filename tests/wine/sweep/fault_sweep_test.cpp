@@ -411,8 +411,8 @@ TEST(FaultSweep, EveryRoadEndsSoundAtEveryFallibleCall) {
     const std::wstring stride =
         settings.stride == 1 ? L"" : L" (every " + std::to_wstring(settings.stride) + L"th call)";
     wprintf(
-        L"fault sweep%ls: %zu roads, %zu calls, %zu runs, %zu broken (%zu runs of kept cases among them; "
-        L"%zu more met known faults, reported)\n",
+        L"fault sweep%ls: %zu roads, %zu calls, %zu runs, %zu broken (%zu runs of kept cases among the runs; "
+        L"%zu runs met a known fault, reported)\n",
         stride.c_str(), settings.roads.size(), total.swept, total.runs, total.broken, keptRuns, total.known);
     EXPECT_TRUE(broken.empty()) << broken.size() << " faulted runs left the machine broken (listed above)";
 }
