@@ -30,8 +30,10 @@ bool SharesItsFolder(const wchar_t* directory);
 bool NewerReleaseInstalled();
 
 // MigratedSettings from an old release key (cleared first; missing or oversized values stay
-// 0 or empty), and into this release's key (non-zero numbers and non-empty texts only).
-void ReadMigratedSettings(HKEY key);
-void WriteMigratedSettings(HKEY key);
+// 0 or empty), and into this release's key (non-zero numbers and non-empty texts only). False
+// when a value could not be read (other than missing or oversized) or written: a registration
+// that went on would lose it without a word.
+bool ReadMigratedSettings(HKEY key);
+bool WriteMigratedSettings(HKEY key);
 
 }  // namespace qf

@@ -51,10 +51,12 @@ std::wstring ChangedOutside(Road road, const State& start, const State& after) {
     return changed.empty() ? L"" : L"changed outside the installation:" + Describe(changed);
 }
 
-bool ReportsSuccess(Road road, bool quietFailure, const std::vector<std::wstring>& captions) {
+bool ReportsSuccess(Road road, bool quietFailure, const std::vector<std::wstring>& captions, const State& after) {
     switch (road) {
         case Road::Fresh:
-        case Road::Upgrade: return quietFailure && captions.empty();
+        case Road::Upgrade:
+            return quietFailure && captions.empty() && after.count(KeyEntry(ProductKeys[0])) != 0 &&
+                   after.count(KeyEntry(UninstallKey)) != 0;
         case Road::Wizard: return Shows(captions, InstallationCompleteCaption);
         case Road::Uninstall: return Shows(captions, UninstallCompleteCaption);
         case Road::Customise: return Shows(captions, CompletedCaption);

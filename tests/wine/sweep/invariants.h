@@ -31,9 +31,10 @@ bool ProductOwned(Road road, const std::wstring& entry);
 // Anything else that changed.
 std::wstring ChangedOutside(Road road, const State& start, const State& after);
 
-// Whether the run told the user it succeeded: the completion box, or for a quiet install that
-// was made to fail, ending without any box at all.
-bool ReportsSuccess(Road road, bool quietFailure, const std::vector<std::wstring>& captions);
+// Whether the run told the user it succeeded: the completion box; for a quiet install that was
+// made to fail, ending without any box with the product registered (both keys there), which is
+// how a deployment tool tells an installation.
+bool ReportsSuccess(Road road, bool quietFailure, const std::vector<std::wstring>& captions, const State& after);
 
 // What of the work a success report stands for is not whole: the installed tree, the registry
 // and the uninstaller; everything gone after an uninstall; the copy. The shortcut is made on a
