@@ -69,6 +69,13 @@ const KeptCase KeptCases[] = {
     // holding nothing but that copy, for one shared with other files.
     {Road::Fresh, "RegQueryValueExW", 3, Mode::Stop},
     {Road::Wizard, "RegCreateKeyExW", 3, Mode::Fail},
+    // The older release's settings, or a value of the registration, could not be listed, opened,
+    // read or written: the installation went on to its end without them.
+    {Road::Fresh, "RegEnumKeyExA", 3, Mode::Fail},
+    {Road::Fresh, "RegOpenKeyExW", 14, Mode::Fail},
+    {Road::Fresh, "RegQueryValueExW", 2, Mode::Fail},
+    {Road::Fresh, "RegSetValueExW", 2, Mode::Fail},
+    {Road::Fresh, "RegSetValueExW", 8, Mode::Fail},
     // Stopped once the uninstaller had gone, before the folder and the registration.
     {Road::Uninstall, "SetFileInformationByHandle", 34, Mode::Stop},
 };
