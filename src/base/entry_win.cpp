@@ -1,5 +1,6 @@
 #include "base/entry_win.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "base/product.h"
@@ -105,7 +106,7 @@ DWORD RemoveName(const wchar_t* path) {
     return error;
 }
 
-bool HoldsEntries(const wchar_t* directory) {
+bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> passedOver) {
     wchar_t pattern[DirectoryPathCapacity];
     WIN32_FIND_DATAW found;
     const HANDLE search = FormatText(Buffer(pattern), u"%s\\*", {U(directory)}) ? FindFirstFileW(pattern, &found)
@@ -114,7 +115,9 @@ bool HoldsEntries(const wchar_t* directory) {
     bool holds = false;
     do {
         const std::wstring_view name(found.cFileName);
-        holds = name != L"." && name != L"..";
+        holds = name != L"." && name != L".." &&
+                std::none_of(passedOver.begin(), passedOver.end(),
+                             [&](const char16_t* over) { return SameName(name, W(over)); });
     } while (!holds && FindNextFileW(search, &found));
     FindClose(search);
     return holds;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 #include "base/product.h"
@@ -65,8 +66,9 @@ inline FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
-// Whether the directory lists anything besides "." and "..". False when it cannot be listed.
-bool HoldsEntries(const wchar_t* directory);
+// Whether the directory lists anything besides "." and ".." and the names passed over (compared
+// as the file system compares them). False when it cannot be listed.
+bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> passedOver = {});
 
 // The identity of what path names, a link at its end followed or not; false when it cannot be
 // opened.

@@ -115,7 +115,6 @@ struct Source {
 
 enum class Replacement {
     NotCreated,
-    ReadFailed,
     Failed,
     Done,
 };
@@ -136,8 +135,7 @@ Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, co
                           MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!replaced) DeleteOpenEntry(out);
     CloseHandle(out);
-    if (replaced) return Replacement::Done;
-    return copied == CopyResult::ReadFailed ? Replacement::ReadFailed : Replacement::Failed;
+    return replaced ? Replacement::Done : Replacement::Failed;
 }
 
 // Whether the uninstaller's names may take the new file: never a link found in the
@@ -155,7 +153,9 @@ bool MayTakeTheCopy(const wchar_t* temporary, const wchar_t* target, InstallTarg
 constexpr DWORD CopyBufferSize = 1 << 20;
 
 // The uninstaller is a byte-for-byte copy of the running installer. Its failures are told but
-// do not stop the installation. True when it told one.
+// do not stop the installation; an own file that cannot be measured or read is told as a copy
+// that could not be written, since the installation would otherwise end as if whole, with no
+// uninstaller. True when it told one.
 bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, InstallTarget where) {
     wchar_t target[PathCapacity];
     wchar_t temporary[PathCapacity];
@@ -172,11 +172,13 @@ bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, Instal
         return true;
     }
     DWORD high = 0;
+    SetLastError(ERROR_SUCCESS);
     source.size = GetFileSize(source.file, &high);
-    // Nothing sensible to copy: empty, unmeasurable, or 4 GiB and more.
-    if (source.size == 0 || source.size == INVALID_FILE_SIZE || high != 0) return false;
+    const bool measured = source.size != INVALID_FILE_SIZE || GetLastError() == ERROR_SUCCESS;
+    // Nothing sensible to copy: empty, or 4 GiB and more.
+    if (measured && (source.size == 0 || source.size == INVALID_FILE_SIZE || high != 0)) return false;
     HeapBlock buffer;
-    if (!buffer.Allocate(std::min(source.size, CopyBufferSize))) {
+    if (!measured || !buffer.Allocate(std::min(source.size, CopyBufferSize))) {
         ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
         return true;
     }
@@ -192,7 +194,6 @@ bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, Instal
             ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
                         MB_OK | MB_ICONINFORMATION);
             return true;
-        case Replacement::ReadFailed:
         case Replacement::Done: return false;
     }
     return false;

@@ -76,24 +76,29 @@ const MigratedValue WriteOrder[] = {
     {u"DriverPosBug", &Settings.DriverPosBug, {}},
 };
 
-void SetText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
+// Each write says whether it went in: a value the registration needed and could not write ends
+// it as a registry failure, never as an installation that only looks whole.
+bool SetText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
     const std::size_t length = TextLength({U(text.data()), text.size()});
-    if (length == text.size()) return;  // no terminator: nothing to stop at
-    RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                   static_cast<DWORD>((length + 1) * sizeof(wchar_t)));
+    if (length == text.size()) return true;  // no terminator: nothing to stop at
+    return RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                          static_cast<DWORD>((length + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-void SetNumber(HKEY key, const char16_t* name, std::uint32_t number) {
+bool SetNumber(HKEY key, const char16_t* name, std::uint32_t number) {
     const DWORD data = number;
-    RegSetValueExW(key, W(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    return RegSetValueExW(key, W(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+           ERROR_SUCCESS;
+}
+
+bool DeleteValue(HKEY key, const char16_t* name) {
+    const LONG result = RegDeleteValueW(key, W(name));
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 // A text that is empty or starts with a blank removes its value.
-void SetOrDeleteText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
-    if (text[0] == L'\0' || text[0] == L' ')
-        RegDeleteValueW(key, W(name));
-    else
-        SetText(key, name, text);
+bool SetOrDeleteText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
+    return text[0] == L'\0' || text[0] == L' ' ? DeleteValue(key, name) : SetText(key, name, text);
 }
 
 Registration ReportRegistryError() {
@@ -112,9 +117,11 @@ bool FindHighestRelease(HKEY family, std::int32_t& highest) {
     for (DWORD i = 0; i < count; ++i) {
         char name[ReleaseNameCapacity];
         DWORD length = ReleaseNameCapacity;
-        // A name too long for the buffer, or a key removed meanwhile, is passed over.
-        if (RegEnumKeyExA(family, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            continue;
+        // A name too long for the buffer, or a key removed meanwhile, is passed over; any other
+        // failure could hide the release whose settings are carried over.
+        const LONG listed = RegEnumKeyExA(family, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (listed == ERROR_MORE_DATA || listed == ERROR_NO_MORE_ITEMS) continue;
+        if (listed != ERROR_SUCCESS) return false;
         const std::int32_t number = ReleaseNumber(std::string_view(name, length));
         if (IsNewerRelease(number, highest)) highest = number;
     }
@@ -132,34 +139,35 @@ bool IsNewerThanThisRelease(std::int32_t number) {
 bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
     char16_t oldName[12];
     Key old;
-    const bool migrate = highest != 0 && FormatText(oldName, u"%d", {highest}) &&
-                         OpenKey(family, oldName, KEY_READ, old);
+    const LONG opened = highest != 0 && FormatText(oldName, u"%d", {highest})
+                            ? RegOpenKeyExW(family, W(oldName), 0, KEY_READ, &old.handle)
+                            : ERROR_FILE_NOT_FOUND;
+    // Only a key that is not there is passed over; one that cannot be opened holds settings.
+    if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) return false;
+    const bool migrate = opened == ERROR_SUCCESS;
     if (migrate) {
-        ReadMigratedSettings(old.handle);
+        if (!ReadMigratedSettings(old.handle)) return false;
         old.Close();
     }
     if (!CreateKey(family, ReleaseKeyName, release)) return false;
-    if (migrate) WriteMigratedSettings(release.handle);
-    return true;
+    return !migrate || WriteMigratedSettings(release.handle);
 }
 
 // A customised copy's site settings, over what migration wrote. Without a default server
 // (mode 10) the migrated server values stay; the documentation path is applied in every mode.
-void ApplyEmbeddedSettings(HKEY release) {
-    if (!IsCustomised(EmbeddedSettings)) return;
+bool ApplyEmbeddedSettings(HKEY release) {
+    if (!IsCustomised(EmbeddedSettings)) return true;
     const DecodedSettings site = DecodeEmbeddedSettings(EmbeddedSettings);
     Settings.ServerLock = site.mode;
     CopyText(Buffer(Settings.ServerDefault), site.server);
     CopyText(Buffer(Settings.DocPath), site.docPath);
     if (Settings.ServerLock != NoServerMode) {
         // No value means 0: the client's server field may be changed.
-        if (Settings.ServerLock == 0)
-            RegDeleteValueW(release, W(ServerLockName));
-        else
-            SetNumber(release, ServerLockName, Settings.ServerLock);
-        SetOrDeleteText(release, ServerDefaultName, Settings.ServerDefault);
+        const bool lockSet = Settings.ServerLock == 0 ? DeleteValue(release, ServerLockName)
+                                                      : SetNumber(release, ServerLockName, Settings.ServerLock);
+        if (!lockSet || !SetOrDeleteText(release, ServerDefaultName, Settings.ServerDefault)) return false;
     }
-    SetOrDeleteText(release, DocPathName, Settings.DocPath);
+    return SetOrDeleteText(release, DocPathName, Settings.DocPath);
 }
 
 bool RegisterUninstaller(HKEY software) {
@@ -168,18 +176,15 @@ bool RegisterUninstaller(HKEY software) {
     if (!OpenUninstallList(software, uninstall) ||
         !CreateKey(uninstall.handle, ProductUninstallKeyName, product))
         return false;
-    wchar_t value[MessageCapacity];
-    FormatText(Buffer(value), text::DisplayNameFormat, {ReleaseDateText});
-    SetText(product.handle, u"DisplayName", value);
-    SetText(product.handle, u"DisplayIcon", DisplayIconPath);
-    FormatText(Buffer(value), UninstallCommandFormat, {U(InstallDirectory), UninstallerFileName});
-    SetText(product.handle, UninstallStringValueName, value);
-    SetText(product.handle, InstallLocationValueName, InstallDirectory);
-    if (SharedInstallDirectory)
-        SetNumber(product.handle, SharedFolderValueName, 1);
-    else
-        RegDeleteValueW(product.handle, W(SharedFolderValueName));
-    return true;
+    wchar_t name[MessageCapacity];
+    wchar_t command[MessageCapacity];
+    FormatText(Buffer(name), text::DisplayNameFormat, {ReleaseDateText});
+    FormatText(Buffer(command), UninstallCommandFormat, {U(InstallDirectory), UninstallerFileName});
+    return SetText(product.handle, u"DisplayName", name) && SetText(product.handle, u"DisplayIcon", DisplayIconPath) &&
+           SetText(product.handle, UninstallStringValueName, command) &&
+           SetText(product.handle, InstallLocationValueName, InstallDirectory) &&
+           (SharedInstallDirectory ? SetNumber(product.handle, SharedFolderValueName, 1)
+                                   : DeleteValue(product.handle, SharedFolderValueName));
 }
 
 }  // namespace
@@ -187,7 +192,8 @@ bool RegisterUninstaller(HKEY software) {
 bool SharedInstallDirectory;
 
 bool SharesItsFolder(const wchar_t* directory) {
-    if (!HoldsEntries(directory)) return false;
+    const char16_t* const ownNames[] = {UninstallerFileName, UninstallerTemporaryName};
+    if (!HoldsEntries(directory, ownNames)) return false;
     Key software, list, product;
     wchar_t location[DirectoryPathCapacity];
     FileIdentity earlier, found;
@@ -199,27 +205,29 @@ bool SharesItsFolder(const wchar_t* directory) {
     return !isEarlier || ReadNumber(product.handle, SharedFolderValueName) != 0;
 }
 
-void ReadMigratedSettings(HKEY key) {
+bool ReadMigratedSettings(HKEY key) {
     Settings = {};
     for (const MigratedValue& value : ReadOrder) {
         void* field = value.number ? static_cast<void*>(value.number) : value.text.data();
         DWORD size = value.number ? NumberReadLimit : TextReadLimit;
-        if (RegQueryValueExW(key, W(value.name), nullptr, nullptr, static_cast<BYTE*>(field),
-                             &size) == ERROR_SUCCESS)
-            continue;
+        const LONG read = RegQueryValueExW(key, W(value.name), nullptr, nullptr, static_cast<BYTE*>(field), &size);
+        if (read == ERROR_SUCCESS) continue;
+        if (read != ERROR_FILE_NOT_FOUND && read != ERROR_MORE_DATA) return false;
         // A value too large for its limit may have left part of itself behind.
         if (value.number)
             *value.number = 0;
         else
             std::fill(value.text.begin(), value.text.end(), L'\0');
     }
+    return true;
 }
 
-void WriteMigratedSettings(HKEY key) {
+bool WriteMigratedSettings(HKEY key) {
     for (const MigratedValue& value : WriteOrder) {
-        if (value.number && *value.number != 0) SetNumber(key, value.name, *value.number);
-        if (!value.number && value.text[0] != L'\0') SetText(key, value.name, value.text);
+        if (value.number && *value.number != 0 && !SetNumber(key, value.name, *value.number)) return false;
+        if (!value.number && value.text[0] != L'\0' && !SetText(key, value.name, value.text)) return false;
     }
+    return true;
 }
 
 void TellNewerRelease() {
@@ -247,7 +255,7 @@ Registration RegisterProduct() {
         !CreateKey(family.handle, ServersKeyName, servers))
         return ReportRegistryError();
 
-    ApplyEmbeddedSettings(release.handle);
+    if (!ApplyEmbeddedSettings(release.handle)) return ReportRegistryError();
     return RegisterUninstaller(software.handle) ? Registration::Registered : Registration::Failed;
 }
 

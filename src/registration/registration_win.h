@@ -21,7 +21,9 @@ extern bool SharedInstallDirectory;
 
 // Whether directory, found holding files, shares them with the installation: an earlier
 // installation of this product there (its registration names the same directory) keeps what it
-// was; any other folder with something in it is shared.
+// was; any other folder with something in it is shared. The uninstaller and its temporary copy
+// are not someone else's files: every installation writes over them and every uninstall removes
+// them, and an installation stopped before its registration leaves them in a folder of its own.
 bool SharesItsFolder(const wchar_t* directory);
 
 // Whether a newer release is registered; reads only, shows nothing (asked before the uninstaller copy).
@@ -31,8 +33,10 @@ bool NewerReleaseInstalled();
 void TellNewerRelease();
 
 // MigratedSettings from an old release key (cleared first; missing or oversized values stay
-// 0 or empty), and into this release's key (non-zero numbers and non-empty texts only).
-void ReadMigratedSettings(HKEY key);
-void WriteMigratedSettings(HKEY key);
+// 0 or empty), and into this release's key (non-zero numbers and non-empty texts only). False
+// when a value could not be read (other than missing or oversized) or written: a registration
+// that went on would lose it without a word.
+bool ReadMigratedSettings(HKEY key);
+bool WriteMigratedSettings(HKEY key);
 
 }  // namespace qf

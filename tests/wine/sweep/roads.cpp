@@ -1,0 +1,258 @@
+#include "sweep/roads.h"
+
+#include <windows.h>
+
+#include <map>
+
+#include "driver/driver.h"
+#include "e2e_support.h"
+
+namespace sweep {
+namespace {
+
+using namespace e2e::paths;
+using namespace e2e::texts;
+
+const wchar_t* const Apps = L"C:\\qf-sweep\\apps";
+const wchar_t* const OlderReleaseKey = L"Software\\Quenfield\\Lexaris\\2.0\\20180101";
+const wchar_t* const UninstallList = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// How long a page may stay as it was after it was worked before it counts as not moving on,
+// and how often one is worked before it is closed instead.
+constexpr DWORD SettleMs = 2000;
+constexpr int WorkLimit = 3;
+
+// What a faulted run must leave alone: files beside and above the installation directories
+// (the shipped default and the wizard's own), on the desktop, and keys beside the product's, an
+// older release's settings among them.
+struct Sentinel {
+    const wchar_t* path;
+    const char* text;
+};
+const Sentinel SentinelFiles[] = {
+    {L"C:\\qf-sweep\\above.txt", "above the installation"},
+    {L"C:\\qf-sweep\\apps\\beside.txt", "beside the installation"},
+    {L"C:\\qf-sweep\\apps\\ORIN-6.txt", "a name the installation directory begins"},
+    {L"C:\\qf-sweep\\apps\\ORIN-6 old\\qfsetup.exe", "an older installation's uninstaller"},
+    {L"C:\\qf-sweep\\apps\\ORIN-6 old\\docs\\index.html", "an older installation's page"},
+    {L"C:\\Program Files\\qf-beside.txt", "beside the default installation"},
+    {L"C:\\Program Files\\Quenfield old\\qfmgr.exe", "an older client"},
+    {L"C:\\users\\All Users\\Desktop\\notes.txt", "on the desktop"},
+};
+
+bool WriteText(const std::wstring& path, const char* text) {
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    return e2e::MakeDirs(folder) && e2e::WriteAll(path, std::vector<std::uint8_t>(text, text + strlen(text)));
+}
+
+void LaySentinels() {
+    e2e::RemoveTree(Apps);
+    e2e::RemoveTree(L"C:\\Program Files\\Quenfield old");
+    e2e::MakeDirs(Desktop);
+    for (const Sentinel& s : SentinelFiles) WriteText(s.path, s.text);
+    e2e::MakeDirs(std::wstring(Apps) + L"\\empty");
+
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, MakerKey);
+    e2e::WriteString(L"Software\\Quenfield\\Sentinel", L"Kept", L"beside the product");
+    e2e::WriteNumber(FamilyKey, L"Sentinel", 7);
+    e2e::CreateKey(L"Software\\Quenfield\\Lexaris\\2.0\\Beta");
+    // The settings an older release left, which an installation carries over and never changes.
+    e2e::WriteString(OlderReleaseKey, L"serverdefault", L"orin.example.org");
+    e2e::WriteNumber(OlderReleaseKey, L"serverlock", 1);
+    e2e::WriteNumber(OlderReleaseKey, L"deflang", 3);
+    e2e::WriteString(OlderReleaseKey, L"docpath", L"\\\\docs\\orin");
+    e2e::WriteString(OlderReleaseKey, L"Unmigrated", L"stays with the older release");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(UninstallList) + L"\\ORIN-6 old").c_str());
+    e2e::WriteString((std::wstring(UninstallList) + L"\\ORIN-6 old").c_str(), L"DisplayName", L"ORIN-6 old");
+}
+
+void RemoveProduct() {
+    e2e::RemoveTree(place::QuietTarget);
+    e2e::RemoveTree(place::WizardTarget);
+    for (const wchar_t* file : {Shortcut, place::FaultyCopy})
+        driver::WaitUntil([&] { return DeleteFileW(file) || GetLastError() == ERROR_FILE_NOT_FOUND; }, SettleMs);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, UninstallKey);
+}
+
+// The environment a started installer inherits: QF_FAULTS set to plan, or not set.
+void SetPlan(const std::wstring& plan) {
+    SetEnvironmentVariableW(L"QF_FAULTS", plan.empty() ? nullptr : plan.c_str());
+}
+
+bool IsPage(HWND window, const wchar_t* pageClass) { return driver::ClassOf(window) == pageClass; }
+
+enum class Worked {
+    Acted,  // clicked something that should move the page on
+    Busy,   // its buttons are disabled: the page is at work
+    Stuck,  // nothing on it can move it on
+};
+
+// The licence page: the agreement accepted, then Next.
+Worked WorkLicence(HWND page) {
+    const HWND next = driver::Child(page, 3);
+    if (!next) return Worked::Stuck;
+    if (!driver::IsEnabled(next)) return Worked::Busy;
+    const HWND accept = driver::Child(page, 4);
+    if (accept && driver::CheckState(accept) != BST_CHECKED) {
+        driver::Click(accept);
+        driver::WaitUntil([&] { return driver::CheckState(accept) == BST_CHECKED; }, SettleMs);
+    }
+    return driver::Click(next) ? Worked::Acted : Worked::Stuck;
+}
+
+// The installation page: the wizard's own directory typed in, then Install.
+Worked WorkLocation(HWND page) {
+    const HWND install = driver::Child(page, 3);
+    if (!install) return Worked::Stuck;
+    if (!driver::IsEnabled(install)) return Worked::Busy;
+    if (const HWND edit = driver::Child(page, 1, L"Edit")) driver::SetText(edit, place::WizardTarget);
+    return driver::Click(install) ? Worked::Acted : Worked::Stuck;
+}
+
+bool ClickTo(HWND button, int state) {
+    return button && driver::Click(button) &&
+           driver::WaitUntil([&] { return driver::CheckState(button) == state; }, SettleMs);
+}
+
+// The customisation page: a default server shown but locked, a documentation path, then Next.
+Worked WorkCustomisation(HWND page) {
+    const HWND next = driver::Child(page, 3);
+    if (!next) return Worked::Stuck;
+    if (!driver::IsEnabled(next)) return Worked::Busy;
+    const HWND serverBox = driver::Child(page, 10);
+    const HWND docPathBox = driver::Child(page, 11);
+    if (driver::CheckState(serverBox) != BST_CHECKED) ClickTo(serverBox, BST_CHECKED);
+    if (const HWND edit = driver::Child(page, 1, L"Edit", 0)) driver::SetText(edit, L"orin.example.net");
+    ClickTo(driver::Child(page, 101), BST_CHECKED);
+    if (driver::CheckState(docPathBox) != BST_CHECKED) ClickTo(docPathBox, BST_CHECKED);
+    if (const HWND edit = driver::Child(page, 1, L"Edit", 1)) driver::SetText(edit, L"\\\\docs\\orin-6");
+    return driver::Click(next) ? Worked::Acted : Worked::Stuck;
+}
+
+Worked WorkPage(HWND page) {
+    if (IsPage(page, LicenseBoxClass)) return WorkLicence(page);
+    if (IsPage(page, LocationBoxClass)) return WorkLocation(page);
+    if (IsPage(page, CustomBoxClass)) return WorkCustomisation(page);
+    return Worked::Busy;
+}
+
+// Works the program until it ends or the time is up: each message box answered with its first
+// button, each page worked; a page that cannot be worked, or that stays as it was after being
+// worked WorkLimit times, closed as a person would close it.
+Outcome WorkUntilExit(driver::Process& p, DWORD timeoutMs) {
+    Outcome outcome;
+    std::map<HWND, int> worked;
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        outcome.exitCode = driver::WaitExit(p, 0);
+        if (outcome.exitCode != driver::kTimedOut) return outcome;
+        if (GetTickCount64() - start >= timeoutMs) break;
+        driver::MsgBox box;
+        if (driver::WaitMessageBox(p, box, 0)) {
+            outcome.captions.push_back(box.caption);
+            driver::Answer(box, e2e::FirstButton(box));
+            continue;
+        }
+        for (const HWND window : driver::TopLevelWindows(p)) {
+            if (driver::ClassOf(window) == L"#32770") continue;
+            int& times = worked[window];
+            const Worked done = times < WorkLimit ? WorkPage(window) : Worked::Stuck;
+            if (done == Worked::Busy) continue;
+            ++times;
+            if (done == Worked::Stuck) driver::ClickClose(window);
+            // Until the page has gone, a box shows, or the program ends.
+            driver::WaitUntil(
+                [&] {
+                    driver::MsgBox shown;
+                    return !IsWindow(window) || driver::WaitExit(p, 0) != driver::kTimedOut ||
+                           driver::WaitMessageBox(p, shown, 0);
+                },
+                SettleMs);
+            break;
+        }
+        Sleep(driver::kPollMs);
+    }
+    driver::Kill(p);
+    outcome.exitCode = driver::kTimedOut;
+    return outcome;
+}
+
+}  // namespace
+
+const wchar_t* NameOf(Road road) {
+    switch (road) {
+        case Road::Fresh: return L"fresh quiet install";
+        case Road::Upgrade: return L"quiet install over the same release";
+        case Road::Wizard: return L"install through the wizard";
+        case Road::Uninstall: return L"uninstall";
+        case Road::Customise: return L"customised copy";
+    }
+    return L"";
+}
+
+bool PlaceInstallers() {
+    // Wine's shell hands every shortcut saved to its menu builder, which then holds the file for
+    // a moment; the installers started from here make none of that.
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", L"mscoree,mshtml=;winemenubuilder.exe=d");
+    e2e::RemoveTree(place::Root);
+    return e2e::MakeDirs(L"C:\\qf-sweep\\dist") && e2e::MakeDirs(L"C:\\qf-sweep\\faulty") &&
+           e2e::CopyTo(e2e::Built(L"qfsetup.exe"), place::Shipped) &&
+           e2e::CopyTo(e2e::Built(L"qfsetup-faults.exe"), place::Faulty);
+}
+
+Watched WatchedPlaces() {
+    return {{place::Root, L"C:\\Program Files", L"C:\\users\\All Users\\Desktop"},
+            {L"C:"},
+            {L"Software\\Quenfield", UninstallList}};
+}
+
+std::wstring TargetOf(Road road) {
+    switch (road) {
+        case Road::Wizard: return place::WizardTarget;
+        case Road::Fresh:
+        case Road::Upgrade:
+        case Road::Uninstall: return place::QuietTarget;
+        case Road::Customise: return L"";
+    }
+    return L"";
+}
+
+void LayOut(Road road) {
+    RemoveProduct();
+    LaySentinels();
+    if (road != Road::Upgrade && road != Road::Uninstall) return;
+    Take(Road::Fresh, Program::Shipped, L"", e2e::WaitMs);
+    // Settings changed in the client since: an upgrade keeps them, and never takes the older
+    // release's in their place.
+    e2e::WriteString(ReleaseKey, L"ServerDefault", L"orin.changed.example");
+    e2e::WriteNumber(ReleaseKey, L"DefLang", 4);
+}
+
+Outcome Take(Road road, Program program, const std::wstring& plan, unsigned long timeoutMs) {
+    SetPlan(program == Program::Faulty ? plan : L"");
+    const std::wstring exe = program == Program::Faulty ? place::Faulty : place::Shipped;
+    const wchar_t* arguments = L"";
+    switch (road) {
+        case Road::Fresh:
+        case Road::Upgrade: arguments = L"/q"; break;
+        case Road::Wizard: break;
+        case Road::Uninstall: arguments = L"/uninstall"; break;
+        case Road::Customise: arguments = L"/custom"; break;
+    }
+    driver::Process p = e2e::Start(exe, arguments);
+    SetPlan(L"");
+    return WorkUntilExit(p, timeoutMs);
+}
+
+void ClearUp() {
+    RemoveProduct();
+    e2e::RemoveTree(L"C:\\Program Files\\Quenfield old");
+    for (const Sentinel& s : SentinelFiles) DeleteFileW(s.path);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, MakerKey);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(UninstallList) + L"\\ORIN-6 old").c_str());
+    e2e::RemoveTree(place::Root);
+}
+
+Outcome PlainUninstall() { return Take(Road::Uninstall, Program::Shipped, L"", e2e::WaitMs); }
+
+}  // namespace sweep

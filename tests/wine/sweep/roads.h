@@ -1,0 +1,70 @@
+// The roads the fault sweep takes through the installer, the machine each starts from, and how
+// each is worked to its end as a person would: every message box answered with its first
+// button, the wizard's and the customisation page's controls worked, a page that cannot be
+// worked closed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sweep/machine_state.h"
+
+namespace sweep {
+
+enum class Road {
+    Fresh,      // quiet install where the product never was (an older release's settings are there)
+    Upgrade,    // quiet install over the same release, installed
+    Wizard,     // both pages of the wizard, into a folder of its own
+    Uninstall,  // the uninstall of an installation
+    Customise,  // the customisation page writing its copy
+};
+inline constexpr Road Roads[] = {Road::Fresh, Road::Upgrade, Road::Wizard, Road::Uninstall, Road::Customise};
+
+const wchar_t* NameOf(Road road);
+
+// Where the sweep works, all on C: of the prefix. The installers are copies of the built ones,
+// each named qfsetup.exe in a folder of its own.
+namespace place {
+inline const wchar_t* const Root = L"C:\\qf-sweep";
+inline const wchar_t* const Shipped = L"C:\\qf-sweep\\dist\\qfsetup.exe";
+inline const wchar_t* const Faulty = L"C:\\qf-sweep\\faulty\\qfsetup.exe";
+inline const wchar_t* const FaultyCopy = L"C:\\qf-sweep\\faulty\\qfsetup-custom.exe";
+inline const wchar_t* const WizardTarget = L"C:\\qf-sweep\\apps\\ORIN-6";
+inline const wchar_t* const QuietTarget = L"C:\\Program Files\\Quenfield";
+}  // namespace place
+
+// Which installer a run starts: the shipped one, or the fault-injecting build with a plan.
+enum class Program {
+    Shipped,
+    Faulty,
+};
+
+struct Outcome {
+    long long exitCode = 0;              // driver::kTimedOut when it did not end and was ended
+    std::vector<std::wstring> captions;  // of the message boxes, in order
+};
+
+// The installers copied into place; false when a built one is missing.
+bool PlaceInstallers();
+
+// What the sweep records of the machine.
+Watched WatchedPlaces();
+
+// The installation directory of an install road (empty for the customisation page).
+std::wstring TargetOf(Road road);
+
+// The machine as the road starts from it: the sentinels, the older release, and for the
+// upgrade and uninstall roads a plain installation. Assumes nothing of what came before.
+void LayOut(Road road);
+
+// Takes the road with the program; for Program::Faulty with QF_FAULTS set to plan (empty: not
+// set). Returns once the program has ended, or has been ended after timeoutMs.
+Outcome Take(Road road, Program program, const std::wstring& plan, unsigned long timeoutMs);
+
+// Everything the sweep laid out or installed, gone again.
+void ClearUp();
+
+// The registered uninstall, run with the shipped installer.
+Outcome PlainUninstall();
+
+}  // namespace sweep
