@@ -73,5 +73,8 @@ inline constexpr std::size_t DirectoryPathCapacity = 1024;
 inline constexpr std::size_t MessageCapacity = 256;
 inline constexpr std::size_t InstallDirectoryCapacity = 101;  // 100 characters and the terminator
 inline constexpr std::size_t DisplayIconPathCapacity = 255;
+// The desktop shortcut's path and the name it is first saved under: a path Windows opens
+// without the \\?\ form, as saving the shortcut and deleting it both need.
+inline constexpr std::size_t ShortcutPathCapacity = 260;
 
 }  // namespace qf

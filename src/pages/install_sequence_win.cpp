@@ -160,8 +160,8 @@ bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, Instal
     wchar_t target[PathCapacity];
     wchar_t temporary[PathCapacity];
     const bool targetFits =
-        FormatText(Buffer(target), u"%s\\%s", {U(InstallDirectory), UninstallerFileName}) &&
-        FormatText(Buffer(temporary), u"%s\\%s", {U(InstallDirectory), UninstallerTemporaryName});
+        JoinPath(Buffer(target), U(InstallDirectory), UninstallerFileName) &&
+        JoinPath(Buffer(temporary), U(InstallDirectory), UninstallerTemporaryName);
     Source source{ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
                               : INVALID_HANDLE_VALUE,
@@ -270,7 +270,7 @@ void RunInstallation(HWND page) {
     if (CopyUninstaller(page, ownPath, ownPathFits, *target) && !(target = LookAgain(page))) return;
     if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
 
-    FormatText(Buffer(CurrentTargetPath), u"%s\\%s", {U(InstallDirectory), ClientFileName});
+    JoinPath(Buffer(CurrentTargetPath), U(InstallDirectory), ClientFileName);
     CopyText(Buffer(DisplayIconPath), U(CurrentTargetPath));
 
     switch (RegisterProduct()) {
