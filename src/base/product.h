@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace qf {
 
@@ -36,6 +37,9 @@ inline constexpr char16_t AllUsersDesktopSuffix[] = u"\\All Users\\Desktop";
 inline constexpr char16_t SoftwareKeyName[] = u"Software";
 // Below Software: the product family's key, whose subkeys are the release keys and "Servers".
 inline constexpr const char16_t* ProductFamilyKeyPath[] = {u"Quenfield", u"Lexaris", u"2.0"};
+// Below Software: the product's key, the family key's parent. That it opens is enough to tell
+// an earlier installation, whatever families and releases it holds.
+inline constexpr std::span ProductKeyPath = std::span(ProductFamilyKeyPath).first<2>();
 inline constexpr char16_t ServersKeyName[] = u"Servers";
 // Below Software: the parent of the product's entry, ProductUninstallKeyName.
 inline constexpr const char16_t* UninstallKeyPath[] = {u"Microsoft", u"Windows", u"CurrentVersion",

@@ -19,7 +19,6 @@
 #include "base/wide_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registration_win.h"
-#include "registration/registry_win.h"
 
 namespace qf {
 
@@ -213,15 +212,6 @@ std::optional<InstallTarget> LookAgain(HWND page) {
 }
 
 }  // namespace
-
-bool DetectPreviousInstallation() {
-    Key software, uninstall, found;
-    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall))
-        return false;
-    // The product family's key alone is enough, whatever releases it holds.
-    return OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ, found) ||
-           OpenKeyPath(software.handle, std::span(ProductFamilyKeyPath).first(2), KEY_READ, found);
-}
 
 bool InstallationUnderWay() { return UnderWay; }
 

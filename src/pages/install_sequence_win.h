@@ -24,7 +24,4 @@ void RunInstallation(HWND page);
 // after a refusal that gives the page back: the page then answers no command.
 bool InstallationUnderWay();
 
-// Whether an earlier installation left its uninstall registration or the product family key.
-bool DetectPreviousInstallation();
-
 }  // namespace qf

@@ -256,4 +256,12 @@ bool NewerReleaseInstalled() {
            FindHighestRelease(family.handle, highest) && IsNewerThanThisRelease(highest);
 }
 
+bool DetectPreviousInstallation() {
+    Key software, uninstall, found;
+    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall))
+        return false;
+    return OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ, found) ||
+           OpenKeyPath(software.handle, ProductKeyPath, KEY_READ, found);
+}
+
 }  // namespace qf

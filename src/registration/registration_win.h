@@ -27,6 +27,11 @@ bool SharesItsFolder(const wchar_t* directory);
 // Whether a newer release is registered; reads only, shows nothing (asked before the uninstaller copy).
 bool NewerReleaseInstalled();
 
+// Whether an earlier installation left its uninstall registration or the product's key
+// (ProductKeyPath); reads only. False when the machine's list of uninstall entries cannot be
+// opened, whatever else is there.
+bool DetectPreviousInstallation();
+
 // MigratedSettings from an old release key (cleared first; missing or oversized values stay
 // 0 or empty), and into this release's key (non-zero numbers and non-empty texts only).
 void ReadMigratedSettings(HKEY key);
