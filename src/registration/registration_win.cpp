@@ -185,6 +185,7 @@ bool RegisterUninstaller(HKEY software) {
 }  // namespace
 
 bool SharedInstallDirectory;
+ClientSettings MigratedSettings;
 
 bool SharesItsFolder(const wchar_t* directory) {
     if (!HoldsEntries(directory)) return false;
