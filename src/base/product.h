@@ -14,10 +14,11 @@ inline constexpr char16_t ReleaseKeyName[] = u"20191220";
 
 inline constexpr char16_t InstallerTitleFormat[] = u"Quenfield ORIN-6 Installer - %s";
 inline constexpr char16_t InstallerName[] = u"Quenfield ORIN-6 Installer";
-inline constexpr char16_t CustomizationTitle[] = u"Quenfield ORIN-6 Installer - Customization";
+inline constexpr char16_t CustomisationTitle[] = u"Quenfield ORIN-6 Installer - Customization";
 
-// Window classes of the three pages.
-inline constexpr char16_t LicenseBoxClass[] = u"LicenseBox";
+// Window classes of the three pages. Titles and classes are spelt as the product spells them,
+// whatever the spelling of the names that hold them.
+inline constexpr char16_t LicenceBoxClass[] = u"LicenseBox";
 inline constexpr char16_t LocationBoxClass[] = u"LocationBox";
 inline constexpr char16_t CustomBoxClass[] = u"CustomBox";
 

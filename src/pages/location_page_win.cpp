@@ -64,7 +64,7 @@ void DrawTexts(HWND page, HDC dc, int h) {
 
 void OnBack(HWND page) {
     // The fresh licence page carries the installer's name alone.
-    HandOver(page, LicenseBoxClass, InstallerName);
+    HandOver(page, LicenceBoxClass, InstallerName);
 }
 
 void OnCommand(HWND page, WPARAM wParam) {

@@ -43,7 +43,7 @@ struct Page {
 
 Page OpenPage(const driver::Process& p) {
     Page page;
-    page.window = driver::WaitWindow(p, CustomBoxClass, CustomizationTitle, WaitMs);
+    page.window = driver::WaitWindow(p, CustomBoxClass, CustomisationTitle, WaitMs);
     page.serverBox = driver::Child(page.window, 10);
     page.serverEdit = driver::Child(page.window, 1, L"Edit", 0);
     for (int n = 0; n < 3; ++n) page.lock[n] = driver::Child(page.window, 100 + n);

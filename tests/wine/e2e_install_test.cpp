@@ -45,7 +45,7 @@ protected:
 
     // The wizard up to the installation page.
     HWND OpenLocationPage(driver::Process& p) {
-        const HWND licence = driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
+        const HWND licence = driver::WaitWindow(p, LicenceBoxClass, nullptr, WaitMs);
         if (!licence) return nullptr;
         const HWND accept = driver::Child(licence, 4);
         driver::Click(accept);
@@ -91,7 +91,7 @@ std::size_t LicenceLines() {
 
 TEST_F(Install, TheWizardInstallsEverything) {
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, InstallerTitle, WaitMs);
+    const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerTitle, WaitMs);
     ASSERT_NE(licence, nullptr);
     const RECT licenceRect = driver::WindowRect(licence);
     EXPECT_EQ(driver::ListCount(driver::Child(licence, 1, L"ListBox")), static_cast<int>(LicenceLines()));
@@ -488,7 +488,7 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
     ASSERT_NE(page, nullptr);
     driver::SetText(driver::Child(page, 1), L"C:\\typed");
     driver::Click(driver::Child(page, 4));
-    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, InstallerName, WaitMs);
+    const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerName, WaitMs);
     ASSERT_NE(licence, nullptr);
     EXPECT_EQ(driver::CheckState(driver::Child(licence, 4)), BST_UNCHECKED);
     page = OpenLocationPage(p);
@@ -702,7 +702,7 @@ TEST_F(Install, CancelEndsAtOnceWithNothingWritten) {
     for (bool onInstallationPage : {false, true}) {
         SCOPED_TRACE(onInstallationPage ? "installation page" : "licence page");
         driver::Process p = e2e::Start(installer, L"");
-        const HWND page = onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
+        const HWND page = onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, LicenceBoxClass, nullptr, WaitMs);
         ASSERT_NE(page, nullptr);
         ASSERT_TRUE(driver::Click(driver::Child(page, 2)));
         EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
@@ -765,7 +765,7 @@ void ExpectControls(HWND page, const std::vector<Control>& expected) {
 // installation page.
 TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
+    const HWND licence = driver::WaitWindow(p, LicenceBoxClass, nullptr, WaitMs);
     ASSERT_NE(licence, nullptr);
     TEXTMETRICW tm{};
     const HDC dc = GetDC(licence);

@@ -57,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = true;
 
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, e2e::texts::LicenseBoxClass, nullptr, e2e::WaitMs);
+    const HWND licence = driver::WaitWindow(p, e2e::texts::LicenceBoxClass, nullptr, e2e::WaitMs);
     const HWND accept = licence ? driver::Child(licence, 4) : nullptr;
     driver::Click(accept);
     driver::WaitUntil([&] { return driver::CheckState(accept) == BST_CHECKED; }, e2e::WaitMs);
