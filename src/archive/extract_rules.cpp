@@ -8,7 +8,6 @@ namespace qf {
 
 namespace {
 
-constexpr char16_t JoinFormat[] = u"%s\\%s";
 constexpr std::u16string_view CutMark = u"...";
 
 }  // namespace
@@ -22,10 +21,6 @@ bool IsClientExecutable(std::u16string_view path) {
 std::u16string_view ContainingFolder(std::u16string_view path) {
     const std::size_t last = path.rfind(u'\\');
     return last == std::u16string_view::npos ? std::u16string_view() : path.substr(0, last);
-}
-
-bool JoinPath(std::span<char16_t> out, std::u16string_view folder, std::u16string_view name) {
-    return FormatText(out, JoinFormat, {folder, name});
 }
 
 bool JoinArchiveName(std::span<char16_t> out, std::u16string_view folder, std::string_view name) {

@@ -22,10 +22,8 @@ bool IsClientExecutable(std::u16string_view path);
 // "qfmgr.exe", that is the path without its last ten characters.
 std::u16string_view ContainingFolder(std::u16string_view path);
 
-// folder, a backslash and name in out. A result that does not fit is refused: false, out empty.
-bool JoinPath(std::span<char16_t> out, std::u16string_view folder, std::u16string_view name);
-
-// The same for a name as the archive stores it, each byte widened to the unit of the same value.
+// JoinPath for a name as the archive stores it, each byte widened to the unit of the same
+// value. A result that does not fit is refused: false, out empty.
 bool JoinArchiveName(std::span<char16_t> out, std::u16string_view folder, std::string_view name);
 
 // For the message about a path JoinArchiveName refused: as much of it as fits in out, ending

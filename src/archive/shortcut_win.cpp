@@ -5,6 +5,7 @@
 #include "archive/extract_rules.h"
 #include "archive/payload_win.h"
 #include "base/entry_win.h"
+#include "base/install_paths.h"
 #include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
@@ -38,28 +39,26 @@ void SaveShortcut(IShellLinkW* link, const wchar_t* exePath, const wchar_t* shor
         SaveShellLink(link, exePath, shortcutPath);
         return;
     }
-    wchar_t temporary[PathCapacity];
-    if (kind == EntryKind::Unknown || !JoinPath(Buffer(temporary), U(AllUsersDesktop), ShortcutTemporaryName) ||
-        ExamineEntry(temporary) != EntryKind::Absent)
+    char16_t temporary[ShortcutPathCapacity];
+    if (kind == EntryKind::Unknown || !ShortcutPath(U(AllUsersDesktop), ShortcutTemporaryName, temporary) ||
+        ExamineEntry(W(temporary)) != EntryKind::Absent)
         return;
-    if (!SaveShellLink(link, exePath, temporary) ||
-        !MoveFileExW(temporary, shortcutPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        RemoveName(temporary);
+    if (!SaveShellLink(link, exePath, W(temporary)) ||
+        !MoveFileExW(W(temporary), shortcutPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        RemoveName(W(temporary));
 }
 
 }  // namespace
 
 void CreateClientShortcut(const wchar_t* exePath) {
     // An empty AllUsersDesktop means the profile path did not fit: no desktop, no shortcut.
-    wchar_t shortcutPath[PathCapacity];
-    if (AllUsersDesktop[0] == L'\0' ||
-        !JoinPath(Buffer(shortcutPath), U(AllUsersDesktop), ShortcutFileName))
-        return;
+    char16_t shortcutPath[ShortcutPathCapacity];
+    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, shortcutPath)) return;
     CoInitialize(nullptr);
     IShellLinkW* link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                    IID_IShellLinkW, reinterpret_cast<void**>(&link)))) {
-        SaveShortcut(link, exePath, shortcutPath);
+        SaveShortcut(link, exePath, W(shortcutPath));
         link->Release();
     }
     CoUninitialize();

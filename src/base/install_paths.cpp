@@ -46,4 +46,11 @@ bool OwnExecutablePath(std::u16string_view commandLine, std::span<char16_t> out)
     return WithExeSuffix(path, out);
 }
 
+bool ShortcutPath(std::u16string_view desktop, std::u16string_view name,
+                  std::span<char16_t, ShortcutPathCapacity> out) {
+    if (!desktop.empty()) return JoinPath(out, desktop, name);
+    out[0] = u'\0';
+    return false;
+}
+
 }  // namespace qf

@@ -1,10 +1,13 @@
 // The paths the install sequence derives before it writes anything: the installation directory
-// taken from the page, and the running installer's own file taken from the command line. Pure.
+// taken from the page, the running installer's own file taken from the command line, and the
+// desktop shortcut's file. Pure.
 #pragma once
 
 #include <optional>
 #include <span>
 #include <string_view>
+
+#include "base/product.h"
 
 namespace qf {
 
@@ -34,5 +37,12 @@ std::u16string_view CommandProgram(std::u16string_view commandLine);
 // characters, with ".exe" appended when it does not end so. False when the result does not fit
 // out (out then holds as much of the path as fits, for the message only).
 bool OwnExecutablePath(std::u16string_view commandLine, std::span<char16_t> out);
+
+// The desktop shortcut's file in the all-users desktop folder: name is ShortcutFileName, or
+// ShortcutTemporaryName while the shortcut is saved beside what stands in its place. False (out
+// empty) when the desktop is unknown (empty: the name would be taken from the current drive's
+// root) or the path does not fit.
+bool ShortcutPath(std::u16string_view desktop, std::u16string_view name,
+                  std::span<char16_t, ShortcutPathCapacity> out);
 
 }  // namespace qf

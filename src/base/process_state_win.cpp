@@ -17,6 +17,5 @@ wchar_t InstallDirectory[InstallDirectoryCapacity];
 wchar_t DisplayIconPath[DisplayIconPathCapacity];
 std::uint32_t VerifyProgress;
 wchar_t CurrentTargetPath[TargetPathCapacity];
-ClientSettings MigratedSettings;
 
 }  // namespace qf

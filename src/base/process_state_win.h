@@ -13,23 +13,6 @@
 
 namespace qf {
 
-// The client's settings, carried by registration from the previous release's key to this
-// release's key, and the working store when a customised copy's settings are applied. Field
-// names are the registry value names.
-struct ClientSettings {
-    std::uint32_t DefLang;
-    std::uint32_t ServerLock;  // the lock mode: 0, 1, 2, or NoServerMode (10)
-    wchar_t ServerDefault[256];
-    std::uint32_t demo;
-    std::uint32_t admin;
-    std::uint32_t NoVerWarn;
-    std::uint32_t NoServVerWarn;
-    wchar_t MediaPlayer[255];
-    wchar_t Browser[255];
-    wchar_t DocPath[256];
-    std::uint32_t DriverPosBug;
-};
-
 extern HINSTANCE Instance;
 extern HBRUSH PageBackgroundBrush;
 extern wchar_t AllUsersDesktop[PathCapacity];
@@ -45,9 +28,6 @@ extern std::uint32_t UpgradeMode;
 // Set by the install sequence, read by extraction and registration.
 extern wchar_t InstallDirectory[InstallDirectoryCapacity];  // no trailing separator
 extern wchar_t DisplayIconPath[DisplayIconPathCapacity];    // InstallDirectory\qfmgr.exe
-
-// Filled by registration from the previous release's key.
-extern ClientSettings MigratedSettings;
 
 // Shown by the installation page's status line.
 extern std::uint32_t VerifyProgress;                   // next archive offset to be added

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace qf {
 
@@ -13,10 +14,11 @@ inline constexpr char16_t ReleaseKeyName[] = u"20191220";
 
 inline constexpr char16_t InstallerTitleFormat[] = u"Quenfield ORIN-6 Installer - %s";
 inline constexpr char16_t InstallerName[] = u"Quenfield ORIN-6 Installer";
-inline constexpr char16_t CustomizationTitle[] = u"Quenfield ORIN-6 Installer - Customization";
+inline constexpr char16_t CustomisationTitle[] = u"Quenfield ORIN-6 Installer - Customization";
 
-// Window classes of the three pages.
-inline constexpr char16_t LicenseBoxClass[] = u"LicenseBox";
+// Window classes of the three pages. Titles and classes are spelt as the product spells them,
+// whatever the spelling of the names that hold them.
+inline constexpr char16_t LicenceBoxClass[] = u"LicenseBox";
 inline constexpr char16_t LocationBoxClass[] = u"LocationBox";
 inline constexpr char16_t CustomBoxClass[] = u"CustomBox";
 
@@ -36,6 +38,9 @@ inline constexpr char16_t AllUsersDesktopSuffix[] = u"\\All Users\\Desktop";
 inline constexpr char16_t SoftwareKeyName[] = u"Software";
 // Below Software: the product family's key, whose subkeys are the release keys and "Servers".
 inline constexpr const char16_t* ProductFamilyKeyPath[] = {u"Quenfield", u"Lexaris", u"2.0"};
+// Below Software: the product's key, the family key's parent. That it opens is enough to tell
+// an earlier installation, whatever families and releases it holds.
+inline constexpr std::span ProductKeyPath = std::span(ProductFamilyKeyPath).first<2>();
 inline constexpr char16_t ServersKeyName[] = u"Servers";
 // Below Software: the parent of the product's entry, ProductUninstallKeyName.
 inline constexpr const char16_t* UninstallKeyPath[] = {u"Microsoft", u"Windows", u"CurrentVersion",
@@ -73,5 +78,8 @@ inline constexpr std::size_t DirectoryPathCapacity = 1024;
 inline constexpr std::size_t MessageCapacity = 256;
 inline constexpr std::size_t InstallDirectoryCapacity = 101;  // 100 characters and the terminator
 inline constexpr std::size_t DisplayIconPathCapacity = 255;
+// The desktop shortcut's path and the name it is first saved under: a path Windows opens
+// without the \\?\ form, as saving the shortcut and deleting it both need.
+inline constexpr std::size_t ShortcutPathCapacity = 260;
 
 }  // namespace qf

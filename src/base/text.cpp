@@ -97,6 +97,10 @@ bool FormatText(std::span<char16_t> out, std::u16string_view fmt,
     return ok;
 }
 
+bool JoinPath(std::span<char16_t> out, std::u16string_view folder, std::u16string_view name) {
+    return FormatText(out, u"%s\\%s", {folder, name});
+}
+
 char16_t AsciiLower(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }

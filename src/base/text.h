@@ -42,6 +42,10 @@ void CopyWhatFits(std::span<char16_t> out, std::initializer_list<std::u16string_
 bool FormatText(std::span<char16_t> out, std::u16string_view fmt,
                 std::initializer_list<FormatArg> args);
 
+// folder, a backslash and name in out: the one way a path is joined. False (and out empty)
+// when it does not fit.
+bool JoinPath(std::span<char16_t> out, std::u16string_view folder, std::u16string_view name);
+
 // ASCII-only case folding: only A-Z and a-z are treated as the same letter. In 8-bit text each
 // byte counts as the UTF-16 unit of the same value, so no other letter of ISO 8859-1 folds.
 char16_t AsciiLower(char16_t c);

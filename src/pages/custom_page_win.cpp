@@ -19,11 +19,6 @@
 namespace qf {
 namespace {
 
-constexpr int ServerBoxId = 10;
-constexpr int DocPathBoxId = 11;
-constexpr int LockButtonId = 100;  // 100 + lock mode 0, 1, 2
-constexpr int LockModes = 3;
-
 // Room for any text the edit fields can sensibly hold; what does not fit is refused as too long.
 constexpr int FieldCapacity = 1024;
 static_assert(FieldCapacity - 1 > static_cast<int>(SettingsTextLimit));
@@ -44,23 +39,23 @@ void OnCreate(HWND page, LPARAM createParams) {
     Custom = {};
     LockSelection = 0;
     Custom.serverBox = CreateControl(page, L"button", W(text::ServerBox), WS_CHILD | WS_VISIBLE | BS_CHECKBOX,
-                                     {20, 80, 300, 20}, ServerBoxId);
-    Custom.serverLabel = CreateControl(page, L"static", W(text::ServerLabel), Disabled, {39, 100, 300, 20},
+                                     CustomPageLayout.serverBox, ServerBoxId);
+    Custom.serverLabel = CreateControl(page, L"static", W(text::ServerLabel), Disabled, CustomPageLayout.serverLabel,
                                        IgnoredControlId);
     Custom.serverEdit = CreateControl(page, L"edit", nullptr, Disabled | WS_BORDER | ES_AUTOHSCROLL,
-                                      {40, 120, 380, 20}, IgnoredControlId);
+                                      CustomPageLayout.serverEdit, IgnoredControlId);
     const char16_t* const lockTexts[LockModes] = {text::LockMode0, text::LockMode1, text::LockMode2};
     for (int n = 0; n < LockModes; ++n) {
         Custom.lockButtons[n] = CreateControl(page, L"button", W(lockTexts[n]), Disabled | BS_RADIOBUTTON,
-                                              {60, 146 + 20 * n, 300, 20}, LockButtonId + n);
+                                              LockButtonRect(n), LockButtonId + n);
         if (n == 0) SendMessageW(Custom.lockButtons[0], BM_SETCHECK, BST_CHECKED, 0);
     }
     Custom.docPathBox = CreateControl(page, L"button", W(text::DocPathBox), WS_CHILD | WS_VISIBLE | BS_CHECKBOX,
-                                      {20, 240, 300, 20}, DocPathBoxId);
-    Custom.docPathLabel = CreateControl(page, L"static", W(text::DocPathLabel), Disabled, {40, 260, 300, 20},
+                                      CustomPageLayout.docPathBox, DocPathBoxId);
+    Custom.docPathLabel = CreateControl(page, L"static", W(text::DocPathLabel), Disabled, CustomPageLayout.docPathLabel,
                                         IgnoredControlId);
     Custom.docPathEdit = CreateControl(page, L"edit", nullptr, Disabled | WS_BORDER | ES_AUTOHSCROLL,
-                                       {40, 280, 380, 20}, IgnoredControlId);
+                                       CustomPageLayout.docPathEdit, IgnoredControlId);
     Custom.cancelButton = CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE,
                                         RowButton(m, CustomRowMargin, 1), CancelId);
     Custom.nextButton = CreateControl(page, L"button", W(text::NextButton), WS_CHILD | WS_VISIBLE,
@@ -68,9 +63,9 @@ void OnCreate(HWND page, LPARAM createParams) {
 }
 
 void DrawTexts(HWND, HDC dc, int) {
-    DrawPageText(dc, 10, W(text::CustomLine1));
-    DrawPageText(dc, 30, W(text::CustomLine2));
-    DrawPageText(dc, 50, W(text::CustomLine3));
+    DrawPageText(dc, CustomPageLayout.textTops[0], W(text::CustomLine1));
+    DrawPageText(dc, CustomPageLayout.textTops[1], W(text::CustomLine2));
+    DrawPageText(dc, CustomPageLayout.textTops[2], W(text::CustomLine3));
 }
 
 bool IsChecked(HWND box) { return (SendMessageW(box, BM_GETSTATE, 0, 0) & BST_CHECKED) != 0; }

@@ -19,7 +19,6 @@
 #include "base/wide_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registration_win.h"
-#include "registration/registry_win.h"
 
 namespace qf {
 
@@ -160,8 +159,8 @@ bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, Instal
     wchar_t target[PathCapacity];
     wchar_t temporary[PathCapacity];
     const bool targetFits =
-        FormatText(Buffer(target), u"%s\\%s", {U(InstallDirectory), UninstallerFileName}) &&
-        FormatText(Buffer(temporary), u"%s\\%s", {U(InstallDirectory), UninstallerTemporaryName});
+        JoinPath(Buffer(target), U(InstallDirectory), UninstallerFileName) &&
+        JoinPath(Buffer(temporary), U(InstallDirectory), UninstallerTemporaryName);
     Source source{ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
                               : INVALID_HANDLE_VALUE,
@@ -214,15 +213,6 @@ std::optional<InstallTarget> LookAgain(HWND page) {
 }
 
 }  // namespace
-
-bool DetectPreviousInstallation() {
-    Key software, uninstall, found;
-    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall))
-        return false;
-    // The product family's key alone is enough, whatever releases it holds.
-    return OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ, found) ||
-           OpenKeyPath(software.handle, std::span(ProductFamilyKeyPath).first(2), KEY_READ, found);
-}
 
 bool InstallationUnderWay() { return UnderWay; }
 
@@ -277,7 +267,7 @@ void RunInstallation(HWND page) {
     if (CopyUninstaller(page, ownPath, ownPathFits, *target) && !(target = LookAgain(page))) return;
     if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
 
-    FormatText(Buffer(CurrentTargetPath), u"%s\\%s", {U(InstallDirectory), ClientFileName});
+    JoinPath(Buffer(CurrentTargetPath), U(InstallDirectory), ClientFileName);
     CopyText(Buffer(DisplayIconPath), U(CurrentTargetPath));
 
     switch (RegisterProduct()) {

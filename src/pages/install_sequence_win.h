@@ -29,7 +29,4 @@ bool InstallationUnderWay();
 // message owned by page, then the quit message.
 void AbortInstallation(HWND page);
 
-// Whether an earlier installation left its uninstall registration or the product family key.
-bool DetectPreviousInstallation();
-
 }  // namespace qf

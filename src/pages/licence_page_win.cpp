@@ -33,7 +33,7 @@ void OnCreate(HWND page, LPARAM createParams) {
     const CreationMetrics m = MeasurePage(page, createParams);
     const HWND list = CreateControl(page, L"listbox", nullptr,
                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW,
-                                    {20, 72, m.cx - 44, 260}, IgnoredControlId);
+                                    PlacePageWide(m, LicenceList), IgnoredControlId);
     CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE,
                   RowButton(m, LicenceRowMargin, 1), CancelId);
     NextButtonWindow = CreateControl(page, L"button", W(text::NextButton), WS_CHILD | WS_VISIBLE,

@@ -35,7 +35,7 @@ void OnCreate(HWND page, LPARAM createParams) {
     LocationPage = {};
     LocationPage.directoryEdit = CreateControl(page, L"edit", W(text::DefaultInstallDirectory),
                                                WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
-                                               {20, 150, m.cx - 48, 16}, IgnoredControlId);
+                                               PlacePageWide(m, DirectoryEdit), IgnoredControlId);
     if (QuietMode) {
         RunInstallation(page);
         return;
@@ -64,7 +64,7 @@ void DrawTexts(HWND page, HDC dc, int h) {
 
 void OnBack(HWND page) {
     // The fresh licence page carries the installer's name alone.
-    HandOver(page, LicenseBoxClass, InstallerName);
+    HandOver(page, LicenceBoxClass, InstallerName);
 }
 
 void OnCommand(HWND page, WPARAM wParam) {

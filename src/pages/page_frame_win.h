@@ -10,14 +10,6 @@
 
 namespace qf {
 
-// Command ids common to the pages.
-inline constexpr int IgnoredControlId = 1;
-inline constexpr int CancelId = 2;
-inline constexpr int ForwardId = 3;  // Next > / Install
-// Id 4 is the licence page's accept box and the installation page's Back.
-inline constexpr int AcceptBoxId = 4;
-inline constexpr int BackId = 4;
-
 // The creation metrics, read from the page's own device context before any font is selected.
 CreationMetrics MeasurePage(HWND page, LPARAM createParams);
 

@@ -14,4 +14,14 @@ ControlRect AcceptBoxRect(const CreationMetrics& m) {
     return {20, ButtonRowTop(m), 30 * m.charWidth, ButtonHeight(m)};
 }
 
+ControlRect PlacePageWide(const CreationMetrics& m, const PageWideRect& rect) {
+    return {rect.x, rect.y, m.cx - rect.widthLess, rect.height};
+}
+
+ControlRect LockButtonRect(int n) {
+    ControlRect rect = CustomPageLayout.lockButton;
+    rect.y += n * CustomPageLayout.lockStep;
+    return rect;
+}
+
 }  // namespace qf

@@ -1,9 +1,27 @@
-// Where the frame puts the row of buttons along the bottom of a page, from the text metrics a
-// page measures when it is created. Pure.
+// The pages' controls: the ids they carry, and where each is put, in the page's client area in
+// 96-DPI pixels. The button row and the licence page's acceptance box follow the text metrics a
+// page measures when it is created; the other controls keep their places. The pages make their
+// controls from here and the Windows tests find them by these ids. Pure.
 #pragma once
 
 namespace qf {
 
+// --- Control ids --------------------------------------------------------------------------
+// What WM_COMMAND carries; a control whose commands mean nothing (a label, an edit field, the
+// licence list) has IgnoredControlId.
+inline constexpr int IgnoredControlId = 1;
+inline constexpr int CancelId = 2;
+inline constexpr int ForwardId = 3;  // Next > / Install
+// Id 4 is the licence page's accept box and the installation page's Back.
+inline constexpr int AcceptBoxId = 4;
+inline constexpr int BackId = 4;
+// The customisation page's boxes and lock buttons.
+inline constexpr int ServerBoxId = 10;
+inline constexpr int DocPathBoxId = 11;
+inline constexpr int LockButtonId = 100;  // 100 + lock mode 0, 1, 2
+inline constexpr int LockModes = 3;
+
+// --- Places -------------------------------------------------------------------------------
 struct CreationMetrics {
     int cx;          // outer window width, 500
     int cy;          // outer window height, 400
@@ -28,5 +46,37 @@ ControlRect RowButton(const CreationMetrics& m, int margin, int slot);
 
 // The licence page's acceptance box at the left end of the row.
 ControlRect AcceptBoxRect(const CreationMetrics& m);
+
+// A control as wide as the page (CreationMetrics::cx) less widthLess.
+struct PageWideRect {
+    int x, y, widthLess, height;
+};
+inline constexpr PageWideRect LicenceList{20, 72, 44, 260};
+inline constexpr PageWideRect DirectoryEdit{20, 150, 48, 16};
+ControlRect PlacePageWide(const CreationMetrics& m, const PageWideRect& rect);
+
+// The customisation page, top to bottom: the tops of its three lines of text, then its
+// controls.
+struct CustomPageRects {
+    int textTops[3];
+    ControlRect serverBox, serverLabel, serverEdit;
+    ControlRect lockButton;  // lock mode 0; mode n is n times lockStep lower
+    int lockStep;
+    ControlRect docPathBox, docPathLabel, docPathEdit;
+};
+inline constexpr CustomPageRects CustomPageLayout{
+    .textTops = {10, 30, 50},
+    .serverBox = {20, 80, 300, 20},
+    .serverLabel = {39, 100, 300, 20},
+    .serverEdit = {40, 120, 380, 20},
+    .lockButton = {60, 146, 300, 20},
+    .lockStep = 20,
+    .docPathBox = {20, 240, 300, 20},
+    .docPathLabel = {40, 260, 300, 20},
+    .docPathEdit = {40, 280, 380, 20},
+};
+
+// The lock button of lock mode n, below the one before.
+ControlRect LockButtonRect(int n);
 
 }  // namespace qf

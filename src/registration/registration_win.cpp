@@ -190,6 +190,7 @@ bool RegisterUninstaller(HKEY software) {
 }  // namespace
 
 bool SharedInstallDirectory;
+ClientSettings MigratedSettings;
 
 bool SharesItsFolder(const wchar_t* directory) {
     const char16_t* const ownNames[] = {UninstallerFileName, UninstallerTemporaryName};
@@ -265,6 +266,14 @@ bool NewerReleaseInstalled() {
     std::int32_t highest = 0;
     return OpenSoftwareKey(KEY_READ, software) && OpenFamilyKey(software.handle, KEY_READ, family) &&
            FindHighestRelease(family.handle, highest) && IsNewerThanThisRelease(highest);
+}
+
+bool DetectPreviousInstallation() {
+    Key software, uninstall, found;
+    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall))
+        return false;
+    return OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ, found) ||
+           OpenKeyPath(software.handle, ProductKeyPath, KEY_READ, found);
 }
 
 }  // namespace qf

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace qf {
 
 // Registers the product: family keys, the newer-release guard, the migration of the previous
@@ -31,6 +33,31 @@ bool NewerReleaseInstalled();
 
 // The "Newer Version" message, for an installation that stops before a newer release.
 void TellNewerRelease();
+
+// Whether an earlier installation left its uninstall registration or the product's key
+// (ProductKeyPath); reads only. False when the machine's list of uninstall entries cannot be
+// opened, whatever else is there.
+bool DetectPreviousInstallation();
+
+// The client's settings, carried by registration from the previous release's key to this
+// release's key, and the working store when a customised copy's settings are applied. Field
+// names are the registry value names.
+struct ClientSettings {
+    std::uint32_t DefLang;
+    std::uint32_t ServerLock;  // the lock mode: 0, 1, 2, or NoServerMode (10)
+    wchar_t ServerDefault[256];
+    std::uint32_t demo;
+    std::uint32_t admin;
+    std::uint32_t NoVerWarn;
+    std::uint32_t NoServVerWarn;
+    wchar_t MediaPlayer[255];
+    wchar_t Browser[255];
+    wchar_t DocPath[256];
+    std::uint32_t DriverPosBug;
+};
+
+// Filled from the previous release's key.
+extern ClientSettings MigratedSettings;
 
 // MigratedSettings from an old release key (cleared first; missing or oversized values stay
 // 0 or empty), and into this release's key (non-zero numbers and non-empty texts only). False

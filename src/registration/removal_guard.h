@@ -36,8 +36,4 @@ enum class LocationVerdict {
 // and blanks of a name, and ASCII case.
 LocationVerdict JudgeLocation(std::u16string_view location, const ProtectedDirectories& protect);
 
-inline bool IsRemovableLocation(std::u16string_view location, const ProtectedDirectories& protect) {
-    return JudgeLocation(location, protect) == LocationVerdict::Removable;
-}
-
 }  // namespace qf

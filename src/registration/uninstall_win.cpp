@@ -349,14 +349,12 @@ bool RemoveInstallation(HKEY product, const wchar_t* location) {
 }
 
 void DeleteShortcut() {
-    // Unknown, the folder would leave a name relative to the current drive's root.
-    if (AllUsersDesktop[0] == L'\0') return;
     // A shortcut that is a link goes as the link file itself, never its target; one that Wine
     // cannot delete so (a Unix link) stays.
-    PathBuffer path;
-    if (!FormatText(Buffer(path), u"%s\\%s", {U(AllUsersDesktop), ShortcutFileName})) return;
-    const EntryKind kind = ExamineEntry(path);
-    if (kind == EntryKind::Itself || kind == EntryKind::Shared) DeleteEntry(path, 0, Patience::Once);
+    char16_t path[ShortcutPathCapacity];
+    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, path)) return;
+    const EntryKind kind = ExamineEntry(W(path));
+    if (kind == EntryKind::Itself || kind == EntryKind::Shared) DeleteEntry(W(path), 0, Patience::Once);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ constexpr std::uint32_t Pe32PlusMagic = 0x20B;
 
 // The end of everything the loader reads from the file: the headers and each section's data.
 std::uint64_t LoadedDataEnd(const ByteView& image, const PeHeaders& headers) {
-    std::uint64_t end = std::max<std::uint64_t>(image.U32(headers.optionalHeader + 60),
+    std::uint64_t end = std::max<std::uint64_t>(image.U32(headers.optionalHeader + OptionalSizeOfHeaders),
                                                 headers.sectionTable + SectionHeaderSize * headers.sectionCount);
     for (std::uint32_t i = 0; i < headers.sectionCount; ++i) {
         const std::uint64_t section = headers.sectionTable + SectionHeaderSize * i;
@@ -39,25 +39,25 @@ std::uint32_t Checksum(std::span<const std::uint8_t> image, std::size_t field) {
 
 std::optional<PeHeaders> ReadPeHeaders(std::span<const std::uint8_t> bytes) {
     const ByteView image{bytes};
-    if (!image.Has(0, 0x40) || image.U16(0) != MzSignature) return std::nullopt;
-    const std::uint64_t pe = image.U32(0x3C);
-    if (!image.Has(pe, 24) || image.U32(pe) != PeSignature) return std::nullopt;
-    const std::uint32_t optionalSize = image.U16(pe + 20);
-    const std::uint64_t optional = pe + 24;
+    if (!image.Has(0, MzHeaderSize) || image.U16(0) != MzSignature) return std::nullopt;
+    const std::uint64_t pe = image.U32(PeHeaderOffsetField);
+    if (!image.Has(pe, PeOptionalHeader) || image.U32(pe) != PeSignature) return std::nullopt;
+    const std::uint32_t optionalSize = image.U16(pe + PeOptionalHeaderSize);
+    const std::uint64_t optional = pe + PeOptionalHeader;
     if (!image.Has(optional, optionalSize) || optionalSize < 2) return std::nullopt;
     const std::uint32_t magic = image.U16(optional);
     if (magic != Pe32Magic && magic != Pe32PlusMagic) return std::nullopt;
-    const std::uint32_t directories = magic == Pe32Magic ? 96 : 112;
+    const std::uint32_t directories = magic == Pe32Magic ? Pe32DataDirectories : Pe32PlusDataDirectories;
     if (optionalSize < directories) return std::nullopt;
 
     PeHeaders headers{};
     headers.optionalHeader = optional;
-    headers.checksumField = optional + 64;
+    headers.checksumField = optional + OptionalChecksum;
     headers.dataDirectories = optional + directories;
-    headers.directoryCount = std::min<std::uint32_t>(image.U32(optional + directories - 4),
+    headers.directoryCount = std::min<std::uint32_t>(image.U32(optional + directories - sizeof(std::uint32_t)),
                                                      (optionalSize - directories) / DataDirectorySize);
     headers.sectionTable = optional + optionalSize;
-    headers.sectionCount = image.U16(pe + 6);
+    headers.sectionCount = image.U16(pe + PeSectionCount);
     if (!image.Has(headers.sectionTable, std::uint64_t{SectionHeaderSize} * headers.sectionCount))
         return std::nullopt;
     return headers;

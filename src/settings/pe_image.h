@@ -41,6 +41,19 @@ struct PeHeaders {
     std::uint32_t sectionCount;
 };
 
+// Where the PE header is, and its fields from its start (p above).
+inline constexpr std::uint32_t MzHeaderSize = 0x40;
+inline constexpr std::uint32_t PeHeaderOffsetField = 0x3C;  // u32le, in the MZ header
+inline constexpr std::uint32_t PeSectionCount = 6;          // u16le
+inline constexpr std::uint32_t PeOptionalHeaderSize = 20;   // u16le
+inline constexpr std::uint32_t PeOptionalHeader = 24;       // after the signature and file header
+
+// The optional header's fields, from its start (o above).
+inline constexpr std::uint32_t OptionalSizeOfHeaders = 60;  // u32le
+inline constexpr std::uint32_t OptionalChecksum = 64;       // u32le
+inline constexpr std::uint32_t Pe32DataDirectories = 96;    // each kind's u32le count just before
+inline constexpr std::uint32_t Pe32PlusDataDirectories = 112;
+
 inline constexpr std::uint32_t DataDirectorySize = 8;
 inline constexpr std::uint32_t ResourceTableDirectory = 2;
 inline constexpr std::uint32_t CertificateTableDirectory = 4;

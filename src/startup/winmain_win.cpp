@@ -44,7 +44,7 @@ bool RegisterPageClasses() {
         const char16_t* name;
         WNDPROC proc;
     };
-    const std::array<PageClass, 3> classes{{{LicenseBoxClass, LicencePageProc},
+    const std::array<PageClass, 3> classes{{{LicenceBoxClass, LicencePageProc},
                                             {LocationBoxClass, LocationPageProc},
                                             {CustomBoxClass, CustomPageProc}}};
     for (const PageClass& page : classes) {
@@ -92,7 +92,7 @@ int Start(HINSTANCE instance, const char* commandLine) {
                             MB_OK | MB_ICONERROR);
                 return 0;
             }
-            return RunMessageLoop(CustomBoxClass, CustomizationTitle);
+            return RunMessageLoop(CustomBoxClass, CustomisationTitle);
         case RunMode::Uninstall:
             if (AdministratorQuery()) RunUninstall();
             return 0;
@@ -100,7 +100,7 @@ int Start(HINSTANCE instance, const char* commandLine) {
             QuietMode = modes.quiet;
             NoCheckMode = modes.noCheck;
             if (!AdministratorQuery()) return 0;
-            return RunMessageLoop(LicenseBoxClass, InstallerTitle().text);
+            return RunMessageLoop(LicenceBoxClass, InstallerTitle().text);
         }
     }
     return 0;

@@ -29,10 +29,12 @@ constexpr std::size_t Longest = 1023;
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
-// The guard with windir as its only protected directory.
-bool Removable(std::u16string_view location, std::u16string_view windir) {
-    return qf::IsRemovableLocation(location, {windir, {}});
+bool IsRemovable(std::u16string_view location, const qf::ProtectedDirectories& protect) {
+    return qf::JudgeLocation(location, protect) == qf::LocationVerdict::Removable;
 }
+
+// The guard with windir as its only protected directory.
+bool Removable(std::u16string_view location, std::u16string_view windir) { return IsRemovable(location, {windir, {}}); }
 
 // An administrative share stands for a drive or for the Windows directory; with no Windows
 // directory to stand for, "ADMIN$" is refused, so the rules about windir skip share names.
@@ -85,9 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string_view location = exactLocation.View(), windir = exactWindir.View();
     const std::u16string_view folders[] = {exactFolder.View()};
     const qf::ProtectedDirectories withFolder{windir, folders};
-    if (qf::IsRemovableLocation(location, withFolder)) Check(Removable(location, windir));
-    if (!NamesAShare(folders[0]) && qf::IsRemovableLocation(folders[0], {u"", {}}))
-        Check(!qf::IsRemovableLocation(folders[0], withFolder));
+    if (IsRemovable(location, withFolder)) Check(Removable(location, windir));
+    if (!NamesAShare(folders[0]) && IsRemovable(folders[0], {u"", {}})) Check(!IsRemovable(folders[0], withFolder));
 
     const bool removable = Removable(location, windir);
     CheckSpelling(location, windir, removable);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/product.h"
+
 #include <string>
 
 namespace {
@@ -59,6 +61,23 @@ TEST(OwnPathLimits, RefusesAPathThatDoesNotFit) {
     EXPECT_FALSE(qf::OwnExecutablePath(u"\"" + dir + u"x\" /q", out));
     EXPECT_FALSE(qf::OwnExecutablePath(std::u16string(300, u'p'), out));
     EXPECT_EQ(std::u16string(out).size(), 255u);  // as much as fits, for the message
+}
+
+// The shortcut's path is built for saving and for deleting alike: a path that fits both, or
+// nothing; never a name relative to the current drive's root.
+TEST(ShortcutPath, JoinsTheDesktopOrRefuses) {
+    char16_t out[qf::ShortcutPathCapacity];
+    EXPECT_TRUE(qf::ShortcutPath(u"C:\\users\\All Users\\Desktop", qf::ShortcutFileName, out));
+    EXPECT_EQ(std::u16string(out), u"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk");
+    EXPECT_FALSE(qf::ShortcutPath(u"", qf::ShortcutFileName, out));
+    EXPECT_EQ(std::u16string(out), u"");
+    // 259 units and the terminator fit; one more does not, and nothing of it is kept.
+    const std::u16string_view name = qf::ShortcutTemporaryName;
+    const std::u16string desktop = u"C:\\" + std::u16string(259 - 3 - 1 - name.size(), u'd');
+    EXPECT_TRUE(qf::ShortcutPath(desktop, name, out));
+    EXPECT_EQ(std::u16string(out).size(), 259u);
+    EXPECT_FALSE(qf::ShortcutPath(desktop + u"d", name, out));
+    EXPECT_EQ(std::u16string(out), u"");
 }
 
 }  // namespace

@@ -22,13 +22,13 @@ const std::u16string_view KnownFolders[] = {
 const qf::ProtectedDirectories Machine{Windir, KnownFolders};
 
 bool Removable(std::u16string_view location, std::u16string_view windir) {
-    return qf::IsRemovableLocation(location, {windir, {}});
+    return qf::JudgeLocation(location, {windir, {}}) == qf::LocationVerdict::Removable;
 }
 
 class RemovableLocation : public testing::TestWithParam<LocationCase> {};
 
 TEST_P(RemovableLocation, RefusesRootsWindirAndPathsThatDependOnTheCurrentDirectory) {
-    EXPECT_EQ(qf::IsRemovableLocation(GetParam().location, {Windir, {}}), GetParam().removable);
+    EXPECT_EQ(Removable(GetParam().location, Windir), GetParam().removable);
 }
 
 // clang-format off

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "pages/page_layout.h"
 #include "settings/settings_block.h"
 
 namespace {
@@ -38,19 +39,19 @@ std::string Ascii(const wchar_t* wide) { return std::string(wide, wide + wcslen(
 struct Page {
     HWND window = nullptr;
     HWND serverBox, serverEdit, docPathBox, docPathEdit, cancel, next;
-    HWND lock[3];
+    HWND lock[qf::LockModes];
 };
 
 Page OpenPage(const driver::Process& p) {
     Page page;
-    page.window = driver::WaitWindow(p, CustomBoxClass, CustomizationTitle, WaitMs);
-    page.serverBox = driver::Child(page.window, 10);
-    page.serverEdit = driver::Child(page.window, 1, L"Edit", 0);
-    for (int n = 0; n < 3; ++n) page.lock[n] = driver::Child(page.window, 100 + n);
-    page.docPathBox = driver::Child(page.window, 11);
-    page.docPathEdit = driver::Child(page.window, 1, L"Edit", 1);
-    page.cancel = driver::Child(page.window, 2);
-    page.next = driver::Child(page.window, 3);
+    page.window = driver::WaitWindow(p, CustomBoxClass, CustomisationTitle, WaitMs);
+    page.serverBox = driver::Child(page.window, qf::ServerBoxId);
+    page.serverEdit = driver::Child(page.window, qf::IgnoredControlId, L"Edit", 0);
+    for (int n = 0; n < qf::LockModes; ++n) page.lock[n] = driver::Child(page.window, qf::LockButtonId + n);
+    page.docPathBox = driver::Child(page.window, qf::DocPathBoxId);
+    page.docPathEdit = driver::Child(page.window, qf::IgnoredControlId, L"Edit", 1);
+    page.cancel = driver::Child(page.window, qf::CancelId);
+    page.next = driver::Child(page.window, qf::ForwardId);
     return page;
 }
 
@@ -128,17 +129,17 @@ TEST(CustomPage, OpensWithBothGroupsOffAndLockButtonZeroChecked) {
         int check;  // -1 for a control without a mark
     };
     const Control expected[] = {
-        {L"Button", L"Default ORIN-6 server to use", 10, {20, 80, 320, 100}, BS_CHECKBOX, true, BST_UNCHECKED},
-        {L"Static", L"Default Server name or IP address:", 1, {39, 100, 339, 120}, -1, false, -1},
-        {L"Edit", L"", 1, {40, 120, 420, 140}, -1, false, -1},
-        {L"Button", L"Allow contents of server field to be changed", 100, {60, 146, 360, 166}, BS_RADIOBUTTON, false, BST_CHECKED},
-        {L"Button", L"Display server field but lock its contents", 101, {60, 166, 360, 186}, BS_RADIOBUTTON, false, BST_UNCHECKED},
-        {L"Button", L"Hide server field", 102, {60, 186, 360, 206}, BS_RADIOBUTTON, false, BST_UNCHECKED},
-        {L"Button", L"Documentation Path", 11, {20, 240, 320, 260}, BS_CHECKBOX, true, BST_UNCHECKED},
-        {L"Static", L"URL or absolute path to documentation files:", 1, {40, 260, 340, 280}, -1, false, -1},
-        {L"Edit", L"", 1, {40, 280, 420, 300}, -1, false, -1},
-        {L"Button", L"Cancel", 2, {}, BS_PUSHBUTTON, true, -1},
-        {L"Button", L"Next >", 3, {}, BS_PUSHBUTTON, true, -1},
+        {L"Button", L"Default ORIN-6 server to use", qf::ServerBoxId, {20, 80, 320, 100}, BS_CHECKBOX, true, BST_UNCHECKED},
+        {L"Static", L"Default Server name or IP address:", qf::IgnoredControlId, {39, 100, 339, 120}, -1, false, -1},
+        {L"Edit", L"", qf::IgnoredControlId, {40, 120, 420, 140}, -1, false, -1},
+        {L"Button", L"Allow contents of server field to be changed", qf::LockButtonId, {60, 146, 360, 166}, BS_RADIOBUTTON, false, BST_CHECKED},
+        {L"Button", L"Display server field but lock its contents", qf::LockButtonId + 1, {60, 166, 360, 186}, BS_RADIOBUTTON, false, BST_UNCHECKED},
+        {L"Button", L"Hide server field", qf::LockButtonId + 2, {60, 186, 360, 206}, BS_RADIOBUTTON, false, BST_UNCHECKED},
+        {L"Button", L"Documentation Path", qf::DocPathBoxId, {20, 240, 320, 260}, BS_CHECKBOX, true, BST_UNCHECKED},
+        {L"Static", L"URL or absolute path to documentation files:", qf::IgnoredControlId, {40, 260, 340, 280}, -1, false, -1},
+        {L"Edit", L"", qf::IgnoredControlId, {40, 280, 420, 300}, -1, false, -1},
+        {L"Button", L"Cancel", qf::CancelId, {}, BS_PUSHBUTTON, true, -1},
+        {L"Button", L"Next >", qf::ForwardId, {}, BS_PUSHBUTTON, true, -1},
     };
     HWND control = GetWindow(page.window, GW_CHILD);  // children come in creation order
     for (const Control& c : expected) {

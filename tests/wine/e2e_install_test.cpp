@@ -12,6 +12,7 @@
 #include <string>
 
 #include "e2e_support.h"
+#include "pages/page_layout.h"
 
 namespace {
 
@@ -45,12 +46,12 @@ protected:
 
     // The wizard up to the installation page.
     HWND OpenLocationPage(driver::Process& p) {
-        const HWND licence = driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
+        const HWND licence = driver::WaitWindow(p, LicenceBoxClass, nullptr, WaitMs);
         if (!licence) return nullptr;
-        const HWND accept = driver::Child(licence, 4);
+        const HWND accept = driver::Child(licence, qf::AcceptBoxId);
         driver::Click(accept);
         driver::WaitUntil([&] { return driver::CheckState(accept) == BST_CHECKED; }, WaitMs);
-        driver::Click(driver::Child(licence, 3));
+        driver::Click(driver::Child(licence, qf::ForwardId));
         return driver::WaitWindow(p, LocationBoxClass, nullptr, WaitMs);
     }
 
@@ -60,8 +61,8 @@ protected:
         const HWND page = OpenLocationPage(p);
         EXPECT_NE(page, nullptr);
         if (!page) return {};
-        driver::SetText(driver::Child(page, 1), directory);
-        driver::Click(driver::Child(page, 3));
+        driver::SetText(driver::Child(page, qf::IgnoredControlId), directory);
+        driver::Click(driver::Child(page, qf::ForwardId));
         return CaptionsUntilExit(p, boxes);
     }
 
@@ -91,13 +92,13 @@ std::size_t LicenceLines() {
 
 TEST_F(Install, TheWizardInstallsEverything) {
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, InstallerTitle, WaitMs);
+    const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerTitle, WaitMs);
     ASSERT_NE(licence, nullptr);
     const RECT licenceRect = driver::WindowRect(licence);
-    EXPECT_EQ(driver::ListCount(driver::Child(licence, 1, L"ListBox")), static_cast<int>(LicenceLines()));
+    EXPECT_EQ(driver::ListCount(driver::Child(licence, qf::IgnoredControlId, L"ListBox")), static_cast<int>(LicenceLines()));
 
     // Next without the box: the message, with Next disabled while it shows.
-    const HWND next = driver::Child(licence, 3);
+    const HWND next = driver::Child(licence, qf::ForwardId);
     driver::Click(next);
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
@@ -112,10 +113,10 @@ TEST_F(Install, TheWizardInstallsEverything) {
     const RECT locationRect = driver::WindowRect(location);
     EXPECT_TRUE(EqualRect(&licenceRect, &locationRect));
     EXPECT_FALSE(IsWindow(licence));
-    EXPECT_EQ(driver::TextOf(driver::Child(location, 1)), DefaultInstallDirText);
+    EXPECT_EQ(driver::TextOf(driver::Child(location, qf::IgnoredControlId)), DefaultInstallDirText);
 
-    driver::SetText(driver::Child(location, 1), target);
-    driver::Click(driver::Child(location, 3));
+    driver::SetText(driver::Child(location, qf::IgnoredControlId), target);
+    driver::Click(driver::Child(location, qf::ForwardId));
     ASSERT_TRUE(driver::WaitMessageBox(p, box, 60000));
     e2e::ExpectBox(box, InstallationCompleteCaption, InstallationCompleteMessage, driver::MsgBox::Warning, location);
     driver::Answer(box, IDOK);
@@ -176,8 +177,8 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    const HWND edit = driver::Child(page, 1);
-    const HWND install = driver::Child(page, 3);
+    const HWND edit = driver::Child(page, qf::IgnoredControlId);
+    const HWND install = driver::Child(page, qf::ForwardId);
     struct Refusal {
         const wchar_t* entry;
         const wchar_t* text;
@@ -236,8 +237,8 @@ TEST_P(UncreatableDirectory, EndsWithTheDirectoryMessageBeforeTheRegistry) {
     std::vector<driver::MsgBox> boxes;
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), entry);
-    driver::Click(driver::Child(page, 3));
+    driver::SetText(driver::Child(page, qf::IgnoredControlId), entry);
+    driver::Click(driver::Child(page, qf::ForwardId));
     EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{InstallationErrorCaption, InstallationErrorsCaption}));
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, DirectoryNotCreatedMessage);
@@ -486,14 +487,14 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
     driver::Process p = e2e::Start(installer, L"");
     HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), L"C:\\typed");
-    driver::Click(driver::Child(page, 4));
-    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, InstallerName, WaitMs);
+    driver::SetText(driver::Child(page, qf::IgnoredControlId), L"C:\\typed");
+    driver::Click(driver::Child(page, qf::BackId));
+    const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerName, WaitMs);
     ASSERT_NE(licence, nullptr);
-    EXPECT_EQ(driver::CheckState(driver::Child(licence, 4)), BST_UNCHECKED);
+    EXPECT_EQ(driver::CheckState(driver::Child(licence, qf::AcceptBoxId)), BST_UNCHECKED);
     page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(driver::TextOf(driver::Child(page, 1)), DefaultInstallDirText);
+    EXPECT_EQ(driver::TextOf(driver::Child(page, qf::IgnoredControlId)), DefaultInstallDirText);
     driver::ClickClose(page);
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 }
@@ -622,11 +623,11 @@ TEST_F(Install, AClickSentWhileThePageWaitsStartsNothing) {
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), target);
-    const HWND install = driver::Child(page, 3);
+    driver::SetText(driver::Child(page, qf::IgnoredControlId), target);
+    const HWND install = driver::Child(page, qf::ForwardId);
     driver::Click(install);
     ASSERT_TRUE(driver::WaitUntil([&] { return !driver::IsEnabled(install); }, WaitMs)) << "buttons not disabled";
-    for (const int id : {3, 4, 2}) {
+    for (const int id : {qf::ForwardId, qf::BackId, qf::CancelId}) {
         DWORD_PTR ignored = 0;
         EXPECT_TRUE(SendMessageTimeoutW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                                         reinterpret_cast<LPARAM>(driver::Child(page, id)), SMTO_NORMAL, 2000,
@@ -666,8 +667,8 @@ TEST_F(Install, ARelativeEntryIsTheFullPathItNames) {
         std::vector<driver::MsgBox> boxes;
         const HWND page = OpenLocationPage(q);
         ASSERT_NE(page, nullptr);
-        driver::SetText(driver::Child(page, 1), L".");
-        driver::Click(driver::Child(page, 3));
+        driver::SetText(driver::Child(page, qf::IgnoredControlId), L".");
+        driver::Click(driver::Child(page, qf::ForwardId));
         driver::MsgBox box;
         ASSERT_TRUE(driver::WaitMessageBox(q, box, WaitMs));
         e2e::ExpectBox(box, InvalidPathCaption, SystemDirectoryMessage, driver::MsgBox::Error, page);
@@ -702,9 +703,9 @@ TEST_F(Install, CancelEndsAtOnceWithNothingWritten) {
     for (bool onInstallationPage : {false, true}) {
         SCOPED_TRACE(onInstallationPage ? "installation page" : "licence page");
         driver::Process p = e2e::Start(installer, L"");
-        const HWND page = onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
+        const HWND page = onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, LicenceBoxClass, nullptr, WaitMs);
         ASSERT_NE(page, nullptr);
-        ASSERT_TRUE(driver::Click(driver::Child(page, 2)));
+        ASSERT_TRUE(driver::Click(driver::Child(page, qf::CancelId)));
         EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
         EXPECT_FALSE(e2e::Exists(DefaultInstallDir));
         EXPECT_FALSE(e2e::KeyExists(MakerKey));
@@ -721,10 +722,10 @@ TEST_F(Install, AHundredCharacterDirectoryIsHeldWhole) {
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    const HWND edit = driver::Child(page, 1);
+    const HWND edit = driver::Child(page, qf::IgnoredControlId);
     ASSERT_TRUE(driver::SetText(edit, directory + L"x"));
     EXPECT_EQ(driver::TextOf(edit), directory);
-    driver::Click(driver::Child(page, 3));
+    driver::Click(driver::Child(page, qf::ForwardId));
     EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{InstallationCompleteCaption});
     EXPECT_EQ(e2e::CompareTrees(e2e::PayloadTree(), directory), L"");
     EXPECT_EQ(e2e::ReadAll(directory + L"\\qfsetup.exe"), e2e::ReadAll(installer));
@@ -765,7 +766,7 @@ void ExpectControls(HWND page, const std::vector<Control>& expected) {
 // installation page.
 TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, LicenseBoxClass, nullptr, WaitMs);
+    const HWND licence = driver::WaitWindow(p, LicenceBoxClass, nullptr, WaitMs);
     ASSERT_NE(licence, nullptr);
     TEXTMETRICW tm{};
     const HDC dc = GetDC(licence);
@@ -784,18 +785,18 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     const LONG button = WS_CHILD | WS_VISIBLE;
     // clang-format off
     ExpectControls(licence, {
-        {L"ListBox", L"", 1, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW, {20, 72, cx - 24, listBottom}},
-        {L"Button", L"Cancel", 2, button, rowButton(20, 1)},
-        {L"Button", L"Next >", 3, button, rowButton(20, 2)},
-        {L"Button", L"I Accept This Agreement", 4, button | BS_AUTOCHECKBOX, {20, top, 20 + 30 * tm.tmAveCharWidth, top + h}},
+        {L"ListBox", L"", qf::IgnoredControlId, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW, {20, 72, cx - 24, listBottom}},
+        {L"Button", L"Cancel", qf::CancelId, button, rowButton(20, 1)},
+        {L"Button", L"Next >", qf::ForwardId, button, rowButton(20, 2)},
+        {L"Button", L"I Accept This Agreement", qf::AcceptBoxId, button | BS_AUTOCHECKBOX, {20, top, 20 + 30 * tm.tmAveCharWidth, top + h}},
     });
     const HWND location = OpenLocationPage(p);
     ASSERT_NE(location, nullptr);
     ExpectControls(location, {
-        {L"Edit", DefaultInstallDirText, 1, button | ES_AUTOHSCROLL, {20, 150, cx - 28, 166}},
-        {L"Button", L"Cancel", 2, button, rowButton(30, 1)},
-        {L"Button", L"Install", 3, button, rowButton(30, 2)},
-        {L"Button", L"< Back", 4, button, rowButton(30, 3)},
+        {L"Edit", DefaultInstallDirText, qf::IgnoredControlId, button | ES_AUTOHSCROLL, {20, 150, cx - 28, 166}},
+        {L"Button", L"Cancel", qf::CancelId, button, rowButton(30, 1)},
+        {L"Button", L"Install", qf::ForwardId, button, rowButton(30, 2)},
+        {L"Button", L"< Back", qf::BackId, button, rowButton(30, 3)},
     });
     // clang-format on
     driver::ClickClose(location);
@@ -862,8 +863,8 @@ TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
     driver::Process p = e2e::StartRaw(commandLine, dist, program);
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), directory);
-    driver::Click(driver::Child(page, 3));
+    driver::SetText(driver::Child(page, qf::IgnoredControlId), directory);
+    driver::Click(driver::Child(page, qf::ForwardId));
     std::vector<driver::MsgBox> boxes;
     EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{c.caption, InstallationCompleteCaption}));
     ASSERT_FALSE(boxes.empty());
@@ -910,8 +911,8 @@ TEST_P(StatusLine, TellsAnUpgradeFromAFreshInstallation) {
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup-empty.exe"), GetParam().args);
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), target);
-    driver::Click(driver::Child(page, 3));
+    driver::SetText(driver::Child(page, qf::IgnoredControlId), target);
+    driver::Click(driver::Child(page, qf::ForwardId));
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, 60000));
     EXPECT_EQ(box.caption, InstallationCompleteCaption);
@@ -946,8 +947,8 @@ TEST_P(RegistrationFailure, EndsTheInstallationBeforeExtraction) {
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, 1), target);
-    driver::Click(driver::Child(page, 3));
+    driver::SetText(driver::Child(page, qf::IgnoredControlId), target);
+    driver::Click(driver::Child(page, qf::ForwardId));
     std::vector<driver::MsgBox> boxes;
     EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{RegistryErrorCaption, InstallationErrorsCaption}));
     ASSERT_EQ(boxes.size(), 2u);

@@ -24,13 +24,13 @@ void ExpectPageThenClose(driver::Process& p, const wchar_t* cls, const wchar_t* 
 
 TEST(Startup, NoArgumentOpensTheLicencePage) {
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup.exe"), L"");
-    ExpectPageThenClose(p, LicenseBoxClass, InstallerTitle);
+    ExpectPageThenClose(p, LicenceBoxClass, InstallerTitle);
 }
 
 TEST(Startup, CustomOpensTheCustomisationPageWithoutARightsQuery) {
     // The variant whose user has no administrator rights would ask first, if anything did.
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup-nonadmin.exe"), L"/custom");
-    ExpectPageThenClose(p, CustomBoxClass, CustomizationTitle);
+    ExpectPageThenClose(p, CustomBoxClass, CustomisationTitle);
 }
 
 TEST(Startup, CustomisedCopyRefusesToBeCustomisedAgain) {
@@ -58,10 +58,10 @@ TEST_P(AdministratorWarning, ComesBeforeAnyWindow) {
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, WaitMs));
     e2e::ExpectBox(box, AdminRightsCaption, AdminRightsMessage, driver::MsgBox::Error, nullptr, {IDYES, IDNO});
-    EXPECT_EQ(driver::WaitWindow(p, LicenseBoxClass, nullptr, 0), nullptr);
+    EXPECT_EQ(driver::WaitWindow(p, LicenceBoxClass, nullptr, 0), nullptr);
     driver::Answer(box, GetParam().answer);
     if (GetParam().answer == IDYES) {
-        ExpectPageThenClose(p, LicenseBoxClass, InstallerTitle);
+        ExpectPageThenClose(p, LicenceBoxClass, InstallerTitle);
     } else {
         EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
     }

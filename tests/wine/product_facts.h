@@ -33,8 +33,8 @@ namespace texts {
 inline const wchar_t* const InstallerTitle = L"Quenfield ORIN-6 Installer - 2019 12 20";
 // The licence page's title when Back opens it again.
 inline const wchar_t* const InstallerName = L"Quenfield ORIN-6 Installer";
-inline const wchar_t* const CustomizationTitle = L"Quenfield ORIN-6 Installer - Customization";
-inline const wchar_t* const LicenseBoxClass = L"LicenseBox";
+inline const wchar_t* const CustomisationTitle = L"Quenfield ORIN-6 Installer - Customization";
+inline const wchar_t* const LicenceBoxClass = L"LicenseBox";
 inline const wchar_t* const LocationBoxClass = L"LocationBox";
 inline const wchar_t* const CustomBoxClass = L"CustomBox";
 

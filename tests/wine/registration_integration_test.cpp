@@ -321,6 +321,21 @@ TEST_F(Registration, TheReadOnlyCheckCreatesNothing) {
     EXPECT_EQ(SubkeysOf(FamilyKey), (std::vector<std::wstring>{L"20180101", L"20191220", L"Servers"}));
 }
 
+// An earlier installation is told by its uninstall registration, or by the product's key alone
+// (Quenfield\Lexaris), whatever it holds; the maker's key alone tells none. Only read.
+TEST_F(Registration, APreviousInstallationIsToldByEitherKey) {
+    EXPECT_FALSE(qf::DetectPreviousInstallation());
+    WriteValues(MakerKey, {});
+    EXPECT_FALSE(qf::DetectPreviousInstallation());
+    WriteValues(LexarisKey, {});
+    EXPECT_TRUE(qf::DetectPreviousInstallation());
+    EXPECT_TRUE(SubkeysOf(LexarisKey).empty());
+    e2e::ResetRegistry();
+    WriteValues(UninstallKey, {});
+    EXPECT_TRUE(qf::DetectPreviousInstallation());
+    EXPECT_FALSE(KeyExists(MakerKey));
+}
+
 // --- Keys that cannot be created -------------------------------------------------------------
 
 struct FailureCase {

@@ -8,6 +8,7 @@
 
 #include "driver/driver.h"
 #include "e2e_support.h"
+#include "pages/page_layout.h"
 
 namespace {
 
@@ -57,17 +58,17 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = true;
 
     driver::Process p = e2e::Start(installer, L"");
-    const HWND licence = driver::WaitWindow(p, e2e::texts::LicenseBoxClass, nullptr, e2e::WaitMs);
-    const HWND accept = licence ? driver::Child(licence, 4) : nullptr;
+    const HWND licence = driver::WaitWindow(p, e2e::texts::LicenceBoxClass, nullptr, e2e::WaitMs);
+    const HWND accept = licence ? driver::Child(licence, qf::AcceptBoxId) : nullptr;
     driver::Click(accept);
     driver::WaitUntil([&] { return driver::CheckState(accept) == BST_CHECKED; }, e2e::WaitMs);
     ok &= Shoot(licence, out + L"\\licence-page.bmp");
-    driver::Click(driver::Child(licence, 3));
+    driver::Click(driver::Child(licence, qf::ForwardId));
     const HWND location = driver::WaitWindow(p, e2e::texts::LocationBoxClass, nullptr, e2e::WaitMs);
     ok &= Shoot(location, out + L"\\installation-page.bmp");
     const std::wstring target = e2e::ScratchDir(L"shots") + L"\\ORIN-6";
-    driver::SetText(driver::Child(location, 1), target);
-    driver::Click(driver::Child(location, 3));
+    driver::SetText(driver::Child(location, qf::IgnoredControlId), target);
+    driver::Click(driver::Child(location, qf::ForwardId));
     // The completion message over the page, whose status line names the last file written.
     driver::MsgBox box;
     if (driver::WaitMessageBox(p, box, 60000)) {
@@ -78,11 +79,11 @@ int wmain(int argc, wchar_t** argv) {
 
     driver::Process c = e2e::Start(installer, L"/custom");
     const HWND custom = driver::WaitWindow(c, e2e::texts::CustomBoxClass, nullptr, e2e::WaitMs);
-    const HWND serverBox = custom ? driver::Child(custom, 10) : nullptr;
+    const HWND serverBox = custom ? driver::Child(custom, qf::ServerBoxId) : nullptr;
     driver::Click(serverBox);
     driver::WaitUntil([&] { return driver::CheckState(serverBox) == BST_CHECKED; }, e2e::WaitMs);
-    driver::SetText(driver::Child(custom, 1, L"Edit"), L"orin.example.com");
-    driver::Click(driver::Child(custom, 101));
+    driver::SetText(driver::Child(custom, qf::IgnoredControlId, L"Edit"), L"orin.example.com");
+    driver::Click(driver::Child(custom, qf::LockButtonId + 1));
     ok &= Shoot(custom, out + L"\\customisation-page.bmp");
     driver::ClickClose(custom);
     driver::WaitExit(c, e2e::WaitMs);

@@ -6,6 +6,7 @@
 
 #include "driver/driver.h"
 #include "e2e_support.h"
+#include "pages/page_layout.h"
 
 namespace sweep {
 namespace {
@@ -89,10 +90,10 @@ enum class Worked {
 
 // The licence page: the agreement accepted, then Next.
 Worked WorkLicence(HWND page) {
-    const HWND next = driver::Child(page, 3);
+    const HWND next = driver::Child(page, qf::ForwardId);
     if (!next) return Worked::Stuck;
     if (!driver::IsEnabled(next)) return Worked::Busy;
-    const HWND accept = driver::Child(page, 4);
+    const HWND accept = driver::Child(page, qf::AcceptBoxId);
     if (accept && driver::CheckState(accept) != BST_CHECKED) {
         driver::Click(accept);
         driver::WaitUntil([&] { return driver::CheckState(accept) == BST_CHECKED; }, SettleMs);
@@ -102,10 +103,10 @@ Worked WorkLicence(HWND page) {
 
 // The installation page: the wizard's own directory typed in, then Install.
 Worked WorkLocation(HWND page) {
-    const HWND install = driver::Child(page, 3);
+    const HWND install = driver::Child(page, qf::ForwardId);
     if (!install) return Worked::Stuck;
     if (!driver::IsEnabled(install)) return Worked::Busy;
-    if (const HWND edit = driver::Child(page, 1, L"Edit")) driver::SetText(edit, place::WizardTarget);
+    if (const HWND edit = driver::Child(page, qf::IgnoredControlId, L"Edit")) driver::SetText(edit, place::WizardTarget);
     return driver::Click(install) ? Worked::Acted : Worked::Stuck;
 }
 
@@ -116,21 +117,21 @@ bool ClickTo(HWND button, int state) {
 
 // The customisation page: a default server shown but locked, a documentation path, then Next.
 Worked WorkCustomisation(HWND page) {
-    const HWND next = driver::Child(page, 3);
+    const HWND next = driver::Child(page, qf::ForwardId);
     if (!next) return Worked::Stuck;
     if (!driver::IsEnabled(next)) return Worked::Busy;
-    const HWND serverBox = driver::Child(page, 10);
-    const HWND docPathBox = driver::Child(page, 11);
+    const HWND serverBox = driver::Child(page, qf::ServerBoxId);
+    const HWND docPathBox = driver::Child(page, qf::DocPathBoxId);
     if (driver::CheckState(serverBox) != BST_CHECKED) ClickTo(serverBox, BST_CHECKED);
-    if (const HWND edit = driver::Child(page, 1, L"Edit", 0)) driver::SetText(edit, L"orin.example.net");
-    ClickTo(driver::Child(page, 101), BST_CHECKED);
+    if (const HWND edit = driver::Child(page, qf::IgnoredControlId, L"Edit", 0)) driver::SetText(edit, L"orin.example.net");
+    ClickTo(driver::Child(page, qf::LockButtonId + 1), BST_CHECKED);
     if (driver::CheckState(docPathBox) != BST_CHECKED) ClickTo(docPathBox, BST_CHECKED);
-    if (const HWND edit = driver::Child(page, 1, L"Edit", 1)) driver::SetText(edit, L"\\\\docs\\orin-6");
+    if (const HWND edit = driver::Child(page, qf::IgnoredControlId, L"Edit", 1)) driver::SetText(edit, L"\\\\docs\\orin-6");
     return driver::Click(next) ? Worked::Acted : Worked::Stuck;
 }
 
 Worked WorkPage(HWND page) {
-    if (IsPage(page, LicenseBoxClass)) return WorkLicence(page);
+    if (IsPage(page, LicenceBoxClass)) return WorkLicence(page);
     if (IsPage(page, LocationBoxClass)) return WorkLocation(page);
     if (IsPage(page, CustomBoxClass)) return WorkCustomisation(page);
     return Worked::Busy;
