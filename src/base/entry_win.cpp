@@ -111,7 +111,8 @@ bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> pas
     WIN32_FIND_DATAW found;
     const HANDLE search = FormatText(Buffer(pattern), u"%s\\*", {U(directory)}) ? FindFirstFileW(pattern, &found)
                                                                                 : INVALID_HANDLE_VALUE;
-    if (search == INVALID_HANDLE_VALUE) return false;
+    // A folder that is not there holds nothing; one that cannot be listed may hold anything.
+    if (search == INVALID_HANDLE_VALUE) return !IsAbsence(GetLastError());
     bool holds = false;
     do {
         const std::wstring_view name(found.cFileName);

@@ -67,7 +67,8 @@ inline FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
 }
 
 // Whether the directory lists anything besides "." and ".." and the names passed over (compared
-// as the file system compares them). False when it cannot be listed.
+// as the file system compares them). False when it is not there; true when it cannot be listed
+// (no access, say), as it may hold anything.
 bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> passedOver = {});
 
 // The identity of what path names, a link at its end followed or not; false when it cannot be

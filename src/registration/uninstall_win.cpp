@@ -336,13 +336,16 @@ Remains FinishInstallation(Walk& walk, Remains remains, bool shared) {
 // a mount point, a protected directory or one holding it, or itself a link, by its text or by
 // what it is on disk (location_check_win.h), when it cannot be listed, and when it holds no
 // uninstaller of this product. In a folder the installation shared only what it wrote goes,
-// else the whole tree. True when nothing stays but what stays by design.
+// else the whole tree. True when nothing stays but what stays by design, and when an earlier
+// uninstall that stopped after its last file had gone left the folder empty, or no folder.
 bool RemoveInstallation(HKEY product, const wchar_t* location) {
     FileIdentity judged;
     Walk walk;
-    if (CheckLocation(location, &judged) != LocationVerdict::Removable || !StartWalk(location, judged, walk) ||
-        !HoldsUninstaller(product, walk))
-        return false;
+    if (CheckLocation(location, &judged) != LocationVerdict::Removable) return false;
+    if (GetFileAttributesW(location) == INVALID_FILE_ATTRIBUTES) return IsAbsence(GetLastError());
+    if (!StartWalk(location, judged, walk)) return false;
+    if (!HoldsUninstaller(product, walk))
+        return !HoldsEntries(walk.path) && DeleteEntry(walk.path, FILE_ATTRIBUTE_DIRECTORY, Patience::Retry);
     const bool shared = ReadNumber(product, SharedFolderValueName) != 0;
     const Remains remains = shared ? RemoveWrittenFiles(walk) : EmptyDirectory(walk, W(UninstallerFileName));
     return FinishInstallation(walk, remains, shared) != Remains::Left;

@@ -190,9 +190,6 @@ const wchar_t* KnownFault(Road road, const Reference& ref, const State& after) {
         return std::any_of(after.begin(), after.end(),
                            [&](const auto& e) { return _wcsicmp(e.first.c_str(), entry.c_str()) == 0; });
     };
-    if (road == Road::Uninstall && has(KeyEntry(UninstallKey)) && !has(TargetOf(road) + L"\\qfsetup.exe"))
-        return L"an uninstall that ends once its uninstaller has gone keeps its registration, and cannot be run "
-               L"again";
     // This release's key is there, not yet registered, without all of the settings carried over
     // from the older release: a plain run then carries over this release's own key instead.
     const std::wstring release = KeyEntry(e2e::paths::ReleaseKey);
