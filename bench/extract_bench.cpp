@@ -25,13 +25,12 @@ namespace {
 
 std::vector<std::uint8_t> ReadArchive(const wchar_t* path) {
     std::vector<std::uint8_t> bytes;
-    const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
     bytes.resize(GetFileSize(file, nullptr));
     DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size())
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
         bytes.clear();
     CloseHandle(file);
     return bytes;
@@ -66,8 +65,8 @@ HWND MakePage() {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"BenchPage";
     RegisterClassW(&wc);
-    return CreateWindowExW(0, wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                           500, 400, nullptr, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExW(0, wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 400, nullptr,
+                           nullptr, wc.hInstance, nullptr);
 }
 
 bool Installer(HWND page) {
@@ -76,9 +75,7 @@ bool Installer(HWND page) {
     return qf::ExtractPayloadArchive(page, qf::InstallTarget::Made) == qf::ExtractResult::Completed;
 }
 
-bool MinimalWriter(HWND) {
-    return WriteTreeMinimally(qf::PayloadArchive.Bytes(), qf::U(qf::InstallDirectory));
-}
+bool MinimalWriter(HWND) { return WriteTreeMinimally(qf::PayloadArchive.Bytes(), qf::U(qf::InstallDirectory)); }
 
 // The repaints the installer forces over this archive, alone: one before every 13th file.
 bool RepaintsAlone(HWND page) {
@@ -186,7 +183,7 @@ int wmain(int argc, wchar_t** argv) {
         "median: installer %.3f s, minimal writer %.3f s; median of the rounds' ratios %.3f"
         " (%u bytes, %d rounds)\n",
         installer, writer, Median(ratios), static_cast<unsigned>(archive.size()), rounds);
-    std::printf("of the installer's time: forced repaints %.3f s, desktop shortcut %.3f s\n",
-                Median(parts[0].seconds), Median(parts[1].seconds));
+    std::printf("of the installer's time: forced repaints %.3f s, desktop shortcut %.3f s\n", Median(parts[0].seconds),
+                Median(parts[1].seconds));
     return 0;
 }

@@ -40,8 +40,7 @@ const wchar_t* SkipWords(const wchar_t* line, int n) {
 
 void RemoveProductKeys() {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quenfield");
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE,
-                   L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIN-6");
 }
 
 struct Peak {
@@ -81,8 +80,7 @@ int wmain(int argc, wchar_t** argv) {
     PROCESS_INFORMATION child{};
     LARGE_INTEGER start, stop;
     QueryPerformanceCounter(&start);
-    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &child)) {
+    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
         std::fprintf(stderr, "measure: cannot start %ls (error %lu)\n", command, GetLastError());
         return 1;
     }
@@ -101,8 +99,7 @@ int wmain(int argc, wchar_t** argv) {
         after.cb = sizeof after;
         GetProcessMemoryInfo(child.hProcess, &after, sizeof after);
         std::printf(" peak_working_set %lu peak_private %lu after_exit_working_set %lu",
-                    static_cast<unsigned long>(peak.workingSet),
-                    static_cast<unsigned long>(peak.privateBytes),
+                    static_cast<unsigned long>(peak.workingSet), static_cast<unsigned long>(peak.privateBytes),
                     static_cast<unsigned long>(after.PeakWorkingSetSize));
     }
     std::printf("\n");

@@ -25,8 +25,7 @@ inline bool WriteTreeMinimally(std::span<const std::uint8_t> archive, std::u16st
             if (!CreateDirectoryW(path, nullptr)) return false;
             continue;
         }
-        const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         DWORD written = 0;
         const auto size = static_cast<DWORD>(record.data.size());

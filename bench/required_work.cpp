@@ -51,9 +51,9 @@ HWND ShowWindowPainted(HINSTANCE instance) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = L"RequiredWork";
     if (!RegisterClassW(&wc)) return nullptr;
-    const HWND window = CreateWindowExW(0, wc.lpszClassName, qf::W(qf::InstallerName),
-                                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        qf::PageWidth, qf::PageHeight, nullptr, nullptr, instance, nullptr);
+    const HWND window =
+        CreateWindowExW(0, wc.lpszClassName, qf::W(qf::InstallerName), WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                        CW_USEDEFAULT, qf::PageWidth, qf::PageHeight, nullptr, nullptr, instance, nullptr);
     if (window) UpdateWindow(window);
     return window;
 }
@@ -62,8 +62,8 @@ bool CopySelf(std::u16string_view target) {
     wchar_t own[qf::PathCapacity];
     wchar_t copy[qf::PathCapacity];
     const DWORD length = GetModuleFileNameW(nullptr, own, qf::PathCapacity);
-    return length > 0 && length < qf::PathCapacity &&
-           qf::JoinPath(qf::Buffer(copy), target, qf::UninstallerFileName) && CopyFileW(own, copy, FALSE);
+    return length > 0 && length < qf::PathCapacity && qf::JoinPath(qf::Buffer(copy), target, qf::UninstallerFileName) &&
+           CopyFileW(own, copy, FALSE);
 }
 
 // The key HKLM\Software\names[0]\names[1]..., created with its missing parents in one call.
@@ -72,8 +72,8 @@ bool CreateKey(std::initializer_list<std::u16string_view> names, HKEY& key) {
     bool fits = qf::CopyText(qf::Buffer(path), qf::SoftwareKeyName);
     for (std::u16string_view name : names)
         fits = fits && qf::AppendText(qf::Buffer(path), u"\\") && qf::AppendText(qf::Buffer(path), name);
-    return fits && RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                   nullptr) == ERROR_SUCCESS;
+    return fits && RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+                       ERROR_SUCCESS;
 }
 
 bool SetText(HKEY key, const char16_t* name, std::u16string_view value) {
@@ -114,8 +114,7 @@ bool SaveShortcut(std::u16string_view target) {
     if (length == 0 || length >= qf::PathCapacity ||
         !qf::DeriveAllUsersDesktop(std::u16string_view(qf::U(profile), length), qf::Buffer(desktop)) ||
         !qf::JoinPath(qf::Buffer(shortcut), qf::U(desktop), qf::ShortcutFileName) ||
-        !qf::JoinPath(qf::Buffer(client), target, qf::ClientFileName) ||
-        !qf::CopyText(qf::Buffer(folder), target))
+        !qf::JoinPath(qf::Buffer(client), target, qf::ClientFileName) || !qf::CopyText(qf::Buffer(folder), target))
         return false;
     CoInitialize(nullptr);
     bool saved = false;
@@ -138,8 +137,7 @@ bool SaveShortcut(std::u16string_view target) {
 
 bool Install(std::span<const std::uint8_t> archive, std::u16string_view target) {
     wchar_t folder[qf::DirectoryPathCapacity];
-    if (!qf::VerifyArchive(archive, nullptr, nullptr) || !qf::CopyText(qf::Buffer(folder), target))
-        return false;
+    if (!qf::VerifyArchive(archive, nullptr, nullptr) || !qf::CopyText(qf::Buffer(folder), target)) return false;
     CreateDirectoryW(folder, nullptr);
     return CopySelf(target) && Register(target) && WriteTreeMinimally(archive, target) && SaveShortcut(target);
 }

@@ -40,12 +40,9 @@ std::uint32_t SumBytes(std::span<const std::uint8_t> bytes) {
     return static_cast<std::uint32_t>(sum);
 }
 
-std::uint32_t StoredChecksum(std::span<const std::uint8_t> archive) {
-    return GetLe32(archive.data() + ChecksumOffset);
-}
+std::uint32_t StoredChecksum(std::span<const std::uint8_t> archive) { return GetLe32(archive.data() + ChecksumOffset); }
 
-bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRepaint,
-                   void* context) {
+bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRepaint, void* context) {
     if (archive.size() < ArchiveHeaderSize || archive.size() > UINT32_MAX) return false;
     const auto length = static_cast<std::uint32_t>(archive.size());
     std::uint32_t sum = 0;
@@ -56,8 +53,7 @@ bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRep
     while (offset < length) {
         if (offset == next) {
             if (onRepaint) onRepaint(context, offset);
-            next = next > UINT32_MAX - VerifyRepaintInterval ? UINT32_MAX
-                                                             : next + VerifyRepaintInterval;
+            next = next > UINT32_MAX - VerifyRepaintInterval ? UINT32_MAX : next + VerifyRepaintInterval;
         }
         const std::uint32_t stop = next < length ? next : length;
         sum += SumBytes(archive.subspan(offset, stop - offset));
@@ -87,8 +83,7 @@ bool IsSafeArchiveName(std::string_view name) {
         const std::string_view component = name.substr(start, end - start);
         // Windows drops a component's trailing dots and blanks, so ".. " would become "..";
         // this also refuses "." and "..".
-        if (component.empty() || component.back() == '.' || component.back() == ' ' ||
-            IsDeviceName(component))
+        if (component.empty() || component.back() == '.' || component.back() == ' ' || IsDeviceName(component))
             return false;
         start = end + 1;
     }
@@ -99,22 +94,20 @@ namespace {
 
 // Length of the name at from, scanned up to limit bytes and never past the archive. Sets
 // terminated when a NUL ends it within both bounds.
-std::uint32_t ScanName(std::span<const std::uint8_t> archive, std::uint32_t from,
-                       std::uint32_t limit, bool& terminated) {
+std::uint32_t ScanName(std::span<const std::uint8_t> archive, std::uint32_t from, std::uint32_t limit,
+                       bool& terminated) {
     const auto length = static_cast<std::uint32_t>(archive.size());
     const std::uint32_t available = from < length ? length - from : 0;
     const std::uint32_t bound = limit < available ? limit : available;
     const void* nul = std::memchr(archive.data() + from, 0, bound);
     terminated = nul != nullptr;
-    return terminated ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) -
-                                                   (archive.data() + from))
+    return terminated ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) - (archive.data() + from))
                       : bound;
 }
 
 // A file record at p, below the archive's end: its header, its name within the header length
 // and its data within the archive. Sets end past its data.
-bool ReadFileRecord(std::span<const std::uint8_t> archive, std::uint32_t p, ArchiveRecord& record,
-                    std::uint32_t& end) {
+bool ReadFileRecord(std::span<const std::uint8_t> archive, std::uint32_t p, ArchiveRecord& record, std::uint32_t& end) {
     const auto length = static_cast<std::uint32_t>(archive.size());
     if (length - p < FileNameOffset) return false;
     const std::uint8_t* header = archive.data() + p;

@@ -56,8 +56,7 @@ std::uint32_t StoredChecksum(std::span<const std::uint8_t> archive);
 // multiple of VerifyRepaintInterval, calls onRepaint(context, offset) so the caller can show
 // progress. An archive shorter than its header is corrupted.
 using VerifyProgressFn = void (*)(void* context, std::uint32_t offset);
-bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRepaint,
-                   void* context);
+bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRepaint, void* context);
 
 // A name that stays inside the installation directory and names a file there: not empty, no
 // drive or stream colon, no leading separator, no empty component and none ending in a dot or a

@@ -22,8 +22,7 @@ void AppendDirectoryRecord(std::vector<std::uint8_t>& archive, std::string_view 
     PutName(archive, name);
 }
 
-void AppendFileRecord(std::vector<std::uint8_t>& archive, std::string_view name,
-                      std::span<const std::uint8_t> data) {
+void AppendFileRecord(std::vector<std::uint8_t>& archive, std::string_view name, std::span<const std::uint8_t> data) {
     archive.push_back(static_cast<std::uint8_t>(RecordType::File));
     AppendLe16(archive, static_cast<std::uint32_t>(name.size() + FileHeaderOverhead));
     AppendLe32(archive, static_cast<std::uint32_t>(data.size()));

@@ -15,8 +15,7 @@ std::vector<std::uint8_t> StartArchive();
 // The name is the record's name as stored (8-bit, '\' between components). The caller has
 // checked it; these only encode.
 void AppendDirectoryRecord(std::vector<std::uint8_t>& archive, std::string_view name);
-void AppendFileRecord(std::vector<std::uint8_t>& archive, std::string_view name,
-                      std::span<const std::uint8_t> data);
+void AppendFileRecord(std::vector<std::uint8_t>& archive, std::string_view name, std::span<const std::uint8_t> data);
 
 // Stores the sum of every byte from offset 5 at offset 1.
 void FinishArchive(std::vector<std::uint8_t>& archive);

@@ -14,9 +14,7 @@ constexpr std::u16string_view CutMark = u"...";
 
 bool RepaintsBeforeFile(std::uint32_t filesBefore) { return filesBefore % FileRepaintInterval == 0; }
 
-bool IsClientExecutable(std::u16string_view path) {
-    return EndsWithIgnoringAsciiCase(path, ExecutableSuffix);
-}
+bool IsClientExecutable(std::u16string_view path) { return EndsWithIgnoringAsciiCase(path, ExecutableSuffix); }
 
 std::u16string_view ContainingFolder(std::u16string_view path) {
     const std::size_t last = path.rfind(u'\\');
@@ -34,8 +32,7 @@ bool JoinArchiveName(std::span<char16_t> out, std::u16string_view folder, std::s
     return JoinPath(out, folder, std::u16string_view(widened, name.size()));
 }
 
-void JoinArchiveNameForMessage(std::span<char16_t> out, std::u16string_view folder,
-                               std::string_view name) {
+void JoinArchiveNameForMessage(std::span<char16_t> out, std::u16string_view folder, std::string_view name) {
     if (JoinArchiveName(out, folder, name) || out.size() <= CutMark.size()) return;
     const std::size_t keep = out.size() - CutMark.size() - 1;
     std::size_t used = 0;

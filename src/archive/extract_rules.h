@@ -28,7 +28,6 @@ bool JoinArchiveName(std::span<char16_t> out, std::u16string_view folder, std::s
 
 // For the message about a path JoinArchiveName refused: as much of it as fits in out, ending
 // in "..." when cut. Only ever shown, never used as a path.
-void JoinArchiveNameForMessage(std::span<char16_t> out, std::u16string_view folder,
-                               std::string_view name);
+void JoinArchiveNameForMessage(std::span<char16_t> out, std::u16string_view folder, std::string_view name);
 
 }  // namespace qf

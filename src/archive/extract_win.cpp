@@ -83,7 +83,8 @@ bool IsAtItsName(HANDLE file, const Resolved& directory, std::u16string_view nam
 HANDLE OpenFoundTarget(const Resolved& directory, std::u16string_view name, DWORD& error) {
     constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
-    HANDLE file = CreateFileW(CurrentTargetPath, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS, flags, nullptr);
+    HANDLE file =
+        CreateFileW(CurrentTargetPath, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS, flags, nullptr);
     error = GetLastError();
     if (file == INVALID_HANDLE_VALUE) return file;
     const bool found = error == ERROR_ALREADY_EXISTS;
@@ -169,11 +170,8 @@ ExtractResult ExtractPayloadArchive(HWND page, InstallTarget target) {
     ArchiveRecord record;
     for (;;) {
         switch (NextRecord(walk, record)) {
-            case WalkStep::End:
-                return ExtractResult::Completed;
-            case WalkStep::Corrupted:
-                ReportCorruptedArchive(page);
-                return ExtractResult::Aborted;
+            case WalkStep::End: return ExtractResult::Completed;
+            case WalkStep::Corrupted: ReportCorruptedArchive(page); return ExtractResult::Aborted;
             case WalkStep::Record: {
                 const bool done = record.type == RecordType::Directory ? ExtractDirectory(page, record.name)
                                                                        : ExtractFile(page, record, found);

@@ -56,8 +56,8 @@ void CreateClientShortcut(const wchar_t* exePath) {
     if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, shortcutPath)) return;
     CoInitialize(nullptr);
     IShellLinkW* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IShellLinkW, reinterpret_cast<void**>(&link)))) {
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
         SaveShortcut(link, exePath, W(shortcutPath));
         link->Release();
     }

@@ -46,12 +46,8 @@ struct ByteView {
     constexpr bool Has(std::uint64_t offset, std::uint64_t size) const {
         return offset <= bytes.size() && size <= bytes.size() - offset;
     }
-    constexpr std::uint32_t U16(std::uint64_t at) const {
-        return Has(at, 2) ? GetLe16(bytes.data() + at) : 0;
-    }
-    constexpr std::uint32_t U32(std::uint64_t at) const {
-        return Has(at, 4) ? GetLe32(bytes.data() + at) : 0;
-    }
+    constexpr std::uint32_t U16(std::uint64_t at) const { return Has(at, 2) ? GetLe16(bytes.data() + at) : 0; }
+    constexpr std::uint32_t U32(std::uint64_t at) const { return Has(at, 4) ? GetLe32(bytes.data() + at) : 0; }
 };
 
 }  // namespace qf

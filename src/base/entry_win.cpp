@@ -11,8 +11,8 @@ namespace qf {
 
 HANDLE OpenEntry(const wchar_t* path, bool followLink) {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    return CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, flags, nullptr);
+    return CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
 }
 
 DWORD DeleteOpenEntry(HANDLE entry) {
@@ -36,8 +36,8 @@ std::size_t FinalPath(HANDLE file, wchar_t (&out)[DirectoryPathCapacity]) {
 }
 
 bool SameName(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 namespace {
@@ -67,8 +67,7 @@ bool ResolvesToItself(HANDLE entry, std::wstring_view path) {
     const std::wstring_view name = path.substr(slash + 1);
     return resolved.size() == parentResolved.size() + 1 + name.size() &&
            SameName(resolved.substr(0, parentResolved.size()), parentResolved) &&
-           resolved[parentResolved.size()] == L'\\' &&
-           SameName(resolved.substr(parentResolved.size() + 1), name);
+           resolved[parentResolved.size()] == L'\\' && SameName(resolved.substr(parentResolved.size() + 1), name);
 }
 
 }  // namespace
@@ -98,8 +97,9 @@ EntryKind ExamineEntry(const wchar_t* path) {
 }
 
 DWORD RemoveName(const wchar_t* path) {
-    const HANDLE entry = CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE entry =
+        CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (entry == INVALID_HANDLE_VALUE) return GetLastError();
     const DWORD error = DeleteOpenEntry(entry);
     CloseHandle(entry);
@@ -109,8 +109,8 @@ DWORD RemoveName(const wchar_t* path) {
 bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> passedOver) {
     wchar_t pattern[DirectoryPathCapacity];
     WIN32_FIND_DATAW found;
-    const HANDLE search = FormatText(Buffer(pattern), u"%s\\*", {U(directory)}) ? FindFirstFileW(pattern, &found)
-                                                                                : INVALID_HANDLE_VALUE;
+    const HANDLE search =
+        FormatText(Buffer(pattern), u"%s\\*", {U(directory)}) ? FindFirstFileW(pattern, &found) : INVALID_HANDLE_VALUE;
     // A folder that is not there holds nothing; one that cannot be listed may hold anything.
     if (search == INVALID_HANDLE_VALUE) return !IsAbsence(GetLastError());
     bool holds = false;

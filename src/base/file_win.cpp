@@ -21,8 +21,7 @@ ReadResult ReadWholeFile(const wchar_t* path, HeapBlock& block, DWORD& openError
     ReadResult result = ReadResult::Unusable;
     if (size != 0 && size != INVALID_FILE_SIZE && high == 0) {
         DWORD read = 0;
-        if (!block.Allocate(size))
-            result = ReadResult::NoMemory;
+        if (!block.Allocate(size)) result = ReadResult::NoMemory;
         else
             result = ReadFile(file, block.bytes, size, &read, nullptr) && read == size ? ReadResult::Read
                                                                                        : ReadResult::ReadFailed;
@@ -59,8 +58,8 @@ DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> data) {
 }
 
 NewFileResult WriteNewFile(const wchar_t* path, DWORD share, std::span<const std::uint8_t> data) {
-    const HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {false, GetLastError()};
     const DWORD error = WriteWhole(file, data);
     CloseHandle(file);

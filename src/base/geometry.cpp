@@ -9,8 +9,7 @@ PagePlacement CentrePage(int fullScreenWidth, int fullScreenHeight) {
         const int position = screen / 2 - page / 2;
         return static_cast<std::uint16_t>(position < 0 ? 0 : position);
     };
-    return {PageWidth, PageHeight, centred(fullScreenWidth, PageWidth),
-            centred(fullScreenHeight, PageHeight)};
+    return {PageWidth, PageHeight, centred(fullScreenWidth, PageWidth), centred(fullScreenHeight, PageHeight)};
 }
 
 }  // namespace qf

@@ -5,8 +5,7 @@
 namespace qf {
 
 std::u16string_view WithoutTrailingSeparator(std::u16string_view directory) {
-    if (!directory.empty() && (directory.back() == u'\\' || directory.back() == u'/'))
-        directory.remove_suffix(1);
+    if (!directory.empty() && (directory.back() == u'\\' || directory.back() == u'/')) directory.remove_suffix(1);
     return directory;
 }
 

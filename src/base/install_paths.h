@@ -42,7 +42,6 @@ bool OwnExecutablePath(std::u16string_view commandLine, std::span<char16_t> out)
 // ShortcutTemporaryName while the shortcut is saved beside what stands in its place. False (out
 // empty) when the desktop is unknown (empty: the name would be taken from the current drive's
 // root) or the path does not fit.
-bool ShortcutPath(std::u16string_view desktop, std::u16string_view name,
-                  std::span<char16_t, ShortcutPathCapacity> out);
+bool ShortcutPath(std::u16string_view desktop, std::u16string_view name, std::span<char16_t, ShortcutPathCapacity> out);
 
 }  // namespace qf

@@ -19,8 +19,7 @@ std::optional<LicenceProblem> CheckLicenceText(std::span<const std::uint8_t> tex
             if (i - lineStart >= LicenceLineLimit - 1) return LicenceProblem{line, LicenceFault::TooLong};
             continue;
         }
-        if (i + 1 >= text.size() || text[i + 1] != LF)
-            return LicenceProblem{line, LicenceFault::MissingCrLf};
+        if (i + 1 >= text.size() || text[i + 1] != LF) return LicenceProblem{line, LicenceFault::MissingCrLf};
         ++i;
         ++line;
         lineStart = i + 1;

@@ -43,8 +43,7 @@ inline constexpr const char16_t* ProductFamilyKeyPath[] = {u"Quenfield", u"Lexar
 inline constexpr std::span ProductKeyPath = std::span(ProductFamilyKeyPath).first<2>();
 inline constexpr char16_t ServersKeyName[] = u"Servers";
 // Below Software: the parent of the product's entry, ProductUninstallKeyName.
-inline constexpr const char16_t* UninstallKeyPath[] = {u"Microsoft", u"Windows", u"CurrentVersion",
-                                                       u"Uninstall"};
+inline constexpr const char16_t* UninstallKeyPath[] = {u"Microsoft", u"Windows", u"CurrentVersion", u"Uninstall"};
 inline constexpr char16_t ProductUninstallKeyName[] = u"ORIN-6";
 inline constexpr char16_t InstallLocationValueName[] = u"InstallLocation";
 inline constexpr char16_t UninstallStringValueName[] = u"UninstallString";

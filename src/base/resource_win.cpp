@@ -5,8 +5,8 @@
 namespace qf {
 
 MappedResource MapResource(HINSTANCE instance, int type, int id) {
-    const HRSRC found = FindResourceExW(instance, MAKEINTRESOURCEW(type), MAKEINTRESOURCEW(id),
-                                        static_cast<WORD>(ResourceLanguage));
+    const HRSRC found =
+        FindResourceExW(instance, MAKEINTRESOURCEW(type), MAKEINTRESOURCEW(id), static_cast<WORD>(ResourceLanguage));
     if (!found) return {};
     const HGLOBAL loaded = LoadResource(instance, found);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;

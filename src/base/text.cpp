@@ -53,8 +53,7 @@ std::size_t Decimal(std::uint32_t n, char16_t (&digits)[10]) {
 
 }  // namespace
 
-bool FormatText(std::span<char16_t> out, std::u16string_view fmt,
-                std::initializer_list<FormatArg> args) {
+bool FormatText(std::span<char16_t> out, std::u16string_view fmt, std::initializer_list<FormatArg> args) {
     if (out.empty()) return false;
     std::size_t used = 0;
     auto put = [&](std::u16string_view piece) {
@@ -101,19 +100,15 @@ bool JoinPath(std::span<char16_t> out, std::u16string_view folder, std::u16strin
     return FormatText(out, u"%s\\%s", {folder, name});
 }
 
-char16_t AsciiLower(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
+char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 bool EndsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view suffix) {
-    return text.size() >= suffix.size() &&
-           EqualsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
+    return text.size() >= suffix.size() && EqualsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 namespace {

@@ -39,8 +39,7 @@ void CopyWhatFits(std::span<char16_t> out, std::initializer_list<std::u16string_
 // Formats fmt into out: %s takes a text argument, %d a number shown signed, %u unsigned, %%
 // a percent sign. False (and out empty) when the result, terminator included, does not fit or
 // the arguments do not match the format.
-bool FormatText(std::span<char16_t> out, std::u16string_view fmt,
-                std::initializer_list<FormatArg> args);
+bool FormatText(std::span<char16_t> out, std::u16string_view fmt, std::initializer_list<FormatArg> args);
 
 // folder, a backslash and name in out: the one way a path is joined. False (and out empty)
 // when it does not fit.

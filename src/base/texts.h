@@ -35,8 +35,7 @@ inline constexpr char16_t BackButton[] = u"< Back";
 inline constexpr char16_t AcceptBox[] = u"I Accept This Agreement";
 inline constexpr char16_t LicenceIntro[] =
     u"Before installing this software you must read and understand the complete license agreement.";
-inline constexpr char16_t LicenceHint[] =
-    u"Click the box at the bottom if you agree with the license agreement.";
+inline constexpr char16_t LicenceHint[] = u"Click the box at the bottom if you agree with the license agreement.";
 inline constexpr char16_t LicenceCaption[] = u"License";
 inline constexpr char16_t LicenceMessage[] =
     u"This software will not be installed unless the software\n"
@@ -58,19 +57,15 @@ inline constexpr char16_t CreateDirectoryErrorCaption[] = u"Create Directory Err
 inline constexpr char16_t CreateDirectoryErrorFormat[] = u"Unable to create directory: %s";
 
 inline constexpr char16_t InstallErrorCaption[] = u"Install Error";
-inline constexpr char16_t InstallErrorFormat[] =
-    u"Unable to create/write file: %s\nError %d, Installation aborted.";
+inline constexpr char16_t InstallErrorFormat[] = u"Unable to create/write file: %s\nError %d, Installation aborted.";
 
 inline constexpr char16_t ShortcutDescription[] = u"Shortcut to qfmgr.exe";
 
 // --- Installation page ----------------------------------------------------------------------
 inline constexpr char16_t DefaultInstallDirectory[] = u"C:\\Program Files\\Quenfield\\";
-inline constexpr char16_t LocationLine1[] =
-    u"The software will now be installed in the directory shown below.";
-inline constexpr char16_t LocationLine2[] =
-    u"You may change this directory if it is not suitable for your system.";
-inline constexpr char16_t LocationLine3[] =
-    u"When you are ready, click the Install button to begin the installation.";
+inline constexpr char16_t LocationLine1[] = u"The software will now be installed in the directory shown below.";
+inline constexpr char16_t LocationLine2[] = u"You may change this directory if it is not suitable for your system.";
+inline constexpr char16_t LocationLine3[] = u"When you are ready, click the Install button to begin the installation.";
 inline constexpr char16_t LocationLabel[] = u"Installation Directory:";
 inline constexpr char16_t VerifyingFormat[] = u"Verifying Contents of archive: %d";
 inline constexpr char16_t InstallingFormat[] = u"Installing: %s";
@@ -80,8 +75,7 @@ inline constexpr char16_t InvalidPathCaption[] = u"Invalid Path";
 inline constexpr char16_t BlankDirectoryMessage[] =
     u"The installation directory must not be blank and should represent the location you wish "
     u"to install the ORIN-6 system on this station.";
-inline constexpr char16_t SystemDirectoryMessage[] =
-    u"You are not permitted to install into a system directory.";
+inline constexpr char16_t SystemDirectoryMessage[] = u"You are not permitted to install into a system directory.";
 
 inline constexpr char16_t InstallationErrorCaption[] = u"Installation Error";
 inline constexpr char16_t DirectoryNotCreatedMessage[] =
@@ -113,12 +107,9 @@ inline constexpr char16_t NewerVersionMessage[] =
 inline constexpr char16_t DisplayNameFormat[] = u"ORIN-6 Version %s";
 
 // --- Customisation page ---------------------------------------------------------------------
-inline constexpr char16_t CustomLine1[] =
-    u"This option creates a customized copy of the ORIN-6 installer.";
-inline constexpr char16_t CustomLine2[] =
-    u"Choose the options you wish to customize below.  Select the NEXT";
-inline constexpr char16_t CustomLine3[] =
-    u"button when you are ready to create the customized setup program.";
+inline constexpr char16_t CustomLine1[] = u"This option creates a customized copy of the ORIN-6 installer.";
+inline constexpr char16_t CustomLine2[] = u"Choose the options you wish to customize below.  Select the NEXT";
+inline constexpr char16_t CustomLine3[] = u"button when you are ready to create the customized setup program.";
 inline constexpr char16_t ServerBox[] = u"Default ORIN-6 server to use";
 inline constexpr char16_t ServerLabel[] = u"Default Server name or IP address:";
 inline constexpr char16_t LockMode0[] = u"Allow contents of server field to be changed";
@@ -131,8 +122,7 @@ inline constexpr char16_t BadDocPathCaption[] = u"Bad Documentation Path";
 inline constexpr char16_t DocPathMissingMessage[] =
     u"You have selected to change the documentation path yet have not provided a new path "
     u"specification.  You must enter the path to locate the documentation in the window provided.";
-inline constexpr char16_t DocPathTooLongMessage[] =
-    u"The documentation path must be less than 79 characters";
+inline constexpr char16_t DocPathTooLongMessage[] = u"The documentation path must be less than 79 characters";
 inline constexpr char16_t BadServerCaption[] = u"Bad Server Name";
 inline constexpr char16_t ServerMissingMessage[] =
     u"Server name or IP address must be provided when setting the default server.";
@@ -142,8 +132,7 @@ inline constexpr char16_t CustomisationRequiredMessage[] =
     u"You must select a customization before pressing the NEXT-> button.  If you do not wish to "
     u"customize the install program then choose CANCEL instead.";
 inline constexpr char16_t ErrorCustomisingCaption[] = u"Error Customizing";
-inline constexpr char16_t OwnFileOpenFormat[] =
-    u"Could not open executable file %s for reading, errno %d";
+inline constexpr char16_t OwnFileOpenFormat[] = u"Could not open executable file %s for reading, errno %d";
 inline constexpr char16_t CustomisationErrorCaption[] = u"Customization Error";
 inline constexpr char16_t CopyMemoryMessage[] = u"Could not allocate memory to create copy";
 inline constexpr char16_t OutputOpenFormat[] =
@@ -156,7 +145,6 @@ inline constexpr char16_t CopyCreatedFormat[] =
     u"Customized output file %s has now been created. Copy this file to the location you need.";
 
 inline constexpr char16_t UninstallCompleteCaption[] = u"Uninstall Complete";
-inline constexpr char16_t UninstallCompleteMessage[] =
-    u"The ORIN-6 system has been uninstalled from the system.";
+inline constexpr char16_t UninstallCompleteMessage[] = u"The ORIN-6 system has been uninstalled from the system.";
 
 }  // namespace qf::text

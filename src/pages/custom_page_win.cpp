@@ -40,8 +40,8 @@ void OnCreate(HWND page, LPARAM createParams) {
     LockSelection = 0;
     Custom.serverBox = CreateControl(page, L"button", W(text::ServerBox), WS_CHILD | WS_VISIBLE | BS_CHECKBOX,
                                      CustomPageLayout.serverBox, ServerBoxId);
-    Custom.serverLabel = CreateControl(page, L"static", W(text::ServerLabel), Disabled, CustomPageLayout.serverLabel,
-                                       IgnoredControlId);
+    Custom.serverLabel =
+        CreateControl(page, L"static", W(text::ServerLabel), Disabled, CustomPageLayout.serverLabel, IgnoredControlId);
     Custom.serverEdit = CreateControl(page, L"edit", nullptr, Disabled | WS_BORDER | ES_AUTOHSCROLL,
                                       CustomPageLayout.serverEdit, IgnoredControlId);
     const char16_t* const lockTexts[LockModes] = {text::LockMode0, text::LockMode1, text::LockMode2};
@@ -100,10 +100,18 @@ bool ShowRefusal(HWND page, CustomisationRefusal refusal) {
     Message m{};
     switch (refusal) {
         case CustomisationRefusal::None: return false;
-        case CustomisationRefusal::DocPathMissing: m = {text::DocPathMissingMessage, text::BadDocPathCaption, MB_ICONERROR}; break;
-        case CustomisationRefusal::DocPathTooLong: m = {text::DocPathTooLongMessage, text::BadDocPathCaption, MB_ICONERROR}; break;
-        case CustomisationRefusal::ServerMissing: m = {text::ServerMissingMessage, text::BadServerCaption, MB_ICONERROR}; break;
-        case CustomisationRefusal::ServerTooLong: m = {text::ServerTooLongMessage, text::BadServerCaption, MB_ICONERROR}; break;
+        case CustomisationRefusal::DocPathMissing:
+            m = {text::DocPathMissingMessage, text::BadDocPathCaption, MB_ICONERROR};
+            break;
+        case CustomisationRefusal::DocPathTooLong:
+            m = {text::DocPathTooLongMessage, text::BadDocPathCaption, MB_ICONERROR};
+            break;
+        case CustomisationRefusal::ServerMissing:
+            m = {text::ServerMissingMessage, text::BadServerCaption, MB_ICONERROR};
+            break;
+        case CustomisationRefusal::ServerTooLong:
+            m = {text::ServerTooLongMessage, text::BadServerCaption, MB_ICONERROR};
+            break;
         case CustomisationRefusal::NothingChosen:
             m = {text::CustomisationRequiredMessage, text::CustomisationRequiredCaption, MB_ICONINFORMATION};
             break;
@@ -116,17 +124,16 @@ bool ShowRefusal(HWND page, CustomisationRefusal refusal) {
 // how it went. A copy cut short is reported as not written.
 void SaveCopy(HWND page, const char16_t* ownPath, std::span<const std::uint8_t> image) {
     char16_t outputPath[PathCapacity];
-    const NewFileResult written =
-        CustomisedCopyPath(ownPath, outputPath) ? WriteNewFile(W(outputPath), FILE_SHARE_READ, image)
-                                                : NewFileResult{false, ERROR_FILENAME_EXCED_RANGE};
+    const NewFileResult written = CustomisedCopyPath(ownPath, outputPath)
+                                      ? WriteNewFile(W(outputPath), FILE_SHARE_READ, image)
+                                      : NewFileResult{false, ERROR_FILENAME_EXCED_RANGE};
     if (!written.opened)
         ShowFormattedMessage(page, text::OutputOpenFormat, {outputPath}, text::ErrorOpeningFileCaption,
                              MB_OK | MB_ICONERROR);
     else if (written.error == ERROR_SUCCESS)
         ShowFormattedMessage(page, text::CopyCreatedFormat, {outputPath}, text::CompletedCaption,
                              MB_OK | MB_ICONINFORMATION);
-    else
-        ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
+    else ShowMessage(page, text::OutputWriteMessage, text::FileIoErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 // Reads this installer's own file with one read, writes the choices into its block and saves it

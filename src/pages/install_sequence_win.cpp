@@ -158,9 +158,8 @@ constexpr DWORD CopyBufferSize = 1 << 20;
 bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, InstallTarget where) {
     wchar_t target[PathCapacity];
     wchar_t temporary[PathCapacity];
-    const bool targetFits =
-        JoinPath(Buffer(target), U(InstallDirectory), UninstallerFileName) &&
-        JoinPath(Buffer(temporary), U(InstallDirectory), UninstallerTemporaryName);
+    const bool targetFits = JoinPath(Buffer(target), U(InstallDirectory), UninstallerFileName) &&
+                            JoinPath(Buffer(temporary), U(InstallDirectory), UninstallerTemporaryName);
     Source source{ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
                               : INVALID_HANDLE_VALUE,
@@ -178,7 +177,8 @@ bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, Instal
     if (measured && (source.size == 0 || source.size == INVALID_FILE_SIZE || high != 0)) return false;
     HeapBlock buffer;
     if (!measured || !buffer.Allocate(std::min(source.size, CopyBufferSize))) {
-        ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption, MB_OK | MB_ICONINFORMATION);
+        ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
+                    MB_OK | MB_ICONINFORMATION);
         return true;
     }
     const Replacement replacement = targetFits && MayTakeTheCopy(temporary, target, where)

@@ -21,8 +21,7 @@ void HandOverToInstallation(HWND page) { HandOver(page, LocationBoxClass, Instal
 void AddLicenceLine(void* list, const char16_t* line) {
     // The list keeps the text's order; it was made without sorting.
     const LRESULT count = SendMessageW(static_cast<HWND>(list), LB_GETCOUNT, 0, 0);
-    SendMessageW(static_cast<HWND>(list), LB_INSERTSTRING, static_cast<WPARAM>(count),
-                 reinterpret_cast<LPARAM>(line));
+    SendMessageW(static_cast<HWND>(list), LB_INSERTSTRING, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(line));
 }
 
 void OnCreate(HWND page, LPARAM createParams) {
@@ -34,12 +33,12 @@ void OnCreate(HWND page, LPARAM createParams) {
     const HWND list = CreateControl(page, L"listbox", nullptr,
                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW,
                                     PlacePageWide(m, LicenceList), IgnoredControlId);
-    CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE,
-                  RowButton(m, LicenceRowMargin, 1), CancelId);
+    CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE, RowButton(m, LicenceRowMargin, 1),
+                  CancelId);
     NextButtonWindow = CreateControl(page, L"button", W(text::NextButton), WS_CHILD | WS_VISIBLE,
                                      RowButton(m, LicenceRowMargin, 2), ForwardId);
-    AcceptBoxWindow = CreateControl(page, L"button", W(text::AcceptBox),
-                                    WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, AcceptBoxRect(m), AcceptBoxId);
+    AcceptBoxWindow = CreateControl(page, L"button", W(text::AcceptBox), WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
+                                    AcceptBoxRect(m), AcceptBoxId);
     SplitLicenceText(LicenceText.Bytes(), AddLicenceLine, list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
 }

@@ -23,9 +23,9 @@ constexpr int StatusLineFromBottom = 140;
 void InitCommonControlsFromSystem() {
     const HMODULE comctl32 = LoadLibraryW(L"comctl32.dll");
     using InitFn = void(WINAPI*)();
-    const auto init = comctl32 ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(
-                                     GetProcAddress(comctl32, MAKEINTRESOURCEA(17))))
-                               : nullptr;
+    const auto init =
+        comctl32 ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(comctl32, MAKEINTRESOURCEA(17))))
+                 : nullptr;
     if (init) init();
 }
 
@@ -33,9 +33,9 @@ void OnCreate(HWND page, LPARAM createParams) {
     const CreationMetrics m = MeasurePage(page, createParams);
     InitCommonControlsFromSystem();
     LocationPage = {};
-    LocationPage.directoryEdit = CreateControl(page, L"edit", W(text::DefaultInstallDirectory),
-                                               WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
-                                               PlacePageWide(m, DirectoryEdit), IgnoredControlId);
+    LocationPage.directoryEdit =
+        CreateControl(page, L"edit", W(text::DefaultInstallDirectory), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
+                      PlacePageWide(m, DirectoryEdit), IgnoredControlId);
     if (QuietMode) {
         RunInstallation(page);
         return;

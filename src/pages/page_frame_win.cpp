@@ -16,12 +16,10 @@ CreationMetrics MeasurePage(HWND page, LPARAM createParams) {
             static_cast<int>(tm.tmHeight + tm.tmExternalLeading)};
 }
 
-HWND CreateControl(HWND page, const wchar_t* controlClass, const wchar_t* text, DWORD style,
-                   const ControlRect& rect, int id) {
-    const HWND control = CreateWindowExW(0, controlClass, text, style, rect.x, rect.y, rect.width,
-                                         rect.height, page,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                         Instance, nullptr);
+HWND CreateControl(HWND page, const wchar_t* controlClass, const wchar_t* text, DWORD style, const ControlRect& rect,
+                   int id) {
+    const HWND control = CreateWindowExW(0, controlClass, text, style, rect.x, rect.y, rect.width, rect.height, page,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), TRUE);
     return control;
 }
@@ -39,9 +37,7 @@ void PaintPage(HWND page, DrawTextsFn drawTexts) {
     EndPaint(page, &ps);
 }
 
-void DrawPageText(HDC dc, int y, const wchar_t* text) {
-    TextOutW(dc, 20, y, text, lstrlenW(text));
-}
+void DrawPageText(HDC dc, int y, const wchar_t* text) { TextOutW(dc, 20, y, text, lstrlenW(text)); }
 
 LRESULT ControlColour(HWND page, HDC controlDc) {
     SetBkColor(controlDc, GetSysColor(COLOR_BTNFACE));
@@ -56,9 +52,9 @@ LRESULT ControlColour(HWND page, HDC controlDc) {
 int ClickedId(WPARAM wParam) { return HIWORD(wParam) == 0 ? LOWORD(wParam) : 0; }
 
 HWND OpenPage(const char16_t* pageClass, const char16_t* title) {
-    const HWND page = CreateWindowExW(0, W(pageClass), W(title), WS_VISIBLE | WS_DLGFRAME | WS_SYSMENU,
-                                      PageGeometry.left, PageGeometry.top, PageGeometry.width,
-                                      PageGeometry.height, nullptr, nullptr, Instance, nullptr);
+    const HWND page =
+        CreateWindowExW(0, W(pageClass), W(title), WS_VISIBLE | WS_DLGFRAME | WS_SYSMENU, PageGeometry.left,
+                        PageGeometry.top, PageGeometry.width, PageGeometry.height, nullptr, nullptr, Instance, nullptr);
     if (page) {
         ShowWindow(page, SW_SHOWNORMAL);
         UpdateWindow(page);

@@ -14,8 +14,8 @@ namespace qf {
 CreationMetrics MeasurePage(HWND page, LPARAM createParams);
 
 // A child control with the stock ANSI variable font.
-HWND CreateControl(HWND page, const wchar_t* controlClass, const wchar_t* text, DWORD style,
-                   const ControlRect& rect, int id);
+HWND CreateControl(HWND page, const wchar_t* controlClass, const wchar_t* text, DWORD style, const ControlRect& rect,
+                   int id);
 
 // Paints the background and calls drawTexts with the paint context (font selected, black text,
 // transparent background) and the paint line height.

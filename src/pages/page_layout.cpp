@@ -10,9 +10,7 @@ ControlRect RowButton(const CreationMetrics& m, int margin, int slot) {
     return {m.cx - slot * ButtonWidth(m) - margin, ButtonRowTop(m), ButtonWidth(m), ButtonHeight(m)};
 }
 
-ControlRect AcceptBoxRect(const CreationMetrics& m) {
-    return {20, ButtonRowTop(m), 30 * m.charWidth, ButtonHeight(m)};
-}
+ControlRect AcceptBoxRect(const CreationMetrics& m) { return {20, ButtonRowTop(m), 30 * m.charWidth, ButtonHeight(m)}; }
 
 ControlRect PlacePageWide(const CreationMetrics& m, const PageWideRect& rect) {
     return {rect.x, rect.y, m.cx - rect.widthLess, rect.height};

@@ -110,8 +110,8 @@ Registration ReportRegistryError() {
 // 0 when none reads as a number. False when the subkeys cannot be counted.
 bool FindHighestRelease(HKEY family, std::int32_t& highest) {
     DWORD count = 0;
-    if (RegQueryInfoKeyW(family, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegQueryInfoKeyW(family, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
         return false;
     highest = 0;
     for (DWORD i = 0; i < count; ++i) {
@@ -173,8 +173,7 @@ bool ApplyEmbeddedSettings(HKEY release) {
 bool RegisterUninstaller(HKEY software) {
     Key uninstall;
     Key product;
-    if (!OpenUninstallList(software, uninstall) ||
-        !CreateKey(uninstall.handle, ProductUninstallKeyName, product))
+    if (!OpenUninstallList(software, uninstall) || !CreateKey(uninstall.handle, ProductUninstallKeyName, product))
         return false;
     wchar_t name[MessageCapacity];
     wchar_t command[MessageCapacity];
@@ -198,11 +197,10 @@ bool SharesItsFolder(const wchar_t* directory) {
     Key software, list, product;
     wchar_t location[DirectoryPathCapacity];
     FileIdentity earlier, found;
-    const bool isEarlier = OpenSoftwareKey(KEY_READ, software) &&
-                           OpenProductEntry(software.handle, KEY_READ, list, product) &&
-                           ReadText(product.handle, InstallLocationValueName, location) &&
-                           IsFullyQualified(U(location)) && IdentifyPath(location, false, earlier) &&
-                           IdentifyPath(directory, false, found) && earlier == found;
+    const bool isEarlier =
+        OpenSoftwareKey(KEY_READ, software) && OpenProductEntry(software.handle, KEY_READ, list, product) &&
+        ReadText(product.handle, InstallLocationValueName, location) && IsFullyQualified(U(location)) &&
+        IdentifyPath(location, false, earlier) && IdentifyPath(directory, false, found) && earlier == found;
     return !isEarlier || ReadNumber(product.handle, SharedFolderValueName) != 0;
 }
 
@@ -215,10 +213,8 @@ bool ReadMigratedSettings(HKEY key) {
         if (read == ERROR_SUCCESS) continue;
         if (read != ERROR_FILE_NOT_FOUND && read != ERROR_MORE_DATA) return false;
         // A value too large for its limit may have left part of itself behind.
-        if (value.number)
-            *value.number = 0;
-        else
-            std::fill(value.text.begin(), value.text.end(), L'\0');
+        if (value.number) *value.number = 0;
+        else std::fill(value.text.begin(), value.text.end(), L'\0');
     }
     return true;
 }
@@ -252,8 +248,7 @@ Registration RegisterProduct() {
     }
     Key release;
     Key servers;
-    if (!CreateReleaseKey(family.handle, highest, release) ||
-        !CreateKey(family.handle, ServersKeyName, servers))
+    if (!CreateReleaseKey(family.handle, highest, release) || !CreateKey(family.handle, ServersKeyName, servers))
         return ReportRegistryError();
 
     if (!ApplyEmbeddedSettings(release.handle)) return ReportRegistryError();
@@ -270,8 +265,7 @@ bool NewerReleaseInstalled() {
 
 bool DetectPreviousInstallation() {
     Key software, uninstall, found;
-    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall))
-        return false;
+    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, uninstall)) return false;
     return OpenKey(uninstall.handle, ProductUninstallKeyName, KEY_READ, found) ||
            OpenKeyPath(software.handle, ProductKeyPath, KEY_READ, found);
 }

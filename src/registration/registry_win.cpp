@@ -20,8 +20,8 @@ bool OpenKey(HKEY parent, const char16_t* name, REGSAM access, Key& key) {
 
 bool CreateKey(HKEY parent, const char16_t* name, Key& key) {
     key.Close();
-    return RegCreateKeyExW(parent, W(name), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                           nullptr, &key.handle, nullptr) == ERROR_SUCCESS;
+    return RegCreateKeyExW(parent, W(name), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key.handle,
+                           nullptr) == ERROR_SUCCESS;
 }
 
 namespace {
@@ -43,9 +43,8 @@ bool WalkKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key, 
 }  // namespace
 
 bool OpenKeyPath(HKEY parent, std::span<const char16_t* const> names, REGSAM access, Key& key) {
-    return WalkKeyPath(parent, names, key, [access](HKEY at, const char16_t* name, Key& next) {
-        return OpenKey(at, name, access, next);
-    });
+    return WalkKeyPath(parent, names, key,
+                       [access](HKEY at, const char16_t* name, Key& next) { return OpenKey(at, name, access, next); });
 }
 
 bool CreateKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key) {
@@ -76,9 +75,7 @@ bool OpenSoftwareKey(REGSAM access, Key& software) {
     return OpenKey(HKEY_LOCAL_MACHINE, SoftwareKeyName, access, software);
 }
 
-bool OpenUninstallList(HKEY software, Key& list) {
-    return OpenKeyPath(software, UninstallKeyPath, KEY_READ, list);
-}
+bool OpenUninstallList(HKEY software, Key& list) { return OpenKeyPath(software, UninstallKeyPath, KEY_READ, list); }
 
 bool OpenFamilyKey(HKEY software, REGSAM access, Key& family) {
     const std::span<const char16_t* const> path = ProductFamilyKeyPath;

@@ -60,8 +60,8 @@ void AddComponents(std::u16string_view rest, SplitPath& split) {
 }
 
 std::optional<SplitPath> SplitDrivePath(std::u16string_view path) {
-    const bool letter = path.size() >= 2 && AsciiLower(path[0]) >= u'a' &&
-                        AsciiLower(path[0]) <= u'z' && path[1] == u':';
+    const bool letter =
+        path.size() >= 2 && AsciiLower(path[0]) >= u'a' && AsciiLower(path[0]) <= u'z' && path[1] == u':';
     // "C:dir" is relative to the drive's current directory.
     if (!letter || (path.size() > 2 && !IsSeparator(path[2]))) return std::nullopt;
     SplitPath split;
@@ -89,8 +89,7 @@ std::optional<SplitPath> SplitSharePath(std::u16string_view path, std::u16string
         AddComponents(path, *system);
         return system;
     }
-    if (share.size() == 2 && share[1] == u'$' && AsciiLower(share[0]) >= u'a' &&
-        AsciiLower(share[0]) <= u'z') {
+    if (share.size() == 2 && share[1] == u'$' && AsciiLower(share[0]) >= u'a' && AsciiLower(share[0]) <= u'z') {
         split.root = {};
         split.root.push_back(std::u16string_view(share.data(), 1));
     }
@@ -107,8 +106,7 @@ std::optional<SplitPath> Split(std::u16string_view path, std::u16string_view win
     // them: a volume or device name is no installation directory.
     if (path.size() >= 4 && (path[2] == u'?' || path[2] == u'.') && IsSeparator(path[3])) {
         path.remove_prefix(4);
-        if (path.size() >= 4 && EqualsIgnoringAsciiCase(path.substr(0, 3), u"UNC") &&
-            IsSeparator(path[3]))
+        if (path.size() >= 4 && EqualsIgnoringAsciiCase(path.substr(0, 3), u"UNC") && IsSeparator(path[3]))
             return SplitSharePath(path.substr(4), windows);
         return SplitDrivePath(path);
     }
@@ -140,8 +138,7 @@ bool Holds(const SplitPath& target, const SplitPath& directory) {
 
 LocationVerdict JudgeLocation(std::u16string_view location, const ProtectedDirectories& protect) {
     // Either text longer than the uninstall's buffers is refused rather than judged in part.
-    if (location.size() > MaxPathLength || protect.windows.size() > MaxPathLength)
-        return LocationVerdict::Protected;
+    if (location.size() > MaxPathLength || protect.windows.size() > MaxPathLength) return LocationVerdict::Protected;
     if (!IsFullyQualified(location)) return LocationVerdict::Relative;
     const std::optional<SplitPath> target = Split(location, protect.windows);
     if (!target || target->below.empty()) return LocationVerdict::Protected;

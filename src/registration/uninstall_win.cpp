@@ -168,8 +168,8 @@ Remains RemoveEntry(const WIN32_FIND_DATAW& found, Walk& walk) {
 Remains EmptyDirectory(Walk& walk, std::wstring_view last) {
     const std::size_t length = TextLength(Buffer(walk.path));
     WIN32_FIND_DATAW found;
-    const HANDLE search = AppendText(Buffer(walk.path), u"\\*") ? FindFirstFileW(walk.path, &found)
-                                                                : INVALID_HANDLE_VALUE;
+    const HANDLE search =
+        AppendText(Buffer(walk.path), u"\\*") ? FindFirstFileW(walk.path, &found) : INVALID_HANDLE_VALUE;
     walk.path[length] = L'\0';
     if (search == INVALID_HANDLE_VALUE) return Remains::Left;
     Remains below = Remains::Nothing;
@@ -264,7 +264,8 @@ Remains RemoveWrittenFile(Walk& walk) {
     Remains absent;
     const std::optional<DWORD> attributes = AttributesAt(walk, absent);
     if (!attributes) return absent;
-    const bool isFolder = (*attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY;
+    const bool isFolder =
+        (*attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY;
     return isFolder ? Remains::Kept : RemoveEntryAt(walk, *attributes);
 }
 
@@ -280,8 +281,8 @@ Remains RemoveWrittenFolder(Walk& walk) {
 }
 
 std::size_t Depth(std::string_view name) {
-    return 1 + static_cast<std::size_t>(std::count_if(name.begin(), name.end(),
-                                                      [](char c) { return c == '\\' || c == '/'; }));
+    return 1 + static_cast<std::size_t>(
+                   std::count_if(name.begin(), name.end(), [](char c) { return c == '\\' || c == '/'; }));
 }
 
 // An installation into a folder that held other files: only what the installer wrote there
@@ -311,7 +312,8 @@ Remains RemoveWrittenFiles(Walk& walk) {
         ArchiveWalk folders{PayloadArchive.Bytes()};
         while (NextRecord(folders, record) == WalkStep::Record) {
             if (record.type != RecordType::Directory || Depth(record.name) != depth) continue;
-            remains = Worse(remains, EnterArchiveName(walk, top, record.name) ? RemoveWrittenFolder(walk) : Remains::Left);
+            remains =
+                Worse(remains, EnterArchiveName(walk, top, record.name) ? RemoveWrittenFolder(walk) : Remains::Left);
             walk.path[top] = L'\0';
         }
     }
@@ -383,8 +385,7 @@ void RunUninstall() {
         return;
     product.Close();
     if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return;
-    ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption,
-                MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace qf

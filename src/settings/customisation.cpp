@@ -67,8 +67,8 @@ CustomiseResult CustomiseImage(std::span<std::uint8_t> image, std::span<const st
 
 std::optional<std::size_t> LocateSettingsBlock(std::span<const std::uint8_t> image,
                                                std::span<const std::uint8_t> marker) {
-    const auto found = std::search(image.begin(), image.end(),
-                                   std::boyer_moore_horspool_searcher(marker.begin(), marker.end()));
+    const auto found =
+        std::search(image.begin(), image.end(), std::boyer_moore_horspool_searcher(marker.begin(), marker.end()));
     if (found == image.end()) return std::nullopt;
     const auto offset = static_cast<std::size_t>(found - image.begin()) + marker.size();
     if (image.size() - offset < SettingsBlockSize) return std::nullopt;

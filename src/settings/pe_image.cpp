@@ -58,8 +58,7 @@ std::optional<PeHeaders> ReadPeHeaders(std::span<const std::uint8_t> bytes) {
                                                      (optionalSize - directories) / DataDirectorySize);
     headers.sectionTable = optional + optionalSize;
     headers.sectionCount = image.U16(pe + PeSectionCount);
-    if (!image.Has(headers.sectionTable, std::uint64_t{SectionHeaderSize} * headers.sectionCount))
-        return std::nullopt;
+    if (!image.Has(headers.sectionTable, std::uint64_t{SectionHeaderSize} * headers.sectionCount)) return std::nullopt;
     return headers;
 }
 

@@ -43,21 +43,18 @@ std::optional<std::size_t> FindEmbeddedSettings(std::span<const std::uint8_t> im
     const std::size_t haystackEnd = std::min(image.size(), lastStart + key.size());
     const auto begin = image.begin();
     const auto end = begin + static_cast<std::ptrdiff_t>(haystackEnd);
-    const auto found =
-        std::search(begin, end, std::boyer_moore_horspool_searcher(key.begin(), key.end()));
+    const auto found = std::search(begin, end, std::boyer_moore_horspool_searcher(key.begin(), key.end()));
     if (found == end) return std::nullopt;
     return static_cast<std::size_t>(found - begin);
 }
 
-PatchResult PatchEmbeddedSettings(std::span<std::uint8_t> image, std::size_t offset,
-                                  std::uint8_t mode, std::string_view server,
-                                  std::string_view docPath) {
+PatchResult PatchEmbeddedSettings(std::span<std::uint8_t> image, std::size_t offset, std::uint8_t mode,
+                                  std::string_view server, std::string_view docPath) {
     if (server.size() > SettingsTextLimit) return PatchResult::ServerTooLong;
     if (docPath.size() > SettingsTextLimit) return PatchResult::DocPathTooLong;
     if (server.find('\0') != std::string_view::npos || docPath.find('\0') != std::string_view::npos)
         return PatchResult::TextHasNul;
-    if (offset > image.size() || image.size() - offset < SettingsBlockSize)
-        return PatchResult::NoRoom;
+    if (offset > image.size() || image.size() - offset < SettingsBlockSize) return PatchResult::NoRoom;
     auto out = image.begin() + static_cast<std::ptrdiff_t>(offset);
     *out++ = mode;
     out = std::copy(server.begin(), server.end(), out);

@@ -56,8 +56,7 @@ DecodedSettings DecodeEmbeddedSettings(SettingsBlock block);
 // Offset of the block in an executable image, found by the first 30 bytes of key (compared
 // like strncmp: a NUL both hold at the same place ends the comparison as equal). Positions are
 // tried while p < image size - 161.
-std::optional<std::size_t> FindEmbeddedSettings(std::span<const std::uint8_t> image,
-                                                std::span<const std::uint8_t> key);
+std::optional<std::size_t> FindEmbeddedSettings(std::span<const std::uint8_t> image, std::span<const std::uint8_t> key);
 
 // Why a patch was refused; the texts were checked before anything in the image changed.
 enum class PatchResult {
@@ -68,8 +67,7 @@ enum class PatchResult {
     NoRoom,
 };
 
-PatchResult PatchEmbeddedSettings(std::span<std::uint8_t> image, std::size_t offset,
-                                  std::uint8_t mode, std::string_view server,
-                                  std::string_view docPath);
+PatchResult PatchEmbeddedSettings(std::span<std::uint8_t> image, std::size_t offset, std::uint8_t mode,
+                                  std::string_view server, std::string_view docPath);
 
 }  // namespace qf

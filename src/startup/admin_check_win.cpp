@@ -10,9 +10,10 @@ bool UserIsAdministrator() {
     using IsUserAnAdminFn = BOOL(WINAPI*)();
     HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
     if (!shell32) shell32 = LoadLibraryW(L"shell32.dll");
-    const auto isAdmin = shell32 ? reinterpret_cast<IsUserAnAdminFn>(reinterpret_cast<void*>(
-                                       GetProcAddress(shell32, MAKEINTRESOURCEA(680))))
-                                 : nullptr;
+    const auto isAdmin =
+        shell32
+            ? reinterpret_cast<IsUserAnAdminFn>(reinterpret_cast<void*>(GetProcAddress(shell32, MAKEINTRESOURCEA(680))))
+            : nullptr;
     return isAdmin && isAdmin();
 }
 

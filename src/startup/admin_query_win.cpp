@@ -8,8 +8,7 @@ namespace qf {
 
 bool AdministratorQuery() {
     if (UserIsAdministrator()) return true;
-    return ShowMessage(nullptr, text::AdminRightsMessage, text::AdminRightsCaption,
-                       MB_YESNO | MB_ICONERROR) != IDNO;
+    return ShowMessage(nullptr, text::AdminRightsMessage, text::AdminRightsCaption, MB_YESNO | MB_ICONERROR) != IDNO;
 }
 
 }  // namespace qf

@@ -24,10 +24,10 @@ extern "C" void WinMainCRTStartup() {
     std::size_t count = 1;
     while (__CTOR_LIST__[count]) ++count;
     while (--count > 0) __CTOR_LIST__[count]();
-    ExitProcess(static_cast<UINT>(
-        WinMain(GetModuleHandleW(nullptr), nullptr,
-                // The tail runs to the end of the command line, so it is terminated.
-                const_cast<char*>(qf::CommandLineTail(GetCommandLineA()).data()), SW_SHOWDEFAULT)));
+    ExitProcess(
+        static_cast<UINT>(WinMain(GetModuleHandleW(nullptr), nullptr,
+                                  // The tail runs to the end of the command line, so it is terminated.
+                                  const_cast<char*>(qf::CommandLineTail(GetCommandLineA()).data()), SW_SHOWDEFAULT)));
 }
 
 // Built without exceptions, the program still reaches the library's throwing helpers from a

@@ -26,8 +26,8 @@ namespace {
 // out of the search, so that a DLL planted beside the installer is never loaded.
 void RestrictDllSearch() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
     if (!set || !set(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
@@ -44,9 +44,8 @@ bool RegisterPageClasses() {
         const char16_t* name;
         WNDPROC proc;
     };
-    const std::array<PageClass, 3> classes{{{LicenceBoxClass, LicencePageProc},
-                                            {LocationBoxClass, LocationPageProc},
-                                            {CustomBoxClass, CustomPageProc}}};
+    const std::array<PageClass, 3> classes{
+        {{LicenceBoxClass, LicencePageProc}, {LocationBoxClass, LocationPageProc}, {CustomBoxClass, CustomPageProc}}};
     for (const PageClass& page : classes) {
         WNDCLASSW wc{};
         wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -109,6 +108,4 @@ int Start(HINSTANCE instance, const char* commandLine) {
 }  // namespace
 }  // namespace qf
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    return qf::Start(instance, commandLine);
-}
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) { return qf::Start(instance, commandLine); }

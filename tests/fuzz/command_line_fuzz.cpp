@@ -71,10 +71,7 @@ struct Buffer {
 // What an own-path rule wrote: text of the command line (after an opening quote, if any) with
 // ".exe" appended unless it already ends so, or as much of that as fits when it was refused.
 // Unquoted, the text stops before the first argument.
-enum class Unquoted {
-    StopsAtSlashLessBlanks,
-    StopsAtBlank
-};
+enum class Unquoted { StopsAtSlashLessBlanks, StopsAtBlank };
 
 void CheckOwnPath(std::u16string_view commandLine, const Buffer& out, bool fits, Unquoted rule) {
     const bool quoted = !commandLine.empty() && commandLine[0] == u'"';

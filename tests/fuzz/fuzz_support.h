@@ -53,8 +53,8 @@ inline std::u16string Utf16(std::string_view bytes) {
             i += 2;
         } else if ((c & 0xF0) == 0xE0 && tail(i + 1) && tail(i + 2) &&
                    (c != 0xE0 || static_cast<unsigned char>(bytes[i + 1]) >= 0xA0)) {
-            text.push_back(static_cast<char16_t>((c & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 |
-                                                 (bytes[i + 2] & 0x3F)));
+            text.push_back(
+                static_cast<char16_t>((c & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 | (bytes[i + 2] & 0x3F)));
             i += 3;
         } else {
             text.push_back(c);

@@ -36,8 +36,7 @@ using fuzz::Check;
 
 // The image as an allocation of exactly its size, apart from the fuzzer's own buffer.
 struct Image {
-    explicit Image(std::span<const std::uint8_t> from)
-        : bytes(new std::uint8_t[from.size()]), size(from.size()) {
+    explicit Image(std::span<const std::uint8_t> from) : bytes(new std::uint8_t[from.size()]), size(from.size()) {
         std::copy(from.begin(), from.end(), bytes.get());
     }
     std::span<std::uint8_t> Span() const { return {bytes.get(), size}; }
@@ -109,9 +108,9 @@ qf::SettingsBlock BlockAt(std::span<const std::uint8_t> image, std::size_t offse
 
 // The image after a patch at offset: unchanged on a refusal; otherwise changed only in the
 // mode, the texts and their NULs, decoding to what was written.
-void CheckPatched(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,
-                  std::size_t offset, std::optional<qf::PatchResult> result, std::uint8_t mode,
-                  std::string_view server, std::string_view docPath) {
+void CheckPatched(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after, std::size_t offset,
+                  std::optional<qf::PatchResult> result, std::uint8_t mode, std::string_view server,
+                  std::string_view docPath) {
     if (result && *result != qf::PatchResult::Patched) {
         Check(std::equal(before.begin(), before.end(), after.begin()));
         return;

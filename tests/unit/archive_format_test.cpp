@@ -47,9 +47,8 @@ TEST(Verify, RepaintsAtMultiplesOfTheIntervalBelowTheLength) {
         std::vector<std::uint32_t> seen;
         Bytes archive(length);
         qf::VerifyArchive(
-            archive, [](void* ctx, std::uint32_t offset) {
-                static_cast<std::vector<std::uint32_t>*>(ctx)->push_back(offset);
-            },
+            archive,
+            [](void* ctx, std::uint32_t offset) { static_cast<std::vector<std::uint32_t>*>(ctx)->push_back(offset); },
             &seen);
         return seen;
     };
@@ -193,12 +192,12 @@ TEST(ArchiveName, SafeNames) {
 // Windows opens a device for these names, in any folder and with any extension: a file's data
 // would go to a port or vanish into NUL.
 TEST(ArchiveName, DeviceNamesAreUnsafe) {
-    for (const char* name : {"CON", "nul", "Aux", "PRN", "COM1", "com9", "LPT1", "lpt9", "CONIN$",
-                             "conout$", "nul.txt", "docs\\con.html", "docs\\com1.log", "aux.tar.gz",
-                             "NUL .txt", "COM\xB9", "lpt\xB2.x", "docs/nul/readme.txt"})
+    for (const char* name :
+         {"CON", "nul", "Aux", "PRN", "COM1", "com9", "LPT1", "lpt9", "CONIN$", "conout$", "nul.txt", "docs\\con.html",
+          "docs\\com1.log", "aux.tar.gz", "NUL .txt", "COM\xB9", "lpt\xB2.x", "docs/nul/readme.txt"})
         EXPECT_FALSE(qf::IsSafeArchiveName(name)) << name;
-    for (const char* name : {"CONSOLE", "nul_", "nullify.txt", "COM0", "COM10", "LPT", "COMA",
-                             "docs\\con-tents.html", "xnul", "CONIN", "auxiliary\\a.txt", ".nul"})
+    for (const char* name : {"CONSOLE", "nul_", "nullify.txt", "COM0", "COM10", "LPT", "COMA", "docs\\con-tents.html",
+                             "xnul", "CONIN", "auxiliary\\a.txt", ".nul"})
         EXPECT_TRUE(qf::IsSafeArchiveName(name)) << name;
 }
 

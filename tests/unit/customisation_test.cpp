@@ -37,10 +37,11 @@ TEST(Customisation, NamesTheCopyFromTheOwnPath) {
     struct Case {
         std::u16string commandLine, own, copy;
     };
-    for (const Case& c : {Case{u"\"C:\\dist\\setup.exe\" /custom", u"C:\\dist\\setup.exe", u"C:\\dist\\setup-custom.exe"},
-                          Case{u"C:\\dist\\setup /custom", u"C:\\dist\\setup.exe", u"C:\\dist\\setup-custom.exe"},
-                          Case{u"SETUP.EXE /custom", u"SETUP.EXE", u"SETUP-custom.exe"},
-                          Case{u"C:\\my dist\\setup.exe /custom", u"C:\\my.exe", u"C:\\my-custom.exe"}}) {
+    for (const Case& c :
+         {Case{u"\"C:\\dist\\setup.exe\" /custom", u"C:\\dist\\setup.exe", u"C:\\dist\\setup-custom.exe"},
+          Case{u"C:\\dist\\setup /custom", u"C:\\dist\\setup.exe", u"C:\\dist\\setup-custom.exe"},
+          Case{u"SETUP.EXE /custom", u"SETUP.EXE", u"SETUP-custom.exe"},
+          Case{u"C:\\my dist\\setup.exe /custom", u"C:\\my.exe", u"C:\\my-custom.exe"}}) {
         char16_t own[260], copy[260];
         ASSERT_TRUE(qf::CustomisationOwnPath(c.commandLine, own));
         EXPECT_EQ(std::u16string(own), c.own);

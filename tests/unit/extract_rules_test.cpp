@@ -42,8 +42,7 @@ TEST(ExtractRules, WorkingDirectoryIsTheExecutablesOwnFolder) {
     EXPECT_EQ(qf::ContainingFolder(u"x.exe"), u"");
 }
 
-std::u16string Joined(std::size_t capacity, std::u16string_view folder, std::string_view name,
-                      bool& ok) {
+std::u16string Joined(std::size_t capacity, std::u16string_view folder, std::string_view name, bool& ok) {
     std::u16string buffer(capacity, u'#');
     ok = qf::JoinArchiveName(buffer, folder, name);
     return buffer.substr(0, buffer.find(u'\0'));

@@ -19,8 +19,8 @@ TEST(InstallDirectory, OneTrailingSeparatorGoes) {
 // A relative entry is made a full path before anything is judged or written; what counts as
 // relative is what Windows resolves against a current directory.
 TEST(InstallDirectory, RelativeEntriesAreTold) {
-    for (const std::u16string_view qualified : {u"C:\\Apps", u"c:/Apps", u"C:", u"\\\\host\\share", u"//host/share",
-                                                u"\\\\?\\C:\\Apps"})
+    for (const std::u16string_view qualified :
+         {u"C:\\Apps", u"c:/Apps", u"C:", u"\\\\host\\share", u"//host/share", u"\\\\?\\C:\\Apps"})
         EXPECT_TRUE(qf::IsFullyQualified(qualified)) << std::string(qualified.begin(), qualified.end());
     for (const std::u16string_view relative : {u"Apps", u".", u"..", u"\\Apps", u"/Apps", u"C:Apps", u"", u"\\"})
         EXPECT_FALSE(qf::IsFullyQualified(relative)) << std::string(relative.begin(), relative.end());

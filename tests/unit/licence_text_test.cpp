@@ -12,9 +12,7 @@ std::vector<std::u16string> Lines(std::string_view text) {
     std::vector<std::u16string> lines;
     qf::SplitLicenceText(
         {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
-        [](void* ctx, const char16_t* line) {
-            static_cast<std::vector<std::u16string>*>(ctx)->push_back(line);
-        },
+        [](void* ctx, const char16_t* line) { static_cast<std::vector<std::u16string>*>(ctx)->push_back(line); },
         &lines);
     return lines;
 }
@@ -32,8 +30,7 @@ TEST(LicenceSplit, OneEntryPerLineEmptyLinesIncluded) {
 
 TEST(LicenceSplit, BrokenTextsNeverStall) {
     const std::string line95(95, 'y');
-    EXPECT_EQ(Lines(line95 + "\r\nafter\r\n"),
-              (std::vector<std::u16string>{std::u16string(89, u'y'), u"after"}));
+    EXPECT_EQ(Lines(line95 + "\r\nafter\r\n"), (std::vector<std::u16string>{std::u16string(89, u'y'), u"after"}));
     EXPECT_EQ(Lines(line95), std::vector<std::u16string>{std::u16string(89, u'y')});
     EXPECT_EQ(Lines("first\r\nlast"), (std::vector<std::u16string>{u"first", u"last"}));
     EXPECT_EQ(Lines("cr only\r"), std::vector<std::u16string>{u"cr only"});
@@ -48,13 +45,12 @@ TEST(LicenceCheck, NamesTheFirstLineThatBreaksARule) {
     };
     const std::string ok89(89, 'x');
     EXPECT_FALSE(qf::CheckLicenceText({reinterpret_cast<const std::uint8_t*>(ok89.data()), 0}));
-    for (const Case& c : {Case{"a\r\n" + ok89 + "x\r\n", 2, LicenceFault::TooLong},
-                          Case{"a\r\nb", 2, LicenceFault::MissingCrLf},
-                          Case{"a\nb\r\n", 1, LicenceFault::MissingCrLf},
-                          Case{"a\r\r\n", 1, LicenceFault::MissingCrLf},
-                          Case{std::string("a\r\nb\0\r\n", 7), 2, LicenceFault::Nul}}) {
-        const auto problem = qf::CheckLicenceText(
-            {reinterpret_cast<const std::uint8_t*>(c.text.data()), c.text.size()});
+    for (const Case& c :
+         {Case{"a\r\n" + ok89 + "x\r\n", 2, LicenceFault::TooLong}, Case{"a\r\nb", 2, LicenceFault::MissingCrLf},
+          Case{"a\nb\r\n", 1, LicenceFault::MissingCrLf}, Case{"a\r\r\n", 1, LicenceFault::MissingCrLf},
+          Case{std::string("a\r\nb\0\r\n", 7), 2, LicenceFault::Nul}}) {
+        const auto problem =
+            qf::CheckLicenceText({reinterpret_cast<const std::uint8_t*>(c.text.data()), c.text.size()});
         ASSERT_TRUE(problem) << c.text;
         EXPECT_EQ(problem->line, c.line) << c.text;
         EXPECT_EQ(problem->fault, c.fault) << c.text;

@@ -39,8 +39,10 @@ TEST(StatusLine, FollowsTheProgressState) {
     Status(qf::InstallProgress::NotStarted, 5, u"x", false, &shown);
     EXPECT_FALSE(shown);
     EXPECT_EQ(Status(qf::InstallProgress::Verifying, 0, u"", false), u"Verifying Contents of archive: 0");
-    EXPECT_EQ(Status(qf::InstallProgress::Verifying, 66'607'539, u"", true), u"Verifying Contents of archive: 66607539");
-    EXPECT_EQ(Status(qf::InstallProgress::Writing, 0, u"C:\\Q\\docs\\a.html", false), u"Installing: C:\\Q\\docs\\a.html");
+    EXPECT_EQ(Status(qf::InstallProgress::Verifying, 66'607'539, u"", true),
+              u"Verifying Contents of archive: 66607539");
+    EXPECT_EQ(Status(qf::InstallProgress::Writing, 0, u"C:\\Q\\docs\\a.html", false),
+              u"Installing: C:\\Q\\docs\\a.html");
     EXPECT_EQ(Status(qf::InstallProgress::Writing, 0, u"C:\\Q\\qfmgr.exe", true), u"Upgrading: C:\\Q\\qfmgr.exe");
     EXPECT_EQ(Status(qf::InstallProgress::Writing, 0, u"", false), u"Installing: ");
 }

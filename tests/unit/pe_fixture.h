@@ -32,7 +32,9 @@ inline std::uint32_t Get32(const std::vector<std::uint8_t>& image, std::size_t a
 // Offsets into the image of the shape.
 inline std::size_t OptionalHeader(const PeShape& shape) { return shape.headerAt + 24; }
 inline std::size_t ChecksumField(const PeShape& shape) { return OptionalHeader(shape) + 64; }
-inline std::size_t CertificateEntry(const PeShape& shape) { return OptionalHeader(shape) + (shape.plus ? 112 : 96) + 4 * 8; }
+inline std::size_t CertificateEntry(const PeShape& shape) {
+    return OptionalHeader(shape) + (shape.plus ? 112 : 96) + 4 * 8;
+}
 
 inline std::vector<std::uint8_t> PeImage(const PeShape& shape) {
     std::vector<std::uint8_t> image(TableAt + shape.tableSize, 0);

@@ -48,7 +48,8 @@ TEST(PeImage, FindsTheCertificateTableOnlyWhereItCanBeCutOff) {
         {"table followed by data", followed, Kind::Malformed},
         {"table over the section", changed(changed(PeImage(signed32), entry, 0x3F8), entry + 4, 0x40), Kind::Malformed},
         {"table over the headers", changed(changed(PeImage(signed32), entry, 0), entry + 4, 0x438), Kind::Malformed},
-        {"offset and size wrap", changed(changed(PeImage(signed32), entry, 0xFFFFFFF8), entry + 4, 0x440), Kind::Malformed},
+        {"offset and size wrap", changed(changed(PeImage(signed32), entry, 0xFFFFFFF8), entry + 4, 0x440),
+         Kind::Malformed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

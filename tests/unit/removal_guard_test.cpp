@@ -14,11 +14,18 @@ struct LocationCase {
 const std::u16string Windir = u"C:\\Windows";
 
 // What the uninstall and the page gather on a usual machine, as the system spells them.
-const std::u16string_view KnownFolders[] = {
-    u"C:\\Program Files", u"C:\\Program Files (x86)", u"C:\\Program Files\\Common Files",
-    u"C:\\ProgramData", u"C:\\Users", u"C:\\Users\\Public", u"C:\\Users\\ann",
-    u"C:\\Users\\Public\\Desktop", u"C:\\Users\\ann\\Desktop", u"C:\\Windows\\System32",
-    u"C:\\Windows\\SysWOW64", u"C:\\Users\\ann\\AppData\\Local\\Temp"};
+const std::u16string_view KnownFolders[] = {u"C:\\Program Files",
+                                            u"C:\\Program Files (x86)",
+                                            u"C:\\Program Files\\Common Files",
+                                            u"C:\\ProgramData",
+                                            u"C:\\Users",
+                                            u"C:\\Users\\Public",
+                                            u"C:\\Users\\ann",
+                                            u"C:\\Users\\Public\\Desktop",
+                                            u"C:\\Users\\ann\\Desktop",
+                                            u"C:\\Windows\\System32",
+                                            u"C:\\Windows\\SysWOW64",
+                                            u"C:\\Users\\ann\\AppData\\Local\\Temp"};
 const qf::ProtectedDirectories Machine{Windir, KnownFolders};
 
 bool Removable(std::u16string_view location, std::u16string_view windir) {

@@ -33,8 +33,7 @@ TEST(SettingsBlock, FindTriesEveryPositionBelowSizeMinus161) {
         const std::size_t last = size - 162;
         EXPECT_EQ(qf::FindEmbeddedSettings(ImageWithBlock(size, last), OwnKey()), last) << size;
         for (std::size_t p = size - 161; p <= size - qf::SettingsKeySize; ++p) {
-            EXPECT_EQ(qf::FindEmbeddedSettings(ImageWithBlock(size, p), OwnKey()), std::nullopt)
-                << size << " " << p;
+            EXPECT_EQ(qf::FindEmbeddedSettings(ImageWithBlock(size, p), OwnKey()), std::nullopt) << size << " " << p;
         }
     }
     EXPECT_EQ(qf::FindEmbeddedSettings(ImageWithBlock(161, 0), OwnKey()), std::nullopt);
@@ -80,8 +79,8 @@ TEST(SettingsBlock, DecodeReadsBackWhatPatchWrote) {
         std::uint8_t mode;
         std::string server, docs;
     };
-    for (const Case& c : {Case{1, "srv1", ""}, Case{10, "", "C:\\Docs"}, Case{0, std::string(79, 'x'), std::string(79, 'y')},
-                          Case{0xE9, "caf\xE9", "\x80"}}) {
+    for (const Case& c : {Case{1, "srv1", ""}, Case{10, "", "C:\\Docs"},
+                          Case{0, std::string(79, 'x'), std::string(79, 'y')}, Case{0xE9, "caf\xE9", "\x80"}}) {
         Bytes block(qf::EmbeddedSettings, qf::EmbeddedSettings + qf::SettingsBlockSize);
         ASSERT_EQ(qf::PatchEmbeddedSettings(block, 0, c.mode, c.server, c.docs), qf::PatchResult::Patched);
         const qf::DecodedSettings decoded =

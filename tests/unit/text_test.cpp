@@ -6,8 +6,8 @@
 
 namespace {
 
-std::u16string Formatted(std::size_t capacity, std::u16string_view fmt,
-                         std::initializer_list<qf::FormatArg> args, bool& ok) {
+std::u16string Formatted(std::size_t capacity, std::u16string_view fmt, std::initializer_list<qf::FormatArg> args,
+                         bool& ok) {
     std::u16string buffer(capacity, u'#');
     ok = qf::FormatText(buffer, fmt, args);
     return buffer.substr(0, qf::TextLength(buffer));
@@ -18,8 +18,7 @@ TEST(FormatText, FormatsTextsAndNumbers) {
     EXPECT_EQ(Formatted(64, u"Unable to create/write file: %s\nError %d, x.", {u"C:\\a b", 3}, ok),
               u"Unable to create/write file: C:\\a b\nError 3, x.");
     EXPECT_TRUE(ok);
-    EXPECT_EQ(Formatted(32, u"%d %d %u %%", {INT32_MIN, 0, UINT32_MAX}, ok),
-              u"-2147483648 0 4294967295 %");
+    EXPECT_EQ(Formatted(32, u"%d %d %u %%", {INT32_MIN, 0, UINT32_MAX}, ok), u"-2147483648 0 4294967295 %");
     EXPECT_TRUE(ok);
 }
 

@@ -55,10 +55,9 @@ HWND TestPage() {
         // Centred, so that the message boxes it owns, centred on it, show whole on the screen
         // where the watcher reads their icons.
         const int width = 500, height = 400;
-        return CreateWindowExW(0, wc.lpszClassName, L"page", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
-                               nullptr, nullptr, wc.hInstance, nullptr);
+        return CreateWindowExW(
+            0, wc.lpszClassName, L"page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+            (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, wc.hInstance, nullptr);
     }();
     return page;
 }
@@ -94,8 +93,7 @@ void SetText(wchar_t* buffer, std::size_t capacity, const std::wstring& text) {
     ASSERT_TRUE(qf::CopyText({qf::U(buffer), capacity}, qf::U(text.c_str())));
 }
 
-Outcome Extract(const Bytes& archive, const std::wstring& installDirectory,
-                const std::wstring& desktop = L"") {
+Outcome Extract(const Bytes& archive, const std::wstring& installDirectory, const std::wstring& desktop = L"") {
     UseArchive(archive);
     SetText(qf::InstallDirectory, qf::InstallDirectoryCapacity, installDirectory);
     SetText(qf::AllUsersDesktop, qf::PathCapacity, desktop);
@@ -105,8 +103,9 @@ Outcome Extract(const Bytes& archive, const std::wstring& installDirectory,
     BoxWatcher watcher;
     // As the install sequence says: found when it is there (and every name is looked at), made
     // by the run otherwise.
-    const qf::InstallTarget target =
-        GetFileAttributesW(installDirectory.c_str()) != INVALID_FILE_ATTRIBUTES ? qf::InstallTarget::Found : qf::InstallTarget::Made;
+    const qf::InstallTarget target = GetFileAttributesW(installDirectory.c_str()) != INVALID_FILE_ATTRIBUTES
+                                         ? qf::InstallTarget::Found
+                                         : qf::InstallTarget::Made;
     const qf::ExtractResult result = qf::ExtractPayloadArchive(page, target);
     // As the install sequence ends an extraction that stopped.
     if (result == qf::ExtractResult::Aborted) qf::AbortInstallation(page);
@@ -131,7 +130,8 @@ void ExpectAbortedWith(const Outcome& out, const std::wstring& caption, const st
     EXPECT_EQ(out.result, qf::ExtractResult::Aborted);
     ASSERT_EQ(out.boxes.size(), 2u);
     e2e::ExpectBox(out.boxes[0], caption, text, driver::MsgBox::Error, TestPage());
-    e2e::ExpectBox(out.boxes[1], InstallationErrorsCaption, InstallationErrorsMessage, driver::MsgBox::Error, TestPage());
+    e2e::ExpectBox(out.boxes[1], InstallationErrorsCaption, InstallationErrorsMessage, driver::MsgBox::Error,
+                   TestPage());
     EXPECT_TRUE(out.quitPosted);
     EXPECT_EQ(out.quitCode, 0u);
 }
@@ -310,8 +310,8 @@ TEST(Extract, PathsThatDoNotFitAreRefusedWithTheirOwnMessage) {
 
     const std::string directory = Words(999, 'd');  // overruns the directory path's 1,024 units
     const std::wstring directoryShown = dir + L"\\" + Widened(directory.substr(0, 1024 - 101 - 4)) + L"...";
-    ExpectAbortedWith(Extract(Archive({{(directory + "\\").c_str(), {}}}), dir),
-                      CreateDirectoryErrorCaption, CreateDirectoryErrorPrefix + directoryShown);
+    ExpectAbortedWith(Extract(Archive({{(directory + "\\").c_str(), {}}}), dir), CreateDirectoryErrorCaption,
+                      CreateDirectoryErrorPrefix + directoryShown);
 }
 
 // --- Desktop shortcut -----------------------------------------------------------------------
@@ -396,8 +396,7 @@ TEST(Extract, AFullDiskStopsAtTheFirstFileThatDoesNotFit) {
     const std::wstring dir = L"T:\\full";
     CreateDirectoryW(dir.c_str(), nullptr);
     const Bytes block = Pattern(100'000);  // 25 pages of tmpfs's 64: the third does not fit
-    const Outcome out = Extract(
-        Archive({{"a.bin", block}, {"b.bin", block}, {"c.bin", block}, {"d.bin", block}}), dir);
+    const Outcome out = Extract(Archive({{"a.bin", block}, {"b.bin", block}, {"c.bin", block}, {"d.bin", block}}), dir);
     ExpectAbortedWith(out, InstallErrorCaption, InstallErrorText(L"T:\\full\\c.bin", 112));
     EXPECT_EQ(e2e::ReadAll(dir + L"\\b.bin"), block);
     EXPECT_EQ(GetFileAttributesW((dir + L"\\d.bin").c_str()), INVALID_FILE_ATTRIBUTES);

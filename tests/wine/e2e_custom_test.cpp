@@ -57,8 +57,7 @@ Page OpenPage(const driver::Process& p) {
 
 // Clicks a box or lock button and waits until the page has set the mark the click should give.
 bool ClickTo(HWND button, int state) {
-    return driver::Click(button) &&
-           driver::WaitUntil([&] { return driver::CheckState(button) == state; }, WaitMs);
+    return driver::Click(button) && driver::WaitUntil([&] { return driver::CheckState(button) == state; }, WaitMs);
 }
 
 // Switches a group on, types its text, and leaves the group on or off.
@@ -129,14 +128,44 @@ TEST(CustomPage, OpensWithBothGroupsOffAndLockButtonZeroChecked) {
         int check;  // -1 for a control without a mark
     };
     const Control expected[] = {
-        {L"Button", L"Default ORIN-6 server to use", qf::ServerBoxId, {20, 80, 320, 100}, BS_CHECKBOX, true, BST_UNCHECKED},
+        {L"Button",
+         L"Default ORIN-6 server to use",
+         qf::ServerBoxId,
+         {20, 80, 320, 100},
+         BS_CHECKBOX,
+         true,
+         BST_UNCHECKED},
         {L"Static", L"Default Server name or IP address:", qf::IgnoredControlId, {39, 100, 339, 120}, -1, false, -1},
         {L"Edit", L"", qf::IgnoredControlId, {40, 120, 420, 140}, -1, false, -1},
-        {L"Button", L"Allow contents of server field to be changed", qf::LockButtonId, {60, 146, 360, 166}, BS_RADIOBUTTON, false, BST_CHECKED},
-        {L"Button", L"Display server field but lock its contents", qf::LockButtonId + 1, {60, 166, 360, 186}, BS_RADIOBUTTON, false, BST_UNCHECKED},
-        {L"Button", L"Hide server field", qf::LockButtonId + 2, {60, 186, 360, 206}, BS_RADIOBUTTON, false, BST_UNCHECKED},
+        {L"Button",
+         L"Allow contents of server field to be changed",
+         qf::LockButtonId,
+         {60, 146, 360, 166},
+         BS_RADIOBUTTON,
+         false,
+         BST_CHECKED},
+        {L"Button",
+         L"Display server field but lock its contents",
+         qf::LockButtonId + 1,
+         {60, 166, 360, 186},
+         BS_RADIOBUTTON,
+         false,
+         BST_UNCHECKED},
+        {L"Button",
+         L"Hide server field",
+         qf::LockButtonId + 2,
+         {60, 186, 360, 206},
+         BS_RADIOBUTTON,
+         false,
+         BST_UNCHECKED},
         {L"Button", L"Documentation Path", qf::DocPathBoxId, {20, 240, 320, 260}, BS_CHECKBOX, true, BST_UNCHECKED},
-        {L"Static", L"URL or absolute path to documentation files:", qf::IgnoredControlId, {40, 260, 340, 280}, -1, false, -1},
+        {L"Static",
+         L"URL or absolute path to documentation files:",
+         qf::IgnoredControlId,
+         {40, 260, 340, 280},
+         -1,
+         false,
+         -1},
         {L"Edit", L"", qf::IgnoredControlId, {40, 280, 420, 300}, -1, false, -1},
         {L"Button", L"Cancel", qf::CancelId, {}, BS_PUSHBUTTON, true, -1},
         {L"Button", L"Next >", qf::ForwardId, {}, BS_PUSHBUTTON, true, -1},
@@ -295,16 +324,15 @@ TEST_P(CopiesCarryTheChoices, InTheBlockOnly) {
 
 const std::string s79(79, 's'), d79(79, 'd');
 
-INSTANTIATE_TEST_SUITE_P(
-    Choices, CopiesCarryTheChoices,
-    testing::Values(CopyCase{L"lock1", {"srv.example", 1, "C:\\docs"}, 1},
-                    CopyCase{L"doconly", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 10},
-                    CopyCase{L"lock0", {"10.1.2.3", 0, std::nullopt}, 0},
-                    CopyCase{L"full", {s79, 2, d79}, 2},  // 79 + 79: the path's NUL on byte 160
-                    // Typed as U+00E9, taken in the ANSI code page (1252): the byte E9.
-                    CopyCase{L"accented", {"caf\xE9", 1, std::nullopt}, 1},
-                    CopyCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, Signed}),
-    [](const testing::TestParamInfo<CopyCase>& info) { return Ascii(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Choices, CopiesCarryTheChoices,
+                         testing::Values(CopyCase{L"lock1", {"srv.example", 1, "C:\\docs"}, 1},
+                                         CopyCase{L"doconly", {std::nullopt, 0, "\\\\fileserver\\orin docs"}, 10},
+                                         CopyCase{L"lock0", {"10.1.2.3", 0, std::nullopt}, 0},
+                                         CopyCase{L"full", {s79, 2, d79}, 2},  // 79 + 79: the path's NUL on byte 160
+                                         // Typed as U+00E9, taken in the ANSI code page (1252): the byte E9.
+                                         CopyCase{L"accented", {"caf\xE9", 1, std::nullopt}, 1},
+                                         CopyCase{L"signed", {"srv.example", 1, "C:\\docs"}, 1, Signed}),
+                         [](const testing::TestParamInfo<CopyCase>& info) { return Ascii(info.param.name); });
 
 // The copy is named from the installer's own path as the command line gives it.
 TEST(CustomCopy, IsNamedFromTheCommandLine) {

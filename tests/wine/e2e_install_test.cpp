@@ -95,7 +95,8 @@ TEST_F(Install, TheWizardInstallsEverything) {
     const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerTitle, WaitMs);
     ASSERT_NE(licence, nullptr);
     const RECT licenceRect = driver::WindowRect(licence);
-    EXPECT_EQ(driver::ListCount(driver::Child(licence, qf::IgnoredControlId, L"ListBox")), static_cast<int>(LicenceLines()));
+    EXPECT_EQ(driver::ListCount(driver::Child(licence, qf::IgnoredControlId, L"ListBox")),
+              static_cast<int>(LicenceLines()));
 
     // Next without the box: the message, with Next disabled while it shows.
     const HWND next = driver::Child(licence, qf::ForwardId);
@@ -157,7 +158,8 @@ TEST_F(Install, ASignedInstallerLeavesItselfUnchangedAsTheUninstaller) {
 TEST_F(Install, QuietInstallStillShowsEveryFailure) {
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup-corrupt.exe"), L"/q");
     std::vector<driver::MsgBox> boxes;
-    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{CorruptedArchiveCaption, InstallationErrorsCaption}));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes),
+              (std::vector<std::wstring>{CorruptedArchiveCaption, InstallationErrorsCaption}));
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, CorruptedArchiveMessage);
     EXPECT_EQ(boxes[1].text, InstallationErrorsMessage);
@@ -189,16 +191,14 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
     // What the uninstall would refuse to remove, the page refuses to install into: the system
     // and known folders by any spelling, what holds them, and a directory that is a link
     // (C:\qf-links\to-r, from uninstall_links.sh).
-    for (const Refusal& r : {Refusal{L"", BlankDirectoryMessage},
-                             Refusal{L"c:\\windows\\", system}, Refusal{L"C:\\windows\\system32", system},
-                             Refusal{L"C:\\Program Files", system}, Refusal{shortName, system},
-                             Refusal{L"C:\\Program Files\\Quenfield\\..", system},
-                             Refusal{L"C:\\ProgramData\\", system}, Refusal{L"C:\\users", system},
-                             Refusal{L"C:\\users\\Public\\Desktop", system}, Refusal{L"C:\\", system},
-                             Refusal{L"C:\\windows\\inf", system}, Refusal{L"C:\\windows\\system32\\drivers", system},
-                             Refusal{L"C:\\users\\Public\\Music", system},
-                             Refusal{L"C:\\ProgramData\\Microsoft\\Windows", system},
-                             Refusal{L"C:\\qf-links\\to-r", system}}) {
+    for (const Refusal& r :
+         {Refusal{L"", BlankDirectoryMessage}, Refusal{L"c:\\windows\\", system},
+          Refusal{L"C:\\windows\\system32", system}, Refusal{L"C:\\Program Files", system}, Refusal{shortName, system},
+          Refusal{L"C:\\Program Files\\Quenfield\\..", system}, Refusal{L"C:\\ProgramData\\", system},
+          Refusal{L"C:\\users", system}, Refusal{L"C:\\users\\Public\\Desktop", system}, Refusal{L"C:\\", system},
+          Refusal{L"C:\\windows\\inf", system}, Refusal{L"C:\\windows\\system32\\drivers", system},
+          Refusal{L"C:\\users\\Public\\Music", system}, Refusal{L"C:\\ProgramData\\Microsoft\\Windows", system},
+          Refusal{L"C:\\qf-links\\to-r", system}}) {
         SCOPED_TRACE(r.entry);
         driver::SetText(edit, r.entry);
         driver::Click(install);
@@ -239,7 +239,8 @@ TEST_P(UncreatableDirectory, EndsWithTheDirectoryMessageBeforeTheRegistry) {
     ASSERT_NE(page, nullptr);
     driver::SetText(driver::Child(page, qf::IgnoredControlId), entry);
     driver::Click(driver::Child(page, qf::ForwardId));
-    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{InstallationErrorCaption, InstallationErrorsCaption}));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes),
+              (std::vector<std::wstring>{InstallationErrorCaption, InstallationErrorsCaption}));
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, DirectoryNotCreatedMessage);
     EXPECT_EQ(boxes[0].icon, driver::MsgBox::None);
@@ -261,8 +262,8 @@ TEST_F(Install, NoCheckWritesTheUninstallerWhetherTheProgramPathIsQuotedOrNot) {
         SCOPED_TRACE(quoted ? "quoted" : "unquoted");
         e2e::ResetRegistry();
         e2e::RemoveTree(target);
-        driver::Process p = quoted ? e2e::Start(installer, L"/nocheck")
-                                   : e2e::StartRaw(installer + L" /nocheck", dist, installer);
+        driver::Process p =
+            quoted ? e2e::Start(installer, L"/nocheck") : e2e::StartRaw(installer + L" /nocheck", dist, installer);
         EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{InstallationCompleteCaption});
         EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
     }
@@ -305,7 +306,8 @@ TEST_F(Install, AFailedUninstallerCopyLeavesThePreviousOneWhole) {
         if (c.fullDisk) {
             ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr));
             const std::size_t half = e2e::ReadAll(installer).size() / 2;
-            ASSERT_TRUE(e2e::WriteAll(filler, std::vector<std::uint8_t>(free.QuadPart > half ? free.QuadPart - half : 0)));
+            ASSERT_TRUE(
+                e2e::WriteAll(filler, std::vector<std::uint8_t>(free.QuadPart > half ? free.QuadPart - half : 0)));
         }
         const HANDLE inUse = c.fullDisk ? INVALID_HANDLE_VALUE
                                         : CreateFileW(uninstaller.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -377,7 +379,8 @@ TEST_F(Install, AnUpgradeNeverWritesThroughALinkInTheTree) {
         EXPECT_EQ(InstallInto(p, c.tree, &boxes), (std::vector<std::wstring>{c.caption, InstallationErrorsCaption}));
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes[0].text, c.text);
-        EXPECT_EQ(std::make_pair(e2e::ReadAll(victim + L"\\index.html"), e2e::ReadAll(victim + L"\\client.exe")), before);
+        EXPECT_EQ(std::make_pair(e2e::ReadAll(victim + L"\\index.html"), e2e::ReadAll(victim + L"\\client.exe")),
+                  before);
         EXPECT_FALSE(e2e::Exists(victim + L"\\guide"));
     }
 }
@@ -502,11 +505,7 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
 // Runs started together take turns, whichever gets there first: the machine ends with a whole
 // installation and its keys, or with nothing of it; never files without keys, and never an error.
 TEST_F(Install, RunsStartedTogetherTakeTurns) {
-    enum class End {
-        Installed,
-        Removed,
-        Mixed
-    };
+    enum class End { Installed, Removed, Mixed };
     const auto judge = [] {
         const bool keys = e2e::KeyExists(ReleaseKey) && e2e::KeyExists(UninstallKey);
         if (keys && e2e::CompareTrees(e2e::PayloadTree(), DefaultInstallDir).empty() &&
@@ -630,8 +629,7 @@ TEST_F(Install, AClickSentWhileThePageWaitsStartsNothing) {
     for (const int id : {qf::ForwardId, qf::BackId, qf::CancelId}) {
         DWORD_PTR ignored = 0;
         EXPECT_TRUE(SendMessageTimeoutW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                                        reinterpret_cast<LPARAM>(driver::Child(page, id)), SMTO_NORMAL, 2000,
-                                        &ignored))
+                                        reinterpret_cast<LPARAM>(driver::Child(page, id)), SMTO_NORMAL, 2000, &ignored))
             << "command " << id << " was taken up";
     }
     EXPECT_TRUE(IsWindow(page));
@@ -703,7 +701,8 @@ TEST_F(Install, CancelEndsAtOnceWithNothingWritten) {
     for (bool onInstallationPage : {false, true}) {
         SCOPED_TRACE(onInstallationPage ? "installation page" : "licence page");
         driver::Process p = e2e::Start(installer, L"");
-        const HWND page = onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, LicenceBoxClass, nullptr, WaitMs);
+        const HWND page =
+            onInstallationPage ? OpenLocationPage(p) : driver::WaitWindow(p, LicenceBoxClass, nullptr, WaitMs);
         ASSERT_NE(page, nullptr);
         ASSERT_TRUE(driver::Click(driver::Child(page, qf::CancelId)));
         EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
@@ -785,10 +784,12 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     const LONG button = WS_CHILD | WS_VISIBLE;
     // clang-format off
     ExpectControls(licence, {
-        {L"ListBox", L"", qf::IgnoredControlId, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW, {20, 72, cx - 24, listBottom}},
+        {L"ListBox", L"", qf::IgnoredControlId, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW,
+         {20, 72, cx - 24, listBottom}},
         {L"Button", L"Cancel", qf::CancelId, button, rowButton(20, 1)},
         {L"Button", L"Next >", qf::ForwardId, button, rowButton(20, 2)},
-        {L"Button", L"I Accept This Agreement", qf::AcceptBoxId, button | BS_AUTOCHECKBOX, {20, top, 20 + 30 * tm.tmAveCharWidth, top + h}},
+        {L"Button", L"I Accept This Agreement", qf::AcceptBoxId, button | BS_AUTOCHECKBOX,
+         {20, top, 20 + 30 * tm.tmAveCharWidth, top + h}},
     });
     const HWND location = OpenLocationPage(p);
     ASSERT_NE(location, nullptr);
@@ -879,15 +880,14 @@ TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Roads, UninstallerCopyFailure,
-    testing::Values(
-        CopyFailureCase{"MissingSource", CopyRoad::MissingSource, ErrorOpeningFileCaption, SourceOpenPrefix,
-                        driver::MsgBox::Error},
-        CopyFailureCase{"TargetInUse", CopyRoad::TargetInUse, ErrorOpeningFileCaption, UninstallerOpenPrefix,
-                        driver::MsgBox::Error},
-        CopyFailureCase{"DirectoryTarget", CopyRoad::DirectoryTarget, ErrorOpeningFileCaption, UninstallerOpenPrefix,
-                        driver::MsgBox::Error},
-        CopyFailureCase{"FullDrive", CopyRoad::FullDrive, InstallationNotCompleteCaption, UninstallerWriteMessage,
-                        driver::MsgBox::Information}),
+    testing::Values(CopyFailureCase{"MissingSource", CopyRoad::MissingSource, ErrorOpeningFileCaption, SourceOpenPrefix,
+                                    driver::MsgBox::Error},
+                    CopyFailureCase{"TargetInUse", CopyRoad::TargetInUse, ErrorOpeningFileCaption,
+                                    UninstallerOpenPrefix, driver::MsgBox::Error},
+                    CopyFailureCase{"DirectoryTarget", CopyRoad::DirectoryTarget, ErrorOpeningFileCaption,
+                                    UninstallerOpenPrefix, driver::MsgBox::Error},
+                    CopyFailureCase{"FullDrive", CopyRoad::FullDrive, InstallationNotCompleteCaption,
+                                    UninstallerWriteMessage, driver::MsgBox::Information}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- The status line over an earlier installation -----------------------------------------
@@ -950,7 +950,8 @@ TEST_P(RegistrationFailure, EndsTheInstallationBeforeExtraction) {
     driver::SetText(driver::Child(page, qf::IgnoredControlId), target);
     driver::Click(driver::Child(page, qf::ForwardId));
     std::vector<driver::MsgBox> boxes;
-    EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{RegistryErrorCaption, InstallationErrorsCaption}));
+    EXPECT_EQ(CaptionsUntilExit(p, &boxes),
+              (std::vector<std::wstring>{RegistryErrorCaption, InstallationErrorsCaption}));
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, RegistryErrorMessage);
     EXPECT_EQ(boxes[1].text, InstallationErrorsMessage);

@@ -80,12 +80,9 @@ std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actu
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         const std::wstring a = expected + L"\\" + name, b = actual + L"\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            difference = CompareTrees(a, b);
-        else if (!Exists(b))
-            difference = L"missing " + b;
-        else if (ReadAll(a) != ReadAll(b))
-            difference = L"differs " + b;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) difference = CompareTrees(a, b);
+        else if (!Exists(b)) difference = L"missing " + b;
+        else if (ReadAll(a) != ReadAll(b)) difference = L"differs " + b;
     } while (difference.empty() && FindNextFileW(search, &found));
     FindClose(search);
     return difference;
@@ -146,8 +143,7 @@ bool WriteAll(const std::wstring& path, const std::vector<std::uint8_t>& bytes) 
     return static_cast<bool>(out);
 }
 
-driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& workDir,
-                         const std::wstring& exePath) {
+driver::Process StartRaw(const std::wstring& commandLine, const std::wstring& workDir, const std::wstring& exePath) {
     driver::Process p{};
     driver::Start(p, commandLine, workDir, exePath);
     return p;
@@ -185,8 +181,7 @@ std::vector<driver::MsgBox> AnswerBoxesUntilExit(driver::Process& p, DWORD timeo
     return boxes;
 }
 
-std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const char* server,
-                            const char* docPath) {
+std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const char* server, const char* docPath) {
     std::vector<std::uint8_t> image = ReadAll(Built(L"qfsetup.exe"));
     const auto offset = qf::FindEmbeddedSettings(image, {qf::EmbeddedSettings, qf::SettingsKeySize});
     if (!offset) return L"";

@@ -52,8 +52,7 @@ std::vector<driver::MsgBox> AnswerBoxesUntilExit(driver::Process& p, DWORD timeo
                                                  const BoxAnswer& answer = FirstButton);
 
 // Copies the built installer and writes a customised block into the copy.
-std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const char* server,
-                            const char* docPath);
+std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const char* server, const char* docPath);
 
 // Removes what an installation registers: the product family key and the uninstall key.
 void ResetRegistry();

@@ -62,8 +62,7 @@ void RegisterInstallation(const std::wstring& location) {
     ASSERT_TRUE(e2e::CreateKey(ServersKey));
     ASSERT_TRUE(e2e::WriteString(UninstallKey, L"DisplayName", DisplayName));
     ASSERT_TRUE(e2e::WriteString(UninstallKey, L"DisplayIcon", location + L"\\qfmgr.exe"));
-    ASSERT_TRUE(e2e::WriteString(UninstallKey, L"UninstallString",
-                                 L"\"" + location + L"\\qfsetup.exe\" /uninstall"));
+    ASSERT_TRUE(e2e::WriteString(UninstallKey, L"UninstallString", L"\"" + location + L"\\qfsetup.exe\" /uninstall"));
     ASSERT_TRUE(e2e::WriteString(UninstallKey, L"InstallLocation", location));
 }
 
@@ -71,9 +70,8 @@ void RegisterInstallation(const std::wstring& location) {
 // and every other message box with OK.
 std::vector<driver::MsgBox> Uninstall(const wchar_t* exe = L"qfsetup.exe", int rightsAnswer = IDNO) {
     driver::Process p = e2e::Start(e2e::Built(exe), L"/uninstall");
-    return e2e::AnswerBoxesUntilExit(p, WaitMs, [&](const driver::MsgBox& box) {
-        return box.caption == AdminRightsCaption ? rightsAnswer : IDOK;
-    });
+    return e2e::AnswerBoxesUntilExit(
+        p, WaitMs, [&](const driver::MsgBox& box) { return box.caption == AdminRightsCaption ? rightsAnswer : IDOK; });
 }
 
 void ExpectCompletionBox(const std::vector<driver::MsgBox>& boxes) {
@@ -147,8 +145,7 @@ TEST_F(UninstallMode, DirectoriesWithALeadingDotStayWithTheirContentAndTheirPare
     ASSERT_TRUE(e2e::MakeDirs(install + L"\\docs\\.cache\\deep"));
     ASSERT_TRUE(WriteText(install + L"\\docs\\.cache\\deep\\x.bin", "cached"));
     ExpectCompletionBox(Uninstall());
-    EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\.cache\\",
-                                                           L"docs\\.cache\\deep\\",
+    EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\.cache\\", L"docs\\.cache\\deep\\",
                                                            L"docs\\.cache\\deep\\x.bin = cached"}));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
 }
@@ -167,24 +164,20 @@ TEST_F(UninstallMode, WhatCannotBeRemovedKeepsTheRegistrationUntilItCan) {
         SetUp();
         if (HasFatalFailure()) return;
         HANDLE held = INVALID_HANDLE_VALUE;
-        if (cause.readOnly)
-            ASSERT_TRUE(SetFileAttributesW(stuck.c_str(), FILE_ATTRIBUTE_READONLY));
-        else
-            held = CreateFileW(stuck.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (cause.readOnly) ASSERT_TRUE(SetFileAttributesW(stuck.c_str(), FILE_ATTRIBUTE_READONLY));
+        else held = CreateFileW(stuck.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_TRUE(cause.readOnly || held != INVALID_HANDLE_VALUE);
 
         EXPECT_TRUE(Uninstall().empty());
         EXPECT_TRUE(e2e::Exists(Shortcut));
         ExpectRegistryUntouched();
 
-        if (cause.readOnly)
-            SetFileAttributesW(stuck.c_str(), FILE_ATTRIBUTE_NORMAL);
-        else
-            CloseHandle(held);
+        if (cause.readOnly) SetFileAttributesW(stuck.c_str(), FILE_ATTRIBUTE_NORMAL);
+        else CloseHandle(held);
         // The uninstaller stays with what stays, so that the registered command can finish.
-        EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\guide\\",
-                                                               L"docs\\guide\\b.html = installed",
-                                                               L"qfsetup.exe = installed"}));
+        EXPECT_EQ(Listing(install),
+                  (std::vector<std::wstring>{L"docs\\", L"docs\\guide\\", L"docs\\guide\\b.html = installed",
+                                             L"qfsetup.exe = installed"}));
         ExpectCompletionBox(Uninstall());
         ExpectUninstalled(install);
     }
@@ -205,7 +198,8 @@ TEST_F(UninstallMode, AFolderWithoutTheUninstallerIsNoInstallation) {
         if (HasFatalFailure()) return;
         if (c.removeUninstaller) ASSERT_TRUE(DeleteFileW((install + L"\\qfsetup.exe").c_str()));
         if (c.registeredProgram)
-            ASSERT_TRUE(e2e::WriteString(UninstallKey, L"UninstallString", L"\"" + sibling + L"\\qfmgr.exe\" /uninstall"));
+            ASSERT_TRUE(
+                e2e::WriteString(UninstallKey, L"UninstallString", L"\"" + sibling + L"\\qfmgr.exe\" /uninstall"));
         const std::vector<std::wstring> before = Listing(install);
         EXPECT_TRUE(Uninstall().empty());
         EXPECT_EQ(Listing(install), before);
@@ -239,8 +233,9 @@ TEST_F(UninstallMode, AFileHeldForAMomentIsRemovedByTheFirstRun) {
 // A folder another program holds open, sharing its deletion (a file manager's window on it),
 // goes once that program lets go; its delete is decided, so the uninstall completes.
 TEST_F(UninstallMode, AFolderWhoseDeleteIsPendingCountsAsRemoved) {
-    const HANDLE window = CreateFileW(install.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE window =
+        CreateFileW(install.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     ASSERT_NE(window, INVALID_HANDLE_VALUE);
     ExpectCompletionBox(Uninstall());
     CloseHandle(window);
@@ -279,8 +274,7 @@ TEST_F(UninstallMode, ABranchIsRemovedAsDeepAsTheBuffersReach) {
             ExpectRegistryUntouched();
             // Taken down from the bottom, each path whole: no shell call goes that deep.
             DeleteFileW((branch + L"\\deep.txt").c_str());
-            for (; branch.size() > top.size(); branch.resize(branch.rfind(L'\\')))
-                RemoveDirectoryW(branch.c_str());
+            for (; branch.size() > top.size(); branch.resize(branch.rfind(L'\\'))) RemoveDirectoryW(branch.c_str());
         }
     }
 }
@@ -327,13 +321,12 @@ TEST_P(RegistryStop, EndsSilentlyWithTheRegistrationKept) {
     EXPECT_EQ(Listing(sibling), siblingBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, RegistryStop,
-    testing::Values(RegistryStopCase{"NoLexarisKey", LexarisKey, nullptr, false},
-                    RegistryStopCase{"NoFamilyKey", FamilyKey, nullptr, false},
-                    RegistryStopCase{"ReleaseKeyNotDeletable", nullptr, ReleaseKey, true},
-                    RegistryStopCase{"UninstallKeyNotDeletable", nullptr, UninstallKey, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Steps, RegistryStop,
+                         testing::Values(RegistryStopCase{"NoLexarisKey", LexarisKey, nullptr, false},
+                                         RegistryStopCase{"NoFamilyKey", FamilyKey, nullptr, false},
+                                         RegistryStopCase{"ReleaseKeyNotDeletable", nullptr, ReleaseKey, true},
+                                         RegistryStopCase{"UninstallKeyNotDeletable", nullptr, UninstallKey, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UninstallMode, WithoutRightsNoRemovesNothing) {
     const std::vector<driver::MsgBox> boxes = Uninstall(L"qfsetup-nonadmin.exe", IDNO);
@@ -371,8 +364,8 @@ std::wstring Environment(const wchar_t* name) {
 class ProtectedLocation : public UninstallMode, public testing::WithParamInterface<const wchar_t*> {};
 
 // Drive R: and the links come from uninstall_links.sh. Each protected folder gets a file of
-// the test's own and one named as the uninstaller, which must survive with everything else. "%short%" is Program Files by its
-// 8.3 name.
+// the test's own and one named as the uninstaller, which must survive with everything else. "%short%" is Program Files
+// by its 8.3 name.
 TEST_P(ProtectedLocation, IsRefusedBeforeAnythingIsRemoved) {
     std::wstring location = GetParam();
     // '+' first: a folder the prefix may lack, made here so that it has something to lose.
@@ -411,27 +404,23 @@ TEST_P(ProtectedLocation, IsRefusedBeforeAnythingIsRemoved) {
 
 // Administrative shares and volume mount points cannot be made under Wine; the native table of
 // removal_guard_test.cpp covers their text.
-INSTANTIATE_TEST_SUITE_P(Locations, ProtectedLocation,
-                         testing::Values(L"R:\\", L"R:", L"r:/", L"\\\\?\\R:\\", L"R:\\sub\\..",
-                                         L"C:\\qf-links\\to-r", L"%windir%", L"C:\\WINDOWS\\",
-                                         L"C:\\qf-links\\to-windows", L"C:\\windows\\system32",
-                                         L"C:\\Program Files", L"%short%",
-                                         L"C:\\Program Files\\Quenfield\\..", L"C:\\ProgramData",
-                                         L"C:\\users", L"%USERPROFILE%", L"C:\\users\\Public\\Desktop",
-                                         L"C:\\qf-links\\install\\docs\\outside-link",
-                                         // Below the Windows folder, and known folders beyond any
-                                         // hand-made list.
-                                         L"+C:\\windows\\inf", L"+C:\\windows\\help", L"+C:\\windows\\temp",
-                                         L"+C:\\windows\\system32\\drivers", L"+C:\\windows\\system32\\config",
-                                         L"+%USERPROFILE%\\Favorites", L"+%USERPROFILE%\\Links",
-                                         L"+%USERPROFILE%\\Saved Games", L"+%USERPROFILE%\\AppData\\LocalLow",
-                                         L"+C:\\ProgramData\\Microsoft\\Windows", L"+C:\\users\\Public\\Music",
-                                         L"+C:\\users\\Public\\Pictures", L"+C:\\users\\All Users\\Desktop"));
+INSTANTIATE_TEST_SUITE_P(
+    Locations, ProtectedLocation,
+    testing::Values(L"R:\\", L"R:", L"r:/", L"\\\\?\\R:\\", L"R:\\sub\\..", L"C:\\qf-links\\to-r", L"%windir%",
+                    L"C:\\WINDOWS\\", L"C:\\qf-links\\to-windows", L"C:\\windows\\system32", L"C:\\Program Files",
+                    L"%short%", L"C:\\Program Files\\Quenfield\\..", L"C:\\ProgramData", L"C:\\users", L"%USERPROFILE%",
+                    L"C:\\users\\Public\\Desktop", L"C:\\qf-links\\install\\docs\\outside-link",
+                    // Below the Windows folder, and known folders beyond any
+                    // hand-made list.
+                    L"+C:\\windows\\inf", L"+C:\\windows\\help", L"+C:\\windows\\temp",
+                    L"+C:\\windows\\system32\\drivers", L"+C:\\windows\\system32\\config", L"+%USERPROFILE%\\Favorites",
+                    L"+%USERPROFILE%\\Links", L"+%USERPROFILE%\\Saved Games", L"+%USERPROFILE%\\AppData\\LocalLow",
+                    L"+C:\\ProgramData\\Microsoft\\Windows", L"+C:\\users\\Public\\Music",
+                    L"+C:\\users\\Public\\Pictures", L"+C:\\users\\All Users\\Desktop"));
 
 TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFile) {
     const std::wstring install = std::wstring(Links) + L"\\install";
-    ASSERT_TRUE(e2e::Exists(install + L"\\docs\\a.html"))
-        << "no link fixture (run through ctest: uninstall_links.sh)";
+    ASSERT_TRUE(e2e::Exists(install + L"\\docs\\a.html")) << "no link fixture (run through ctest: uninstall_links.sh)";
     e2e::ResetRegistry();
     ASSERT_TRUE(e2e::MakeDirs(Desktop));
     RegisterInstallation(install);
@@ -475,8 +464,8 @@ TEST(UninstallLinks, AShortcutThatIsALinkNeverTakesItsTarget) {
 
     Uninstall();
     SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
-    EXPECT_EQ(e2e::ReadAll(target), (std::vector<std::uint8_t>{'v', 'i', 'c', 't', 'i', 'm', ' ', 's', 'h', 'o',
-                                                               'r', 't', 'c', 'u', 't', '\n'}));
+    EXPECT_EQ(e2e::ReadAll(target), (std::vector<std::uint8_t>{'v', 'i', 'c', 't', 'i', 'm', ' ', 's', 'h', 'o', 'r',
+                                                               't', 'c', 'u', 't', '\n'}));
     EXPECT_FALSE(e2e::Exists(install));
 }
 

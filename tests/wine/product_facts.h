@@ -86,8 +86,7 @@ inline const wchar_t* const CreateDirectoryErrorPrefix = L"Unable to create dire
 
 inline const wchar_t* const InstallErrorCaption = L"Install Error";
 inline std::wstring InstallErrorText(const std::wstring& path, unsigned long error) {
-    return L"Unable to create/write file: " + path + L"\nError " + std::to_wstring(error) +
-           L", Installation aborted.";
+    return L"Unable to create/write file: " + path + L"\nError " + std::to_wstring(error) + L", Installation aborted.";
 }
 
 // --- Installation page ------------------------------------------------------------------------

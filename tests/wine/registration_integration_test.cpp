@@ -66,8 +66,7 @@ Values Sorted(Values values) {
 // Every value of a key, names as stored; nothing when the key is absent.
 std::optional<Values> ValuesOf(const std::wstring& path) {
     HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::nullopt;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
     Values values;
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
@@ -75,8 +74,7 @@ std::optional<Values> ValuesOf(const std::wstring& path) {
         BYTE data[4096];
         DWORD size = sizeof data;
         DWORD type = 0;
-        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
         values.emplace_back(name, Value{type, {data, data + size}});
     }
     RegCloseKey(key);
@@ -96,12 +94,10 @@ std::vector<std::wstring> SubkeysOf(const std::wstring& path) {
 
 void WriteValues(const std::wstring& path, const Values& values) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     for (const auto& [name, value] : values) {
-        RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
-                       static_cast<DWORD>(value.data.size()));
+        RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
     }
     RegCloseKey(key);
 }
@@ -177,8 +173,7 @@ TEST_F(Registration, CleanMachineCreatesTheKeysAndTheUninstallValues) {
     EXPECT_EQ(ValuesOf(UninstallKey),
               Sorted({{L"DisplayName", Text(DisplayName)},
                       {L"DisplayIcon", Text(L"C:\\Program Files\\Quenfield\\qfmgr.exe")},
-                      {L"UninstallString",
-                       Text(L"\"C:\\Program Files\\Quenfield\\qfsetup.exe\" /uninstall")},
+                      {L"UninstallString", Text(L"\"C:\\Program Files\\Quenfield\\qfsetup.exe\" /uninstall")},
                       {L"InstallLocation", Text(L"C:\\Program Files\\Quenfield")}}));
 }
 
@@ -204,11 +199,9 @@ TEST_F(Registration, TheNewestOlderReleaseIsTheOneMigrated) {
 TEST_F(Registration, StoredBytesComeOverWhateverTheirType) {
     // A text under a number's name brings its first four bytes; a number under a text's name
     // brings its bytes as text units.
-    WriteValues(ReleasePath(L"20180101"),
-                {{L"serverlock", Text(L"2")}, {L"browser", Number(0x00420041)}});
+    WriteValues(ReleasePath(L"20180101"), {{L"serverlock", Text(L"2")}, {L"browser", Number(0x00420041)}});
     EXPECT_EQ(Register().result, qf::Registration::Registered);
-    EXPECT_EQ(ValuesOf(ReleaseKey),
-              Sorted({{L"ServerLock", Number(0x32)}, {L"Browser", Text(L"AB")}}));
+    EXPECT_EQ(ValuesOf(ReleaseKey), Sorted({{L"ServerLock", Number(0x32)}, {L"Browser", Text(L"AB")}}));
 }
 
 TEST_F(Registration, ZeroNumbersAndEmptyTextsAreNotWritten) {
@@ -308,8 +301,7 @@ TEST_P(NewerRelease, IsRefusedWithItsMessageAndNothingWritten) {
 }
 
 // "-5" reads as -5, which as an unsigned 32-bit number is above every positive release.
-INSTANTIATE_TEST_SUITE_P(Names, NewerRelease,
-                         testing::Values(L"20200101", L"-5", L" +20191221", L"99999999999"));
+INSTANTIATE_TEST_SUITE_P(Names, NewerRelease, testing::Values(L"20200101", L"-5", L" +20191221", L"99999999999"));
 
 TEST_F(Registration, TheReadOnlyCheckCreatesNothing) {
     EXPECT_FALSE(qf::NewerReleaseInstalled());
@@ -437,8 +429,8 @@ TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
     ASSERT_EQ(Register().result, qf::Registration::Registered);
     const std::optional<Values> values = ValuesOf(UninstallKey);
     ASSERT_TRUE(values && values->size() == 4);
-    const auto command = std::find_if(values->begin(), values->end(),
-                                      [](const auto& v) { return v.first == L"UninstallString"; });
+    const auto command =
+        std::find_if(values->begin(), values->end(), [](const auto& v) { return v.first == L"UninstallString"; });
     ASSERT_NE(command, values->end());
     const std::wstring line(reinterpret_cast<const wchar_t*>(command->second.data.data()));
 

@@ -59,8 +59,7 @@ int WriteCustomisedCopy(const CustomiseRequest& request) {
 
 int Customise(int argc, char** argv) {
     CustomiseRequest request;
-    if (const std::string problem = ParseCustomiseOptions(argc, argv, request); !problem.empty())
-        return Fail(problem);
+    if (const std::string problem = ParseCustomiseOptions(argc, argv, request); !problem.empty()) return Fail(problem);
     return WriteCustomisedCopy(request);
 }
 

@@ -37,7 +37,9 @@ bool ReportSignature(const char* path, std::span<const std::uint8_t> image) {
     }
     const SignatureCheck check = CheckSignature(path);
     switch (check.result) {
-        case SignatureCheck::Result::Matches: std::printf("signature: signed by %s\n", check.subject.c_str()); return true;
+        case SignatureCheck::Result::Matches:
+            std::printf("signature: signed by %s\n", check.subject.c_str());
+            return true;
         case SignatureCheck::Result::Mismatch:
             std::printf("signature: MISMATCH (the file has changed since it was signed)\n");
             return false;

@@ -91,7 +91,8 @@ int List(const char* path) {
 int Verify(const char* path) {
     Bytes archive;
     if (!ReadFile(path, archive)) return Fail(std::string(path) + ": cannot be read");
-    if (!qf::VerifyArchive(archive, nullptr, nullptr)) return Fail(std::string(path) + ": checksum mismatch, corrupted");
+    if (!qf::VerifyArchive(archive, nullptr, nullptr))
+        return Fail(std::string(path) + ": checksum mismatch, corrupted");
     std::printf("%s: checksum 0x%08x verified (%zu bytes)\n", path, qf::StoredChecksum(archive), archive.size());
     return 0;
 }
@@ -101,9 +102,7 @@ int CheckLicence(const char* path) {
     if (!ReadFile(path, text)) return Fail(std::string(path) + ": cannot be read");
     const auto problem = qf::CheckLicenceText(text);
     if (!problem) return 0;
-    static constexpr const char* Why[] = {"does not end with CR LF",
-                                          "is longer than 89 bytes",
-                                          "holds a NUL byte"};
+    static constexpr const char* Why[] = {"does not end with CR LF", "is longer than 89 bytes", "holds a NUL byte"};
     return Fail(std::string(path) + ": line " + std::to_string(problem->line) + " " +
                 Why[static_cast<int>(problem->fault)]);
 }
@@ -138,11 +137,12 @@ int Sign(int argc, char** argv) {
 int CheckManifest(const char* path) {
     Bytes image;
     if (!ReadFile(path, image)) return Fail(std::string(path) + ": cannot be read");
-    constexpr std::uint16_t ManifestType = 24, ProcessManifestId = 1;  // RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID
+    constexpr std::uint16_t ManifestType = 24,
+                            ProcessManifestId = 1;  // RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID
     const auto manifest = qfpack::FindResource(image, ManifestType, ProcessManifestId);
     if (!manifest) return Fail(std::string(path) + ": no manifest resource");
-    const auto problem = qfpack::ManifestScalingProblem(
-        {reinterpret_cast<const char*>(manifest->data()), manifest->size()});
+    const auto problem =
+        qfpack::ManifestScalingProblem({reinterpret_cast<const char*>(manifest->data()), manifest->size()});
     if (problem) return Fail(std::string(path) + ": manifest: " + *problem);
     std::printf("%s: the manifest leaves display scaling to Windows (GDI scaling, not DPI-aware)\n", path);
     return 0;

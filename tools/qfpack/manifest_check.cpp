@@ -28,8 +28,7 @@ std::optional<std::string> ManifestScalingProblem(std::string_view manifest) {
     const auto end = start == std::string::npos ? start : xml.find("</gdiScaling>", start);
     if (end == std::string::npos) return "it lacks <gdiScaling>true</gdiScaling>";
     const auto content = xml.find('>', start);
-    if (xml.compare(content + 1, end - content - 1, "true") != 0)
-        return "its gdiScaling is not true";
+    if (xml.compare(content + 1, end - content - 1, "true") != 0) return "its gdiScaling is not true";
     return std::nullopt;
 }
 

@@ -45,24 +45,20 @@ struct Packer {
             const std::string name = ArchiveComponent(it->path().filename());
             if (name.empty() && qf::IsDeviceName(it->path().filename().string()))
                 return Fail(it->path(), "is a Windows device name (CON, NUL, COM1, ...), not a file name");
-            if (name.empty())
-                return Fail(it->path(), "name cannot be written on Windows as 8-bit text");
+            if (name.empty()) return Fail(it->path(), "name cannot be written on Windows as 8-bit text");
             entries.push_back({name, *it});
         }
         if (ec) return Fail(dir, ec.message());
-        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-            return qf::LessIgnoringAsciiCase(a.name, b.name);
-        });
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& a, const Entry& b) { return qf::LessIgnoringAsciiCase(a.name, b.name); });
         for (std::size_t i = 1; i < entries.size(); ++i) {
             if (qf::EqualsIgnoringAsciiCase(entries[i].name, entries[i - 1].name))
-                return Fail(entries[i].entry.path(),
-                            "differs from " + entries[i - 1].name + " only in case");
+                return Fail(entries[i].entry.path(), "differs from " + entries[i - 1].name + " only in case");
         }
         for (const Entry& e : entries) {
             const std::string name = prefix.empty() ? e.name : prefix + "\\" + e.name;
             if (name.size() > qf::MaxArchiveNameLength)
-                return Fail(e.entry.path(), "name longer than " +
-                                                std::to_string(qf::MaxArchiveNameLength) +
+                return Fail(e.entry.path(), "name longer than " + std::to_string(qf::MaxArchiveNameLength) +
                                                 " bytes does not fit the installer's paths");
             if (!Add(e.entry, name)) return false;
         }
@@ -105,7 +101,8 @@ std::string ArchiveComponent(const fs::path& fileName) {
     const auto name = Utf8ToLatin1({reinterpret_cast<const char*>(utf8.data()), utf8.size()});
     if (!name || name->empty()) return {};
     for (const char c : *name) {
-        if (static_cast<unsigned char>(c) < 0x20 || std::string_view(ForbiddenOnWindows).find(c) != std::string_view::npos)
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view(ForbiddenOnWindows).find(c) != std::string_view::npos)
             return {};
     }
     if (!qf::IsSafeArchiveName(*name)) return {};

@@ -54,8 +54,8 @@ std::uint32_t TargetOffset(std::uint32_t target) { return target & ~Subdirectory
 
 }  // namespace
 
-std::optional<std::span<const std::uint8_t>> FindResource(std::span<const std::uint8_t> bytes,
-                                                          std::uint16_t type, std::uint16_t id) {
+std::optional<std::span<const std::uint8_t>> FindResource(std::span<const std::uint8_t> bytes, std::uint16_t type,
+                                                          std::uint16_t id) {
     const auto headers = qf::ReadPeHeaders(bytes);
     if (!headers || headers->directoryCount <= qf::ResourceTableDirectory) return std::nullopt;
     const qf::ByteView image{bytes};

@@ -9,7 +9,7 @@
 namespace qfpack {
 
 // The data of the first language of resource type/id (both integer ids).
-std::optional<std::span<const std::uint8_t>> FindResource(std::span<const std::uint8_t> image,
-                                                          std::uint16_t type, std::uint16_t id);
+std::optional<std::span<const std::uint8_t>> FindResource(std::span<const std::uint8_t> image, std::uint16_t type,
+                                                          std::uint16_t id);
 
 }  // namespace qfpack

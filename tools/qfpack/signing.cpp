@@ -41,9 +41,7 @@ constexpr std::int64_t ReleaseTime() {
     return DaysSinceEpoch(Number(date.substr(0, 4)), Number(date.substr(4, 2)), Number(date.substr(6, 2))) * 86400;
 }
 
-std::string NotFound() {
-    return std::string(SigningTool) + " not found on PATH (Debian package " + SigningTool + ")";
-}
+std::string NotFound() { return std::string(SigningTool) + " not found on PATH (Debian package " + SigningTool + ")"; }
 
 // The text after "label" and its colon on the first line that starts with label (blanks before it
 // aside); nothing when no line does.
@@ -101,10 +99,8 @@ std::string SignFile(const std::string& path, const SigningOptions& options) {
     if (password) args.insert(args.end(), {"-readpass", "-"});
     // The signature's own signing time is the signer's word, not a trusted time: the release's
     // date keeps two signings alike. A time-stamp server's countersignature is the trusted time.
-    if (!options.timestampUrl.empty())
-        args.insert(args.end(), {"-ts", options.timestampUrl});
-    else
-        args.insert(args.end(), {"-time", std::to_string(ReleaseTime())});
+    if (!options.timestampUrl.empty()) args.insert(args.end(), {"-ts", options.timestampUrl});
+    else args.insert(args.end(), {"-time", std::to_string(ReleaseTime())});
     args.insert(args.end(), {"-in", path, "-out", signedPath});
 
     std::filesystem::remove(signedPath);
@@ -137,8 +133,8 @@ SignatureCheck ReadVerifyReport(std::string_view report) {
     if (!stored || !calculated || stored->empty()) {
         check.result = SignatureCheck::Result::Unreadable;
     } else {
-        const bool same = FirstWord(*stored) == FirstWord(*calculated) &&
-                          calculated->find("MISMATCH") == std::string_view::npos;
+        const bool same =
+            FirstWord(*stored) == FirstWord(*calculated) && calculated->find("MISMATCH") == std::string_view::npos;
         check.result = same ? SignatureCheck::Result::Matches : SignatureCheck::Result::Mismatch;
     }
     return check;

@@ -23,8 +23,7 @@ bool Expired(ULONGLONG start, DWORD timeoutMs) { return Now() - start >= timeout
 
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
     result = 0;
-    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                               &result) != 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) != 0;
 }
 
 bool SameText(const std::wstring& a, const wchar_t* b) {
@@ -86,9 +85,7 @@ HWND FindDescendant(HWND parent, int nth, std::function<bool(HWND)> matches) {
     return search.found;
 }
 
-bool ClassMatches(HWND window, const wchar_t* className) {
-    return !className || SameText(ClassOf(window), className);
-}
+bool ClassMatches(HWND window, const wchar_t* className) { return !className || SameText(ClassOf(window), className); }
 
 // ---- Message box icons ----
 //
@@ -155,8 +152,7 @@ Pixels DrawStockIcon(ULONG_PTR resource, int w, int h) {
     if (!canvas.Ok()) return {};
     RECT all{0, 0, w, h};
     FillRect(canvas.dc, &all, GetSysColorBrush(COLOR_3DFACE));
-    DrawIconEx(canvas.dc, 0, 0, LoadIconW(nullptr, MAKEINTRESOURCEW(resource)), w, h, 0, nullptr,
-               DI_NORMAL);
+    DrawIconEx(canvas.dc, 0, 0, LoadIconW(nullptr, MAKEINTRESOURCEW(resource)), w, h, 0, nullptr, DI_NORMAL);
     return canvas.Take();
 }
 
@@ -274,10 +270,8 @@ bool ReadParts(HWND window, BoxParts& parts) {
         if (SameText(cls, L"Button")) {
             if (IsWindowVisible(c)) parts.buttons.push_back(c);
         } else if (SameText(cls, L"Static")) {
-            if (GetDlgCtrlID(c) == kBoxTextId)
-                parts.text = c;
-            else if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-                parts.icon = c;
+            if (GetDlgCtrlID(c) == kBoxTextId) parts.text = c;
+            else if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) parts.icon = c;
         } else {
             return false;
         }
@@ -326,8 +320,7 @@ Process& Process::operator=(Process&& other) noexcept {
 
 Process::~Process() { Release(*this); }
 
-bool Start(Process& p, const std::wstring& commandLine, const std::wstring& workDir,
-           const std::wstring& exePath) {
+bool Start(Process& p, const std::wstring& commandLine, const std::wstring& workDir, const std::wstring& exePath) {
     Release(p);
     // CreateProcessW may write into the command line, so it gets its own copy.
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
@@ -335,9 +328,8 @@ bool Start(Process& p, const std::wstring& commandLine, const std::wstring& work
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exePath.empty() ? nullptr : exePath.c_str(), line.data(), nullptr,
-                        nullptr, FALSE, 0, nullptr, workDir.empty() ? nullptr : workDir.c_str(),
-                        &startup, &info))
+    if (!CreateProcessW(exePath.empty() ? nullptr : exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &info))
         return false;
     CloseHandle(info.hThread);
     p.process = info.hProcess;
@@ -375,8 +367,7 @@ std::vector<HWND> TopLevelWindows(const Process& p) {
     return search.found;
 }
 
-HWND WaitWindow(const Process& p, const wchar_t* className, const wchar_t* title,
-                DWORD timeoutMs) {
+HWND WaitWindow(const Process& p, const wchar_t* className, const wchar_t* title, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
@@ -403,8 +394,7 @@ std::wstring TextOf(HWND window) {
     if (!window || !Send(window, WM_GETTEXTLENGTH, 0, 0, length)) return {};
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), copied))
-        return {};
+    if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), copied)) return {};
     text.resize(std::min<size_t>(copied, length));
     return text;
 }
@@ -476,25 +466,20 @@ bool WaitMessageBox(const Process& p, MsgBox& box, DWORD timeoutMs) {
 
 bool Answer(const MsgBox& box, int buttonId) {
     const auto& b = box.buttons;
-    if (std::none_of(b.begin(), b.end(), [&](const auto& button) { return button.first == buttonId; }))
-        return false;
+    if (std::none_of(b.begin(), b.end(), [&](const auto& button) { return button.first == buttonId; })) return false;
     HWND button = GetDlgItem(box.hwnd, buttonId);
     if (!button || !IsWindowEnabled(button)) return false;
     // What the button itself tells the box when clicked; posted, since the box's owner may
     // answer it with the next modal box.
-    if (!PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                      reinterpret_cast<LPARAM>(button)))
+    if (!PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button)))
         return false;
-    return WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); },
-                     kSendTimeoutMs);
+    return WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, kSendTimeoutMs);
 }
 
 // ---- Controls ----
 
 HWND Child(HWND parent, int id, const wchar_t* className, int nth) {
-    return FindDescendant(parent, nth, [&](HWND w) {
-        return GetDlgCtrlID(w) == id && ClassMatches(w, className);
-    });
+    return FindDescendant(parent, nth, [&](HWND w) { return GetDlgCtrlID(w) == id && ClassMatches(w, className); });
 }
 
 HWND ChildByText(HWND parent, const std::wstring& text, const wchar_t* className, int nth) {

@@ -60,8 +60,7 @@ std::vector<HWND> TopLevelWindows(const Process& p);
 
 // First visible top-level window of the program with this class (any if null) and this title
 // (any if null or empty), polled until it shows up; nullptr when the time is up.
-HWND WaitWindow(const Process& p, const wchar_t* className, const wchar_t* title,
-                DWORD timeoutMs);
+HWND WaitWindow(const Process& p, const wchar_t* className, const wchar_t* title, DWORD timeoutMs);
 
 std::wstring ClassOf(HWND window);
 // The window text as WM_GETTEXT gives it (line feeds and '&' kept); empty if the window does
@@ -79,14 +78,7 @@ bool ShowsText(HWND window, POINT at, const std::wstring& text, DWORD timeoutMs)
 
 // A message box as the user sees it.
 struct MsgBox {
-    enum Icon {
-        None,
-        Error,
-        Warning,
-        Information,
-        Question,
-        Unknown
-    };
+    enum Icon { None, Error, Warning, Information, Question, Unknown };
 
     HWND hwnd = nullptr;
     HWND owner = nullptr;  // the window passed to MessageBoxW, nullptr for none
@@ -109,8 +101,7 @@ bool Answer(const MsgBox& box, int buttonId);
 // grandchildren), in creation order: the nth one with this control id, or with this text (an
 // exact match, with or without its '&' mnemonic marks). A class narrows the search.
 HWND Child(HWND parent, int id, const wchar_t* className = nullptr, int nth = 0);
-HWND ChildByText(HWND parent, const std::wstring& text, const wchar_t* className = nullptr,
-                 int nth = 0);
+HWND ChildByText(HWND parent, const std::wstring& text, const wchar_t* className = nullptr, int nth = 0);
 
 // Posts a click to a shown, enabled button. Returns as soon as the click is queued: what the
 // click does (a new page, a message box) is for the caller to wait for.

@@ -30,7 +30,8 @@ bool SaveScreen(RECT area, const std::wstring& path) {
     bool written = false;
     if (copied) {
         if (FILE* out = _wfopen(path.c_str(), L"wb")) {
-            written = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+            written = fwrite(&file, sizeof file, 1, out) == 1 &&
+                      fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
                       fwrite(bits, static_cast<std::size_t>(stride) * h, 1, out) == 1;
             fclose(out);
         }

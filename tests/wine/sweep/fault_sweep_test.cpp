@@ -224,7 +224,8 @@ bool IsInstallRoad(Road road) { return road == Road::Fresh || road == Road::Upgr
 
 std::wstring EndProblem(const Outcome& outcome, long long expected, const wchar_t* what) {
     if (outcome.exitCode == driver::kTimedOut)
-        return std::wstring(what) + L" did not end once its boxes were answered (boxes: " + Captions(outcome.captions) + L")";
+        return std::wstring(what) + L" did not end once its boxes were answered (boxes: " + Captions(outcome.captions) +
+               L")";
     if (outcome.exitCode != expected)
         return std::wstring(what) + L" ended with exit code " + std::to_wstring(outcome.exitCode) + L" (boxes: " +
                Captions(outcome.captions) + L")";
@@ -287,7 +288,8 @@ Verdict RunFaulted(RoadSweep& sweep, Mode mode, std::uint32_t ordinal) {
     const Reference& ref = sweep.reference;
     LayOut(sweep.road);
     const State start = Capture(sweep.watched);
-    if (const std::wstring moved = Expect(ref.start, start, L"the machine could not be laid out again:"); !moved.empty())
+    if (const std::wstring moved = Expect(ref.start, start, L"the machine could not be laid out again:");
+        !moved.empty())
         return {moved};
     DeleteFileW(RecordPath().c_str());
     const std::wstring plan = std::wstring(NameOf(mode)) + L":" + std::to_wstring(ordinal);
@@ -304,12 +306,12 @@ Verdict RunFaulted(RoadSweep& sweep, Mode mode, std::uint32_t ordinal) {
 
     const long long expectedExit = mode == Mode::Stop && hit ? faults::StopExitCode : 0;
     const bool ended = outcome.exitCode != driver::kTimedOut;
-    const std::wstring success =
-        ended && ReportsSuccess(sweep.road, mode == Mode::Fail, outcome.captions, after)
-            ? NotWhole(sweep.road, ref, after, outcome.captions)
-            : L"";
-    std::wstring problems = Join({EndProblem(outcome, expectedExit, L"the run"), ChangedOutside(sweep.road, ref.start, after),
-                                  success, BrokenUninstaller(ref, after)});
+    const std::wstring success = ended && ReportsSuccess(sweep.road, mode == Mode::Fail, outcome.captions, after)
+                                     ? NotWhole(sweep.road, ref, after, outcome.captions)
+                                     : L"";
+    std::wstring problems =
+        Join({EndProblem(outcome, expectedExit, L"the run"), ChangedOutside(sweep.road, ref.start, after), success,
+              BrokenUninstaller(ref, after)});
 
     const std::uint64_t fingerprint = Fingerprint(after);
     auto known = sweep.repaired.find(fingerprint);

@@ -21,7 +21,8 @@ bool Shows(const std::vector<std::wstring>& captions, const wchar_t* caption) {
 }
 
 bool HasHash(const std::wstring& what, const std::wstring& hash) {
-    return !hash.empty() && what.size() > hash.size() && what.compare(what.size() - hash.size(), hash.size(), hash) == 0;
+    return !hash.empty() && what.size() > hash.size() &&
+           what.compare(what.size() - hash.size(), hash.size(), hash) == 0;
 }
 
 std::wstring Uninstaller(Road road) { return TargetOf(road) + L"\\qfsetup.exe"; }
@@ -74,11 +75,10 @@ std::wstring NotWhole(Road road, const Reference& reference, const State& after,
     } else if (IsInstallRoad(road)) {
         // A failure of the uninstaller copy is told and the installation goes on: that copy may
         // then be missing, or the one before it still there.
-        const bool copyFailureTold = Shows(captions, ErrorOpeningFileCaption) ||
-                                     Shows(captions, InstallationNotCompleteCaption);
-        for (const Difference& d : Compare(reference.done, after, [&](const std::wstring& e) {
-                 return ProductOwned(road, e);
-             })) {
+        const bool copyFailureTold =
+            Shows(captions, ErrorOpeningFileCaption) || Shows(captions, InstallationNotCompleteCaption);
+        for (const Difference& d :
+             Compare(reference.done, after, [&](const std::wstring& e) { return ProductOwned(road, e); })) {
             if (Under(d.entry, Shortcut) && d.after.empty()) continue;
             if (_wcsicmp(d.entry.c_str(), Uninstaller(road).c_str()) == 0 &&
                 (HasHash(d.after, reference.faultyHash) || HasHash(d.after, reference.shippedHash) ||

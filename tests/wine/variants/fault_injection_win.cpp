@@ -75,8 +75,7 @@ constexpr auto FailedWrite = [](HANDLE, LPCVOID, DWORD, LPDWORD done, LPOVERLAPP
     SetLastError(ERROR_DISK_FULL);
     return FALSE;
 };
-constexpr auto FailedOpen = [](LPCWSTR, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
-                               HANDLE) {
+constexpr auto FailedOpen = [](LPCWSTR, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
     // An existing file opened to change or delete it is held by another program; anything else
     // (creating, reading) is refused by the folder's rights.
     const bool changes = (access & (GENERIC_WRITE | DELETE)) != 0;
@@ -319,8 +318,8 @@ void InstallHooks() {
     const IMAGE_DATA_DIRECTORY imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (imports.Size == 0) return;
     for (auto* library = At<const IMAGE_IMPORT_DESCRIPTOR>(imports.VirtualAddress); library->Name != 0; ++library) {
-        const auto* names = At<const IMAGE_THUNK_DATA>(library->OriginalFirstThunk ? library->OriginalFirstThunk
-                                                                                   : library->FirstThunk);
+        const auto* names =
+            At<const IMAGE_THUNK_DATA>(library->OriginalFirstThunk ? library->OriginalFirstThunk : library->FirstThunk);
         auto* slots = At<IMAGE_THUNK_DATA>(library->FirstThunk);
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
@@ -329,7 +328,8 @@ void InstallHooks() {
                 Append(" by ordinal\n");
                 continue;
             }
-            const std::string_view name(At<const IMAGE_IMPORT_BY_NAME>(static_cast<DWORD>(names->u1.AddressOfData))->Name);
+            const std::string_view name(
+                At<const IMAGE_IMPORT_BY_NAME>(static_cast<DWORD>(names->u1.AddressOfData))->Name);
             std::size_t id = 0;
             if (const Hook* hook = FindHook(name, id)) {
                 Reals[id] = reinterpret_cast<void*>(slots->u1.Function);

@@ -23,12 +23,9 @@ std::optional<Plan> ParsePlan(std::u16string_view text) {
     const std::size_t colon = text.find(u':');
     if (colon == std::u16string_view::npos) return std::nullopt;
     const std::u16string_view mode = text.substr(0, colon);
-    if (mode == u"fail")
-        plan.mode = Mode::Fail;
-    else if (mode == u"stop")
-        plan.mode = Mode::Stop;
-    else
-        return std::nullopt;
+    if (mode == u"fail") plan.mode = Mode::Fail;
+    else if (mode == u"stop") plan.mode = Mode::Stop;
+    else return std::nullopt;
     const std::optional<std::uint32_t> ordinal = ParseOrdinal(text.substr(colon + 1));
     if (!ordinal || *ordinal == 0) return std::nullopt;
     plan.ordinal = *ordinal;
