@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole fault sweep: on every road of the installer, each fallible call made to fail and the
 # process stopped before each one, every run checked and then repaired (tests/wine/sweep). The
-# test command sweeps every 13th call; this sweeps them all, in a Wine prefix of its own, and ends
+# test command sweeps every 25th call; this sweeps them all, in a Wine prefix of its own, and ends
 # with the line "fault sweep: R roads, C calls, 2C runs, B broken".
 #   scripts/faults.sh [STRIDE [ROADS]]   ROADS: a comma list of fresh,upgrade,wizard,uninstall,customise
 set -euo pipefail
