@@ -42,32 +42,40 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
 
 namespace {
 
+enum class Resolution {
+    ToItself,
+    Elsewhere,
+    Untold,  // a path that could not be resolved
+};
+
 // Whether the entry, opened as itself, resolves to its folder's own path and its own name.
-// False for a Unix link under Wine, which resolves to its target.
-bool ResolvesToItself(HANDLE entry, std::wstring_view path) {
+// Elsewhere for a Unix link under Wine, which resolves to its target.
+Resolution ResolutionOf(HANDLE entry, std::wstring_view path) {
     const std::size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring_view::npos || slash + 1 == path.size()) return false;
+    if (slash == std::wstring_view::npos || slash + 1 == path.size()) return Resolution::Elsewhere;
     wchar_t folder[DirectoryPathCapacity];
-    if (slash + 2 > DirectoryPathCapacity) return false;
+    if (slash + 2 > DirectoryPathCapacity) return Resolution::Elsewhere;
     path.copy(folder, slash);
     folder[slash] = L'\0';
     // A drive's root is "C:\" ("C:" alone is its current directory, "\\?\C:" the volume).
     if (slash > 0 && path[slash - 1] == L':') folder[slash] = L'\\', folder[slash + 1] = L'\0';
     const HANDLE parent = OpenEntry(folder, true);
-    if (parent == INVALID_HANDLE_VALUE) return false;
+    if (parent == INVALID_HANDLE_VALUE) return Resolution::Untold;
     wchar_t parentPath[DirectoryPathCapacity];
     wchar_t entryPath[DirectoryPathCapacity];
     const std::size_t parentLength = FinalPath(parent, parentPath);
     CloseHandle(parent);
     const std::size_t entryLength = FinalPath(entry, entryPath);
-    if (parentLength == 0 || entryLength == 0) return false;
+    if (parentLength == 0 || entryLength == 0) return Resolution::Untold;
     const std::wstring_view resolved(entryPath, entryLength);
     std::wstring_view parentResolved(parentPath, parentLength);
     if (parentResolved.back() == L'\\') parentResolved.remove_suffix(1);
     const std::wstring_view name = path.substr(slash + 1);
-    return resolved.size() == parentResolved.size() + 1 + name.size() &&
-           SameName(resolved.substr(0, parentResolved.size()), parentResolved) &&
-           resolved[parentResolved.size()] == L'\\' && SameName(resolved.substr(parentResolved.size() + 1), name);
+    const bool itself = resolved.size() == parentResolved.size() + 1 + name.size() &&
+                        SameName(resolved.substr(0, parentResolved.size()), parentResolved) &&
+                        resolved[parentResolved.size()] == L'\\' &&
+                        SameName(resolved.substr(parentResolved.size() + 1), name);
+    return itself ? Resolution::ToItself : Resolution::Elsewhere;
 }
 
 }  // namespace
@@ -77,8 +85,12 @@ EntryKind KindOfOpenEntry(HANDLE entry, const wchar_t* path, BY_HANDLE_FILE_INFO
     // A directory's count of names says nothing of the kind (Wine gives the Unix one, two and
     // more).
     const bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1;
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !ResolvesToItself(entry, path))
-        return EntryKind::Link;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryKind::Link;
+    switch (ResolutionOf(entry, path)) {
+        case Resolution::Elsewhere: return EntryKind::Link;
+        case Resolution::Untold: return EntryKind::Unknown;
+        case Resolution::ToItself: break;
+    }
     return shared ? EntryKind::Shared : EntryKind::Itself;
 }
 

@@ -338,8 +338,10 @@ Remains FinishInstallation(Walk& walk, Remains remains, bool shared) {
 // a mount point, a protected directory or one holding it, or itself a link, by its text or by
 // what it is on disk (location_check_win.h), when it cannot be listed, and when it holds no
 // uninstaller of this product. In a folder the installation shared only what it wrote goes,
-// else the whole tree. True when nothing stays but what stays by design, and when an earlier
-// uninstall that stopped after its last file had gone left the folder empty, or no folder.
+// else the whole tree. True when nothing stays but what stays by design, and when there is
+// nothing left to remove: the folder is not there (removed by hand, or by an uninstall that
+// stopped before its registration went), or holds nothing after such an uninstall took its last
+// file.
 bool RemoveInstallation(HKEY product, const wchar_t* location) {
     FileIdentity judged;
     Walk walk;
@@ -353,13 +355,20 @@ bool RemoveInstallation(HKEY product, const wchar_t* location) {
     return FinishInstallation(walk, remains, shared) != Remains::Left;
 }
 
-void DeleteShortcut() {
-    // A shortcut that is a link goes as the link file itself, never its target; one that Wine
-    // cannot delete so (a Unix link) stays.
+// False when the shortcut stays though it should go: it could not be examined or deleted. A
+// shortcut that is a link stays by design: its name cannot be removed here without the risk of
+// taking what it leads to (a Unix link under Wine).
+bool DeleteShortcut() {
     char16_t path[ShortcutPathCapacity];
-    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, path)) return;
-    const EntryKind kind = ExamineEntry(W(path));
-    if (kind == EntryKind::Itself || kind == EntryKind::Shared) DeleteEntry(W(path), 0, Patience::Once);
+    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, path)) return true;
+    switch (ExamineEntry(W(path))) {
+        case EntryKind::Absent:
+        case EntryKind::Link: return true;
+        case EntryKind::Unknown: return false;
+        case EntryKind::Itself:
+        case EntryKind::Shared: break;
+    }
+    return DeleteEntry(W(path), 0, Patience::Once);
 }
 
 }  // namespace
@@ -376,8 +385,7 @@ void RunUninstall() {
     if (!ReadText(product.handle, InstallLocationValueName, location) || location[0] == L'\0') return;
     // Whatever of the installation stays keeps its registration, so the uninstall can be run
     // again once the cause is gone (a file closed, a read-only flag cleared).
-    if (!RemoveInstallation(product.handle, location)) return;
-    DeleteShortcut();
+    if (!RemoveInstallation(product.handle, location) || !DeleteShortcut()) return;
 
     Key family;
     if (!OpenFamilyKey(software.handle, KEY_READ | DELETE, family) ||

@@ -134,11 +134,13 @@ TEST_F(UninstallMode, RemovesTheInstallationAndKeepsTheFamilyKeys) {
     EXPECT_EQ(Listing(sibling), siblingBefore);
 }
 
-TEST_F(UninstallMode, AMissingInstallationDirectoryStopsBeforeAnythingIsRemoved) {
+// Nothing is left to remove (the folder went by hand, or an uninstall stopped after taking it):
+// the rest goes, or the registration could never be removed at all.
+TEST_F(UninstallMode, AMissingInstallationDirectoryIsAnUninstallWithNothingLeftToRemove) {
     e2e::RemoveTree(install);
-    EXPECT_TRUE(Uninstall().empty());
-    EXPECT_TRUE(e2e::Exists(Shortcut));
-    ExpectRegistryUntouched();
+    ExpectCompletionBox(Uninstall());
+    ExpectUninstalled(install);
+    EXPECT_EQ(Listing(sibling), siblingBefore);
 }
 
 TEST_F(UninstallMode, DirectoriesWithALeadingDotStayWithTheirContentAndTheirParents) {
