@@ -193,6 +193,9 @@ ClientSettings MigratedSettings;
 
 bool SharesItsFolder(const wchar_t* directory) {
     const char16_t* const ownNames[] = {UninstallerFileName, UninstallerTemporaryName};
+    // A folder that is not there yet is this run's own; one that is there but cannot be listed
+    // may hold anything.
+    if (GetFileAttributesW(directory) == INVALID_FILE_ATTRIBUTES && IsAbsence(GetLastError())) return false;
     if (!HoldsEntries(directory, ownNames)) return false;
     Key software, list, product;
     wchar_t location[DirectoryPathCapacity];
