@@ -190,6 +190,12 @@ const wchar_t* KnownFault(Road road, const Reference& ref, const State& after) {
         return std::any_of(after.begin(), after.end(),
                            [&](const auto& e) { return _wcsicmp(e.first.c_str(), entry.c_str()) == 0; });
     };
+    // Over an earlier installation, the registry or the folder could not be read to tell it from
+    // a folder shared with other files: it is recorded as shared (the safe side), and so it stays
+    // for every later installation there.
+    if (road == Road::Upgrade && has(ValueEntry(UninstallKey, L"SharedFolder")))
+        return L"an installation over an earlier one that cannot tell it from a shared folder records it as shared, "
+               L"for good";
     // This release's key is there, not yet registered, without all of the settings carried over
     // from the older release: a plain run then carries over this release's own key instead.
     const std::wstring release = KeyEntry(e2e::paths::ReleaseKey);
