@@ -65,6 +65,8 @@ HWND OpenPage(const char16_t* pageClass, const char16_t* title) {
 HWND HandOver(HWND current, const char16_t* nextClass, const char16_t* title) {
     const HWND next = OpenPage(nextClass, title);
     DestroyWindow(current);
+    // Without a page nothing could ever post the quit message.
+    if (!next) PostQuitMessage(0);
     return next;
 }
 

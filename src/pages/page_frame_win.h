@@ -34,7 +34,8 @@ int ClickedId(WPARAM wParam);
 // Creates a page window of pageClass at the pages' place and shows it; null when it cannot be had.
 HWND OpenPage(const char16_t* pageClass, const char16_t* title);
 
-// Opens the next page, then destroys the current one.
+// Opens the next page, then destroys the current one; with no next page the quit message is
+// posted, as nothing else could end the program.
 HWND HandOver(HWND current, const char16_t* nextClass, const char16_t* title);
 
 // The title of the first licence page and of the installation page: the installer's name and
