@@ -132,6 +132,8 @@ bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> pas
                 std::none_of(passedOver.begin(), passedOver.end(),
                              [&](const char16_t* over) { return SameName(name, W(over)); });
     } while (!holds && FindNextFileW(search, &found));
+    // A listing that broke off may have hidden anything.
+    if (!holds && GetLastError() != ERROR_NO_MORE_FILES) holds = true;
     FindClose(search);
     return holds;
 }

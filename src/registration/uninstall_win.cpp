@@ -163,7 +163,6 @@ Remains RemoveEntry(const WIN32_FIND_DATAW& found, Walk& walk) {
     return remains;
 }
 
-// Empties and removes the directory walk.path, depth first.
 // Empties the directory walk.path, depth first, passing over the entry named last.
 Remains EmptyDirectory(Walk& walk, std::wstring_view last) {
     const std::size_t length = TextLength(Buffer(walk.path));
@@ -176,6 +175,8 @@ Remains EmptyDirectory(Walk& walk, std::wstring_view last) {
     do {
         if (!SameName(found.cFileName, last)) below = Worse(below, RemoveEntry(found, walk));
     } while (FindNextFileW(search, &found));
+    // A listing that broke off may have left anything unseen: the uninstaller stays for the next run.
+    if (GetLastError() != ERROR_NO_MORE_FILES) below = Remains::Left;
     FindClose(search);
     return below;
 }
