@@ -388,10 +388,11 @@ void RunUninstall() {
     // again once the cause is gone (a file closed, a read-only flag cleared).
     if (!RemoveInstallation(product.handle, location) || !DeleteShortcut()) return;
 
+    // The release's key may have gone already, in a run that stopped before the registration.
     Key family;
-    if (!OpenFamilyKey(software.handle, KEY_READ | DELETE, family) ||
-        RegDeleteKeyW(family.handle, W(ReleaseKeyName)) != ERROR_SUCCESS)
-        return;
+    if (!OpenFamilyKey(software.handle, KEY_READ | DELETE, family)) return;
+    const LSTATUS released = RegDeleteKeyW(family.handle, W(ReleaseKeyName));
+    if (released != ERROR_SUCCESS && released != ERROR_FILE_NOT_FOUND) return;
     product.Close();
     if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return;
     ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption, MB_OK | MB_ICONEXCLAMATION);
