@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "product_facts.h"
 #include "sweep/machine_state.h"
 
 namespace sweep {
@@ -30,7 +31,7 @@ inline const wchar_t* const Shipped = L"C:\\qf-sweep\\dist\\qfsetup.exe";
 inline const wchar_t* const Faulty = L"C:\\qf-sweep\\faulty\\qfsetup.exe";
 inline const wchar_t* const FaultyCopy = L"C:\\qf-sweep\\faulty\\qfsetup-custom.exe";
 inline const wchar_t* const WizardTarget = L"C:\\qf-sweep\\apps\\ORIN-6";
-inline const wchar_t* const QuietTarget = L"C:\\Program Files\\Quenfield";
+inline const wchar_t* const QuietTarget = e2e::paths::DefaultInstallDir;  // where /q installs
 }  // namespace place
 
 // Which installer a run starts: the shipped one, or the fault-injecting build with a plan.
