@@ -11,6 +11,9 @@ namespace qf {
 // The release this installer carries.
 inline constexpr char16_t ReleaseDateText[] = u"2019 12 20";
 inline constexpr char16_t ReleaseKeyName[] = u"20191220";
+// This release's key while the settings of another release are carried into it, beside the
+// release keys: its name reads as no release.
+inline constexpr char16_t ReleaseDraftKeyName[] = u"~20191220";
 
 inline constexpr char16_t InstallerTitleFormat[] = u"Quenfield ORIN-6 Installer - %s";
 inline constexpr char16_t InstallerName[] = u"Quenfield ORIN-6 Installer";

@@ -256,7 +256,12 @@ void RunInstallation(HWND page) {
     }
     // Told before anything is written into it: a folder with other files in it is never emptied
     // by this installation's uninstall.
-    SharedInstallDirectory = SharesItsFolder(InstallDirectory);
+    const FolderSharing sharing = SharesItsFolder(InstallDirectory);
+    if (sharing == FolderSharing::Unknown) {
+        AbortInstallation(page);
+        return;
+    }
+    SharedInstallDirectory = sharing == FolderSharing::Shared;
     std::optional<InstallTarget> target = CreateInstallDirectory(page);
     if (!target) return;
 

@@ -135,7 +135,9 @@ bool IsNewerThanThisRelease(std::int32_t number) {
 // Creates or opens this release's key (ReleaseKeyName), first carrying over the settings of the release key
 // named by `highest` when that key opens (it may not: "20180101x" reads as 20180101, and no
 // key of that plain name exists). The same release installed again reads and writes back its
-// own key.
+// own key. Settings carried over from another release are written into a draft key that takes
+// this release's name only when whole: the next installation carries over what it finds in
+// this release's key, so a run stopped midway must not leave part of the settings there.
 bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
     char16_t oldName[12];
     Key old;
@@ -144,13 +146,20 @@ bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
                             : ERROR_FILE_NOT_FOUND;
     // Only a key that is not there is passed over; one that cannot be opened holds settings.
     if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) return false;
-    const bool migrate = opened == ERROR_SUCCESS;
-    if (migrate) {
-        if (!ReadMigratedSettings(old.handle)) return false;
-        old.Close();
-    }
-    if (!CreateKey(family, ReleaseKeyName, release)) return false;
-    return !migrate || WriteMigratedSettings(release.handle);
+    if (opened == ERROR_FILE_NOT_FOUND) return CreateKey(family, ReleaseKeyName, release);
+    if (!ReadMigratedSettings(old.handle)) return false;
+    old.Close();
+    if (highest == ReleaseNumber(std::u16string_view(ReleaseKeyName)))
+        return CreateKey(family, ReleaseKeyName, release) && WriteMigratedSettings(release.handle);
+    // A draft left by a stopped run is written afresh.
+    const LONG cleared = RegDeleteKeyW(family, W(ReleaseDraftKeyName));
+    if (cleared != ERROR_SUCCESS && cleared != ERROR_FILE_NOT_FOUND) return false;
+    if (CreateKey(family, ReleaseDraftKeyName, release) && WriteMigratedSettings(release.handle) &&
+        RegRenameKey(family, W(ReleaseDraftKeyName), W(ReleaseKeyName)) == ERROR_SUCCESS)
+        return true;
+    release.Close();
+    RegDeleteKeyW(family, W(ReleaseDraftKeyName));  // else the next installation clears it
+    return false;
 }
 
 // A customised copy's site settings, over what migration wrote. Without a default server
@@ -191,20 +200,39 @@ bool RegisterUninstaller(HKEY software) {
 bool SharedInstallDirectory;
 ClientSettings MigratedSettings;
 
-bool SharesItsFolder(const wchar_t* directory) {
+FolderSharing SharesItsFolder(const wchar_t* directory) {
     const char16_t* const ownNames[] = {UninstallerFileName, UninstallerTemporaryName};
     // A folder that is not there yet is this run's own; one that is there but cannot be listed
     // may hold anything.
-    if (GetFileAttributesW(directory) == INVALID_FILE_ATTRIBUTES && IsAbsence(GetLastError())) return false;
-    if (!HoldsEntries(directory, ownNames)) return false;
+    if (GetFileAttributesW(directory) == INVALID_FILE_ATTRIBUTES && IsAbsence(GetLastError()))
+        return FolderSharing::Unshared;
+    if (!HoldsEntries(directory, ownNames)) return FolderSharing::Unshared;
+    // Held by an earlier installation whose registration names this same folder, it is what that
+    // installation recorded; held by anything else, it is shared. Where that cannot be told (a
+    // registration or a folder that cannot be read), guessing either way is wrong for good: a
+    // shared mark that stays, or a shared folder emptied by the uninstall.
     Key software, list, product;
+    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, list)) return FolderSharing::Unknown;
     wchar_t location[DirectoryPathCapacity];
+    switch (LookUpKey(list.handle, ProductUninstallKeyName, KEY_READ, product)) {
+        case Lookup::Found: break;
+        case Lookup::Missing: return FolderSharing::Shared;
+        case Lookup::Failed: return FolderSharing::Unknown;
+    }
+    switch (ReadText(product.handle, InstallLocationValueName, location)) {
+        case Lookup::Found: break;
+        case Lookup::Missing: return FolderSharing::Shared;
+        case Lookup::Failed: return FolderSharing::Unknown;
+    }
     FileIdentity earlier, found;
-    const bool isEarlier =
-        OpenSoftwareKey(KEY_READ, software) && OpenProductEntry(software.handle, KEY_READ, list, product) &&
-        ReadText(product.handle, InstallLocationValueName, location) && IsFullyQualified(U(location)) &&
-        IdentifyPath(location, false, earlier) && IdentifyPath(directory, false, found) && earlier == found;
-    return !isEarlier || ReadNumber(product.handle, SharedFolderValueName) != 0;
+    if (!IsFullyQualified(U(location))) return FolderSharing::Shared;
+    if (!IdentifyPath(location, false, earlier))
+        return IsAbsence(GetLastError()) ? FolderSharing::Shared : FolderSharing::Unknown;
+    if (!IdentifyPath(directory, false, found)) return FolderSharing::Unknown;
+    if (earlier != found) return FolderSharing::Shared;
+    DWORD mark = 0;
+    if (ReadNumber(product.handle, SharedFolderValueName, mark) == Lookup::Failed) return FolderSharing::Unknown;
+    return mark != 0 ? FolderSharing::Shared : FolderSharing::Unshared;
 }
 
 bool ReadMigratedSettings(HKEY key) {

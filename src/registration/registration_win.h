@@ -26,7 +26,9 @@ extern bool SharedInstallDirectory;
 // was; any other folder with something in it is shared. The uninstaller and its temporary copy
 // are not someone else's files: every installation writes over them and every uninstall removes
 // them, and an installation stopped before its registration leaves them in a folder of its own.
-bool SharesItsFolder(const wchar_t* directory);
+// Unknown when the registration or the folder cannot be read to tell.
+enum class FolderSharing { Unshared, Shared, Unknown };
+FolderSharing SharesItsFolder(const wchar_t* directory);
 
 // Whether a newer release is registered; reads only, shows nothing (asked before the uninstaller copy).
 bool NewerReleaseInstalled();

@@ -13,9 +13,22 @@ void Key::Close() {
     handle = nullptr;
 }
 
-bool OpenKey(HKEY parent, const char16_t* name, REGSAM access, Key& key) {
+namespace {
+
+Lookup LookupOf(LONG result) {
+    if (result == ERROR_SUCCESS) return Lookup::Found;
+    return result == ERROR_FILE_NOT_FOUND ? Lookup::Missing : Lookup::Failed;
+}
+
+}  // namespace
+
+Lookup LookUpKey(HKEY parent, const char16_t* name, REGSAM access, Key& key) {
     key.Close();
-    return RegOpenKeyExW(parent, W(name), 0, access, &key.handle) == ERROR_SUCCESS;
+    return LookupOf(RegOpenKeyExW(parent, W(name), 0, access, &key.handle));
+}
+
+bool OpenKey(HKEY parent, const char16_t* name, REGSAM access, Key& key) {
+    return LookUpKey(parent, name, access, key) == Lookup::Found;
 }
 
 bool CreateKey(HKEY parent, const char16_t* name, Key& key) {
@@ -51,24 +64,24 @@ bool CreateKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key
     return WalkKeyPath(parent, names, key, CreateKey);
 }
 
-bool ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text) {
+Lookup ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text) {
     DWORD bytes = static_cast<DWORD>(text.size_bytes());
-    if (RegQueryValueExW(key, W(name), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS)
-        return false;
+    const Lookup read =
+        LookupOf(RegQueryValueExW(key, W(name), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &bytes));
+    if (read != Lookup::Found) return read;
     const std::size_t length = TextLength({U(text.data()), bytes / sizeof(wchar_t)});
-    if (length == text.size()) return false;
+    if (length == text.size()) return Lookup::Failed;
     text[length] = L'\0';
-    return true;
+    return Lookup::Found;
 }
 
-DWORD ReadNumber(HKEY key, const char16_t* name) {
-    DWORD number = 0;
+Lookup ReadNumber(HKEY key, const char16_t* name, DWORD& number) {
     DWORD bytes = sizeof number;
     DWORD type = REG_NONE;
-    if (RegQueryValueExW(key, W(name), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes) != ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return 0;
-    return number;
+    Lookup read = LookupOf(RegQueryValueExW(key, W(name), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes));
+    if (read == Lookup::Found && type != REG_DWORD) read = Lookup::Missing;
+    if (read != Lookup::Found) number = 0;
+    return read;
 }
 
 bool OpenSoftwareKey(REGSAM access, Key& software) {

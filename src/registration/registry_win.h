@@ -19,17 +19,21 @@ struct Key {
     void Close();
 };
 
+// A look-up's outcome where a key or value that is not there is an answer, not a failure.
+enum class Lookup { Found, Missing, Failed };
+
 bool OpenKey(HKEY parent, const char16_t* name, REGSAM access, Key& key);
+Lookup LookUpKey(HKEY parent, const char16_t* name, REGSAM access, Key& key);
 // Opens each name beneath the previous one, all with the same access; key is the last.
 bool OpenKeyPath(HKEY parent, std::span<const char16_t* const> names, REGSAM access, Key& key);
 // Creates or opens with full access, no class, non-volatile, default security.
 bool CreateKey(HKEY parent, const char16_t* name, Key& key);
 bool CreateKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key);
 
-// A text value into text, terminated; one with no room left for its terminator is refused.
-bool ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text);
-// A REG_DWORD value; 0 when it is missing or not a number.
-DWORD ReadNumber(HKEY key, const char16_t* name);
+// A text value into text, terminated; one too long for text, with its terminator, fails.
+Lookup ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text);
+// A REG_DWORD value; 0 unless found, and a value of another type is missing.
+Lookup ReadNumber(HKEY key, const char16_t* name, DWORD& number);
 
 // The product's keys. HKLM\Software, beneath which all of them live:
 bool OpenSoftwareKey(REGSAM access, Key& software);

@@ -245,7 +245,7 @@ bool HoldsUninstaller(HKEY product, Walk& walk) {
     PathBuffer command;
     PathBuffer program;
     FileIdentity registered;
-    return ReadText(product, UninstallStringValueName, command) &&
+    return ReadText(product, UninstallStringValueName, command) == Lookup::Found &&
            CopyText(Buffer(program), CommandProgram(U(command))) && IdentifyPath(program, false, registered) &&
            registered == uninstaller;
 }
@@ -351,7 +351,10 @@ bool RemoveInstallation(HKEY product, const wchar_t* location) {
     if (!StartWalk(location, judged, walk)) return false;
     if (!HoldsUninstaller(product, walk))
         return !HoldsEntries(walk.path) && DeleteEntry(walk.path, FILE_ATTRIBUTE_DIRECTORY, Patience::Retry);
-    const bool shared = ReadNumber(product, SharedFolderValueName) != 0;
+    // A mark that cannot be read may say the folder is shared: nothing goes until it can be.
+    DWORD mark = 0;
+    if (ReadNumber(product, SharedFolderValueName, mark) == Lookup::Failed) return false;
+    const bool shared = mark != 0;
     const Remains remains = shared ? RemoveWrittenFiles(walk) : EmptyDirectory(walk, W(UninstallerFileName));
     return FinishInstallation(walk, remains, shared) != Remains::Left;
 }
@@ -383,7 +386,7 @@ void RunUninstall() {
         !OpenProductEntry(software.handle, KEY_READ | DELETE, uninstall, product))
         return;
     PathBuffer location;
-    if (!ReadText(product.handle, InstallLocationValueName, location) || location[0] == L'\0') return;
+    if (ReadText(product.handle, InstallLocationValueName, location) != Lookup::Found || location[0] == L'\0') return;
     // Whatever of the installation stays keeps its registration, so the uninstall can be run
     // again once the cause is gone (a file closed, a read-only flag cleared).
     if (!RemoveInstallation(product.handle, location) || !DeleteShortcut()) return;

@@ -188,6 +188,16 @@ TEST_F(Registration, OlderReleaseIsMigratedAndKept) {
     EXPECT_EQ(SubkeysOf(FamilyKey), (std::vector<std::wstring>{L"20180101", L"20191220", L"Servers"}));
 }
 
+// A run stopped while it carried the settings over left its draft of this release's key: the
+// next carries them over afresh, and only the whole key takes the release's name.
+TEST_F(Registration, ADraftLeftByAStoppedRunIsWrittenAfresh) {
+    WriteValues(ReleasePath(L"20180101"), OldSettings);
+    WriteValues(ReleasePath(L"~20191220"), {{L"DefLang", Number(7)}, {L"Leftover", Text(L"x")}});
+    EXPECT_EQ(Register().result, qf::Registration::Registered);
+    EXPECT_EQ(ValuesOf(ReleaseKey), Sorted(MigratedOldSettings));
+    EXPECT_EQ(SubkeysOf(FamilyKey), (std::vector<std::wstring>{L"20180101", L"20191220", L"Servers"}));
+}
+
 TEST_F(Registration, TheNewestOlderReleaseIsTheOneMigrated) {
     WriteValues(ReleasePath(L"20170101"), {{L"DefLang", Number(9)}});
     WriteValues(ReleasePath(L"20180101"), {{L"DefLang", Number(3)}});

@@ -12,6 +12,8 @@ using namespace e2e::texts;
 
 const wchar_t* const ProductKeys[] = {
     L"Software\\Quenfield\\Lexaris\\2.0\\20191220",
+    // the release's key while settings are carried into it, left by a run stopped meanwhile
+    L"Software\\Quenfield\\Lexaris\\2.0\\~20191220",
     L"Software\\Quenfield\\Lexaris\\2.0\\Servers",
     UninstallKey,
 };

@@ -165,6 +165,7 @@ const Hook Hooks[] = {
     QF_HOOK(RegSetValueExW, Returns<RegistryRefusal>),
     QF_HOOK(RegDeleteValueW, Returns<RegistryRefusal>),
     QF_HOOK(RegDeleteKeyW, Returns<RegistryRefusal>),
+    QF_HOOK(RegRenameKey, Returns<RegistryRefusal>),
     QF_HOOK(RegDeleteTreeW, Returns<RegistryRefusal>),
     // The shell, known folders and COM.
     QF_HOOK(SHCreateDirectoryExW, FailedDirectory),
