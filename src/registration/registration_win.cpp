@@ -212,7 +212,8 @@ FolderSharing SharesItsFolder(const wchar_t* directory) {
     // registration or a folder that cannot be read), guessing either way is wrong for good: a
     // shared mark that stays, or a shared folder emptied by the uninstall.
     Key software, list, product;
-    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, list)) return FolderSharing::Unknown;
+    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, list))
+        return FolderSharing::Unknown;
     wchar_t location[DirectoryPathCapacity];
     switch (LookUpKey(list.handle, ProductUninstallKeyName, KEY_READ, product)) {
         case Lookup::Found: break;

@@ -401,9 +401,8 @@ TEST(FaultSweep, EveryRoadEndsSoundAtEveryFallibleCall) {
     ClearUp();
     const std::wstring stride =
         settings.stride == 1 ? L"" : L" (every " + std::to_wstring(settings.stride) + L"th call)";
-    wprintf(
-        L"fault sweep%ls: %zu roads, %zu calls, %zu runs, %zu broken (%zu runs of kept cases among the runs)\n",
-        stride.c_str(), settings.roads.size(), total.swept, total.runs, total.broken, keptRuns);
+    wprintf(L"fault sweep%ls: %zu roads, %zu calls, %zu runs, %zu broken (%zu runs of kept cases among the runs)\n",
+            stride.c_str(), settings.roads.size(), total.swept, total.runs, total.broken, keptRuns);
     EXPECT_TRUE(broken.empty()) << broken.size() << " faulted runs left the machine broken (listed above)";
 }
 
