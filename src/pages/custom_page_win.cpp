@@ -1,5 +1,6 @@
 // The customisation page: an administrator chooses a default server with its lock mode and a
 // documentation path, and Next writes a copy of this installer that carries them.
+#include <algorithm>
 #include <initializer_list>
 #include <span>
 #include <string_view>
@@ -34,7 +35,9 @@ int LockSelection;
 
 constexpr DWORD Disabled = WS_CHILD | WS_VISIBLE | WS_DISABLED;
 
-void OnCreate(HWND page, LPARAM createParams) {
+// False when a control could not be made: a page without one of its fields would write a copy
+// from what it lacks, so it is not opened at all.
+bool OnCreate(HWND page, LPARAM createParams) {
     const CreationMetrics m = MeasurePage(page, createParams);
     Custom = {};
     LockSelection = 0;
@@ -60,6 +63,11 @@ void OnCreate(HWND page, LPARAM createParams) {
                                         RowButton(m, CustomRowMargin, 1), CancelId);
     Custom.nextButton = CreateControl(page, L"button", W(text::NextButton), WS_CHILD | WS_VISIBLE,
                                       RowButton(m, CustomRowMargin, 2), ForwardId);
+    const HWND fields[] = {Custom.serverBox,    Custom.serverLabel, Custom.serverEdit,   Custom.docPathBox,
+                           Custom.docPathLabel, Custom.docPathEdit, Custom.cancelButton, Custom.nextButton};
+    const auto made = [](HWND control) { return control != nullptr; };
+    return std::all_of(std::begin(fields), std::end(fields), made) &&
+           std::all_of(std::begin(Custom.lockButtons), std::end(Custom.lockButtons), made);
 }
 
 void DrawTexts(HWND, HDC dc, int) {
@@ -210,7 +218,7 @@ void OnCommand(HWND page, WPARAM wParam) {
 
 LRESULT CALLBACK CustomPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE: OnCreate(page, lParam); return 0;
+        case WM_CREATE: return OnCreate(page, lParam) ? 0 : -1;
         case WM_PAINT: PaintPage(page, DrawTexts); return 0;
         case WM_CLOSE: PostQuitMessage(0); return 0;
         case WM_SIZE:

@@ -1,6 +1,8 @@
 // The installer's entry: prepares the process-wide state, registers the page classes, reads
 // the command line and opens the first page of its run mode, or runs the uninstall.
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <array>
 #include <string_view>
@@ -31,9 +33,20 @@ void RestrictDllSearch() {
     if (!set || !set(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
+// The desktop follows the profile as the environment names it; a process started without that
+// variable (by a service or a deployment tool, say) asks the system for the profile, so that an
+// uninstall run that way still finds the shortcut an installation made.
 void DeriveDesktop() {
     wchar_t profile[PathCapacity];
-    const DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profile, PathCapacity);
+    DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profile, PathCapacity);
+    if (length == 0) {
+        PWSTR known = nullptr;
+        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Profile, KF_FLAG_DONT_VERIFY, nullptr, &known)) && known) {
+            length =
+                CopyText(Buffer(profile), U(known)) ? static_cast<DWORD>(TextLength(Buffer(profile))) : PathCapacity;
+        }
+        CoTaskMemFree(known);
+    }
     // A profile that does not fit leaves the desktop unknown, so no shortcut is made or removed.
     if (length >= PathCapacity) return;
     DeriveAllUsersDesktop(std::u16string_view(U(profile), length), Buffer(AllUsersDesktop));

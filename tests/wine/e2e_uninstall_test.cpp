@@ -74,6 +74,12 @@ std::vector<driver::MsgBox> Uninstall(const wchar_t* exe = L"qfsetup.exe", int r
         p, WaitMs, [&](const driver::MsgBox& box) { return box.caption == AdminRightsCaption ? rightsAnswer : IDOK; });
 }
 
+std::wstring Environment(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    GetEnvironmentVariableW(name, value, MAX_PATH);
+    return value;
+}
+
 void ExpectCompletionBox(const std::vector<driver::MsgBox>& boxes) {
     ASSERT_EQ(boxes.size(), 1u);
     e2e::ExpectBox(boxes[0], UninstallCompleteCaption, UninstallCompleteMessage, driver::MsgBox::Warning, nullptr);
@@ -281,6 +287,17 @@ TEST_F(UninstallMode, ABranchIsRemovedAsDeepAsTheBuffersReach) {
     }
 }
 
+// Started without the profile in its environment (by a service, say), the uninstall asks the
+// system for the profile, and the shortcut beside it goes as well.
+TEST_F(UninstallMode, WithoutTheProfileVariableTheShortcutStillGoes) {
+    const std::wstring profile = Environment(L"USERPROFILE");
+    ASSERT_TRUE(SetEnvironmentVariableW(L"USERPROFILE", nullptr));
+    const auto boxes = Uninstall();
+    SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
+    ExpectCompletionBox(boxes);
+    ExpectUninstalled(install);
+}
+
 TEST_F(UninstallMode, AMissingShortcutDoesNotStopIt) {
     ASSERT_TRUE(DeleteFileW(Shortcut));
     ExpectCompletionBox(Uninstall());
@@ -355,12 +372,6 @@ std::wstring Windir() {
     wchar_t windir[MAX_PATH] = {};
     GetEnvironmentVariableW(L"windir", windir, MAX_PATH);
     return windir;
-}
-
-std::wstring Environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH] = {};
-    GetEnvironmentVariableW(name, value, MAX_PATH);
-    return value;
 }
 
 class ProtectedLocation : public UninstallMode, public testing::WithParamInterface<const wchar_t*> {};

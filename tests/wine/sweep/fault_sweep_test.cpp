@@ -85,6 +85,13 @@ const KeptCase KeptCases[] = {
     // folder was recorded as shared with other files, and every later installation kept the mark.
     {Road::Upgrade, "RegQueryValueExW", 1, Mode::Fail},
     {Road::Upgrade, "GetFileInformationByHandle", 2, Mode::Fail},
+    // Without the profile in its environment the uninstall did not look for the shortcut, and
+    // said it was complete while the shortcut stayed.
+    {Road::Uninstall, "GetEnvironmentVariableW", 1, Mode::Fail},
+    // A control of the customisation page could not be made: the page wrote its copy from the
+    // fields it had, not the ones its user filled in.
+    {Road::Customise, "CreateWindowExW", 2, Mode::Fail},
+    {Road::Customise, "CreateWindowExW", 6, Mode::Fail},
 };
 // clang-format on
 
