@@ -141,12 +141,12 @@ bool IsNewerThanThisRelease(std::int32_t number) {
 bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
     char16_t oldName[12];
     Key old;
-    const LONG opened = highest != 0 && FormatText(oldName, u"%d", {highest})
-                            ? RegOpenKeyExW(family, W(oldName), 0, KEY_READ, &old.handle)
-                            : ERROR_FILE_NOT_FOUND;
+    const Lookup opened = highest != 0 && FormatText(oldName, u"%d", {highest})
+                              ? LookUpKey(family, oldName, KEY_READ, old)
+                              : Lookup::Missing;
     // Only a key that is not there is passed over; one that cannot be opened holds settings.
-    if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) return false;
-    if (opened == ERROR_FILE_NOT_FOUND) return CreateKey(family, ReleaseKeyName, release);
+    if (opened == Lookup::Failed) return false;
+    if (opened == Lookup::Missing) return CreateKey(family, ReleaseKeyName, release);
     if (!ReadMigratedSettings(old.handle)) return false;
     old.Close();
     if (highest == ReleaseNumber(std::u16string_view(ReleaseKeyName)))
@@ -212,15 +212,11 @@ FolderSharing SharesItsFolder(const wchar_t* directory) {
     // registration or a folder that cannot be read), guessing either way is wrong for good: a
     // shared mark that stays, or a shared folder emptied by the uninstall.
     Key software, list, product;
-    if (!OpenSoftwareKey(KEY_READ, software) || !OpenUninstallList(software.handle, list))
-        return FolderSharing::Unknown;
+    if (!OpenSoftwareKey(KEY_READ, software)) return FolderSharing::Unknown;
     wchar_t location[DirectoryPathCapacity];
-    switch (LookUpKey(list.handle, ProductUninstallKeyName, KEY_READ, product)) {
-        case Lookup::Found: break;
-        case Lookup::Missing: return FolderSharing::Shared;
-        case Lookup::Failed: return FolderSharing::Unknown;
-    }
-    switch (ReadText(product.handle, InstallLocationValueName, location)) {
+    Lookup registered = OpenProductEntry(software.handle, KEY_READ, list, product);
+    if (registered == Lookup::Found) registered = ReadText(product.handle, InstallLocationValueName, location);
+    switch (registered) {
         case Lookup::Found: break;
         case Lookup::Missing: return FolderSharing::Shared;
         case Lookup::Failed: return FolderSharing::Unknown;

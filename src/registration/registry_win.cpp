@@ -97,8 +97,9 @@ bool OpenFamilyKey(HKEY software, REGSAM access, Key& family) {
            OpenKey(parent.handle, path.back(), access, family);
 }
 
-bool OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product) {
-    return OpenUninstallList(software, list) && OpenKey(list.handle, ProductUninstallKeyName, access, product);
+Lookup OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product) {
+    if (!OpenUninstallList(software, list)) return Lookup::Failed;
+    return LookUpKey(list.handle, ProductUninstallKeyName, access, product);
 }
 
 }  // namespace qf

@@ -42,7 +42,8 @@ bool OpenUninstallList(HKEY software, Key& list);
 // the product family's key, which holds a key per release: the keys above it are opened for
 // reading, the family key with access.
 bool OpenFamilyKey(HKEY software, REGSAM access, Key& family);
-// the product's uninstall entry, beneath the list, with access.
-bool OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product);
+// the product's uninstall entry, beneath the list, with access; Missing only when the list is
+// there without it.
+Lookup OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product);
 
 }  // namespace qf

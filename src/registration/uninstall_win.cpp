@@ -383,7 +383,7 @@ void RunUninstall() {
     Key uninstall;
     Key product;
     if (!OpenSoftwareKey(KEY_READ, software) ||
-        !OpenProductEntry(software.handle, KEY_READ | DELETE, uninstall, product))
+        OpenProductEntry(software.handle, KEY_READ | DELETE, uninstall, product) != Lookup::Found)
         return;
     PathBuffer location;
     if (ReadText(product.handle, InstallLocationValueName, location) != Lookup::Found || location[0] == L'\0') return;
