@@ -216,6 +216,14 @@ TEST_F(UninstallMode, AFolderWithoutTheUninstallerIsNoInstallation) {
     }
 }
 
+// A thread's start: closes the handle it is given a second later. A function of its own, with
+// the thread's calling convention (stdcall on i686, where a lambda would not convert).
+DWORD WINAPI CloseAfterASecond(void* handle) {
+    Sleep(1000);
+    CloseHandle(static_cast<HANDLE>(handle));
+    return 0;
+}
+
 // A virus scanner or an indexer that holds a file for a moment, just as the walk reaches it,
 // does not stop the uninstall: the walk tries again for about two seconds before it counts the
 // file as left (held for good, it stays, as above).
@@ -223,14 +231,7 @@ TEST_F(UninstallMode, AFileHeldForAMomentIsRemovedByTheFirstRun) {
     const std::wstring held = install + L"\\docs\\guide\\b.html";
     const HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const HANDLE closer = CreateThread(
-        nullptr, 0,
-        [](void* handle) -> DWORD {
-            Sleep(1000);
-            CloseHandle(static_cast<HANDLE>(handle));
-            return 0;
-        },
-        file, 0, nullptr);
+    const HANDLE closer = CreateThread(nullptr, 0, &CloseAfterASecond, file, 0, nullptr);
     ASSERT_NE(closer, nullptr);
     ExpectCompletionBox(Uninstall());
     WaitForSingleObject(closer, INFINITE);
