@@ -1,9 +1,11 @@
 #include "archive/archive_format.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "base/bytes.h"
+#include "base/product.h"
 #include "base/text.h"
 
 #if defined(__SSE2__)
@@ -74,6 +76,26 @@ bool IsDeviceName(std::string_view component) {
     return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
+bool IsSafeArchiveComponent(std::string_view component) {
+    // Windows drops a component's trailing dots and blanks, so ".. " would become "..";
+    // this also refuses "." and "..".
+    return !component.empty() && component.back() != '.' && component.back() != ' ' &&
+           component.find(':') == std::string_view::npos && !IsDeviceName(component);
+}
+
+bool IsUninstallerName(std::string_view component) {
+    while (!component.empty() && (component.back() == '.' || component.back() == ' ')) component.remove_suffix(1);
+    // Names are ISO 8859-1, where no letter but a-z folds to an ASCII one, so an ASCII fold finds
+    // every spelling that Windows takes for these names.
+    const auto is = [&](std::u16string_view own) {
+        return component.size() == own.size() &&
+               std::equal(component.begin(), component.end(), own.begin(), [](char c, char16_t o) {
+                   return AsciiLower(static_cast<unsigned char>(c)) == AsciiLower(o);
+               });
+    };
+    return is(UninstallerFileName) || is(UninstallerTemporaryName);
+}
+
 bool IsSafeArchiveName(std::string_view name) {
     if (name.empty()) return false;
     std::size_t start = 0;
@@ -81,13 +103,10 @@ bool IsSafeArchiveName(std::string_view name) {
         std::size_t end = name.find_first_of("\\/", start);
         if (end == std::string_view::npos) end = name.size();
         const std::string_view component = name.substr(start, end - start);
-        // Windows drops a component's trailing dots and blanks, so ".. " would become "..";
-        // this also refuses "." and "..".
-        if (component.empty() || component.back() == '.' || component.back() == ' ' || IsDeviceName(component))
-            return false;
+        if (!IsSafeArchiveComponent(component) || (start == 0 && IsUninstallerName(component))) return false;
         start = end + 1;
     }
-    return name.find(':') == std::string_view::npos;
+    return true;
 }
 
 namespace {

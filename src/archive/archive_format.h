@@ -59,10 +59,20 @@ using VerifyProgressFn = void (*)(void* context, std::uint32_t offset);
 bool VerifyArchive(std::span<const std::uint8_t> archive, VerifyProgressFn onRepaint, void* context);
 
 // A name that stays inside the installation directory and names a file there: not empty, no
-// drive or stream colon, no leading separator, no empty component and none ending in a dot or a
-// blank (Windows drops those, so ".. " would become ".."; this covers "." and ".." too), and no
-// component that is a device name. '\' and '/' both separate.
+// leading separator, every component safe (IsSafeArchiveComponent), and a first component that
+// is not the uninstaller's (IsUninstallerName). '\' and '/' both separate.
 bool IsSafeArchiveName(std::string_view name);
+
+// One component of a name, at any depth: not empty, no drive or stream colon, not ending in a
+// dot or a blank (Windows drops those, so ".. " would become ".."; this covers "." and ".." too),
+// and not a device name.
+bool IsSafeArchiveComponent(std::string_view component);
+
+// Whether a component at the top of the installation directory would be the registered
+// uninstaller or the copy that replaces it (qfsetup.exe, qfsetup.tmp), in any case and with the
+// trailing dots and blanks Windows drops. Extracting it would write over the uninstaller, and the
+// registered uninstall command would then fail to start.
+bool IsUninstallerName(std::string_view component);
 
 // Whether Windows takes a path component (8-bit text) for a device rather than a file: CON,
 // PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 (also with the superscript digits 1, 2, 3), CONIN$ and

@@ -168,7 +168,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedArchive, testing::Values(
     Malformed{"empty component", Cat(Header(), {1, 12, 0, 0, 0, 0, 0, 'a', '\\', '\\', 'b', 0})},
     Malformed{"trailing separator", Cat(Header(), {3, 6, 0, 'a', '\\', 0})},
     Malformed{"slash dot-dot", Cat(Header(), {1, 12, 0, 0, 0, 0, 0, 'a', '/', '.', '.', 0})},
-    Malformed{"dot-dot blank, which Windows trims to dot-dot", Cat(Header(), {3, 7, 0, '.', '.', ' ', 0})}));
+    Malformed{"dot-dot blank, which Windows trims to dot-dot", Cat(Header(), {3, 7, 0, '.', '.', ' ', 0})},
+    Malformed{"the uninstaller at the top", Cat(Header(), {1, 19, 0, 0, 0, 0, 0,
+                                                        'Q', 'F', 's', 'e', 't', 'u', 'p', '.', 'e', 'x', 'e', 0})}));
 // clang-format on
 
 TEST(Walk, ShortArchivesHaveNoRecords) {
@@ -190,15 +192,28 @@ TEST(ArchiveName, SafeNames) {
 }
 
 // Windows opens a device for these names, in any folder and with any extension: a file's data
-// would go to a port or vanish into NUL.
-TEST(ArchiveName, DeviceNamesAreUnsafe) {
+// would go to a port or vanish into NUL. At the top of the installation directory, the
+// uninstaller's name and its temporary copy's would write over the registered uninstaller.
+TEST(ArchiveName, DevicesAndTheUninstallerAreUnsafe) {
     for (const char* name :
          {"CON", "nul", "Aux", "PRN", "COM1", "com9", "LPT1", "lpt9", "CONIN$", "conout$", "nul.txt", "docs\\con.html",
           "docs\\com1.log", "aux.tar.gz", "NUL .txt", "COM\xB9", "lpt\xB2.x", "docs/nul/readme.txt"})
         EXPECT_FALSE(qf::IsSafeArchiveName(name)) << name;
+    for (const char* name :
+         {"qfsetup.exe", "QFSETUP.EXE", "QfSetup.Tmp", "qfsetup.tmp", "qfsetup.exe\\readme.txt", "QFSETUP.TMP/a"})
+        EXPECT_FALSE(qf::IsSafeArchiveName(name)) << name;
     for (const char* name : {"CONSOLE", "nul_", "nullify.txt", "COM0", "COM10", "LPT", "COMA", "docs\\con-tents.html",
-                             "xnul", "CONIN", "auxiliary\\a.txt", ".nul"})
+                             "xnul", "CONIN", "auxiliary\\a.txt", ".nul", "docs/qfsetup.exe", "docs\\QFSETUP.TMP",
+                             "qfsetup.exe.bak", "qfsetup", "qfsetup.ex", "xqfsetup.exe", "qfsetup.tmp2"})
         EXPECT_TRUE(qf::IsSafeArchiveName(name)) << name;
+}
+
+// Windows drops a name's trailing dots and blanks, so these still land on the uninstaller.
+TEST(ArchiveName, UninstallerNamesAsWindowsResolvesThem) {
+    for (const char* name : {"qfsetup.exe", "QFSETUP.TMP", "qfsetup.exe.", "QfSetup.Exe . .", "qfsetup.tmp  "})
+        EXPECT_TRUE(qf::IsUninstallerName(name)) << name;
+    for (const char* name : {"", ".", "qfsetup", "qfsetup.exe.bak", " qfsetup.exe", "qfsetup.exe\\a", "qfsetup.\xE9xe"})
+        EXPECT_FALSE(qf::IsUninstallerName(name)) << name;
 }
 
 }  // namespace

@@ -54,4 +54,12 @@ mkdir -p "$work/bad/sub" && ln -s .. "$work/bad/sub/up" && refuse loop "repeat f
 mkdir -p "$work/bad" && touch "$work/bad/$(printf 'caf\xe9')" && refuse latin1 "cannot be written"
 mkdir -p "$work/bad/docs" && touch "$work/bad/docs/nul.txt" && refuse device "device name"
 mkdir -p "$work/bad/Com1" && refuse device-folder "device name"
+mkdir -p "$work/bad" && touch "$work/bad/QfSetup.Exe" && refuse uninstaller "write over the uninstaller"
+mkdir -p "$work/bad/qfsetup.tmp" && refuse uninstaller-copy "write over the uninstaller"
+
+# The uninstaller's name below the top, or as part of a longer name, is an ordinary file.
+mkdir -p "$work/good/docs" && touch "$work/good/docs/qfsetup.exe" "$work/good/qfsetup.exe.bak"
+"$qfpack" pack "$work/good" "$work/good.bin"
+"$qfpack" list "$work/good.bin" > "$work/list.txt"
+printf '%s\n' 'dir  docs' 'file docs\qfsetup.exe 0' 'file qfsetup.exe.bak 0' | diff -u - "$work/list.txt"
 echo "qfpack round trip passed"

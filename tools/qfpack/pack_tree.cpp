@@ -46,6 +46,10 @@ struct Packer {
             if (name.empty() && qf::IsDeviceName(it->path().filename().string()))
                 return Fail(it->path(), "is a Windows device name (CON, NUL, COM1, ...), not a file name");
             if (name.empty()) return Fail(it->path(), "name cannot be written on Windows as 8-bit text");
+            if (prefix.empty() && qf::IsUninstallerName(name))
+                return Fail(it->path(),
+                            "is the name of the installer's uninstaller (or its temporary copy) at the top "
+                            "of the tree; extraction would write over the uninstaller");
             entries.push_back({name, *it});
         }
         if (ec) return Fail(dir, ec.message());
@@ -105,7 +109,7 @@ std::string ArchiveComponent(const fs::path& fileName) {
             std::string_view(ForbiddenOnWindows).find(c) != std::string_view::npos)
             return {};
     }
-    if (!qf::IsSafeArchiveName(*name)) return {};
+    if (!qf::IsSafeArchiveComponent(*name)) return {};
     return *name;
 }
 
