@@ -72,7 +72,7 @@ HWND MakePage() {
 bool Installer(HWND page) {
     qf::ExtractedFileCount = 0;
     // Each round writes into a directory made for it, as a fresh installation does.
-    return qf::ExtractPayloadArchive(page, qf::InstallTarget::Made) == qf::ExtractResult::Completed;
+    return qf::ExtractPayloadArchive(page) == qf::ExtractResult::Completed;
 }
 
 bool MinimalWriter(HWND) { return WriteTreeMinimally(qf::PayloadArchive.Bytes(), qf::U(qf::InstallDirectory)); }

@@ -1,3 +1,5 @@
+#include <new>
+
 #include "archive/archive_format.h"
 #include "archive/extract_rules.h"
 #include "archive/payload_win.h"
@@ -17,9 +19,8 @@ namespace {
 // A target path longer than CurrentTargetPath is refused before any file call, with the
 // number Windows itself gives for a name too long for its buffer.
 constexpr DWORD PathTooLongError = ERROR_FILENAME_EXCED_RANGE;
-// A target that exists as a link is never written through, with the number Windows gives for
-// a request that would cross a reparse point (ERROR_REPARSE_POINT_ENCOUNTERED).
-constexpr DWORD LinkInTheWayError = 4395;
+// Folders below the installation directory held open at once: as deep as a name reaches.
+constexpr std::size_t DepthCapacity = DirectoryPathCapacity / 2;
 
 // A message names a path that fitted its buffer, or as much of a refused one as fits there.
 bool FailDirectory(HWND page, const wchar_t* path) {
@@ -34,103 +35,146 @@ bool FailFile(HWND page, const wchar_t* path, DWORD error) {
     return false;
 }
 
-bool ExtractDirectory(HWND page, std::string_view name) {
+// The folders from the installation directory down to the one the last record was written
+// into, each held open, and the name the file system gives the deepest: every name is created
+// relative to its folder's handle, never through a link, and checked on the handle that writes.
+// A record in another folder leaves the folders it is not below and enters the ones it is.
+struct Folders {
+    Entry levels[DepthCapacity];
+    // The archive name of the deepest folder ("docs/guide"), and where each level's ends in it.
+    std::string_view path;
+    std::size_t ends[DepthCapacity];
+    std::size_t depth = 0;
+    // The installation directory's name within its volume, grown by a name a level.
+    wchar_t name[DirectoryPathCapacity];
+    std::size_t nameEnds[DepthCapacity];
+
+    HANDLE Deepest() const { return levels[depth].handle; }
+    std::wstring_view DeepestName() const { return {name, nameEnds[depth]}; }
+};
+
+// Enters the folder component below the deepest, which must be a folder of its own; made tells
+// whether it is new. ERROR_SUCCESS or why not.
+DWORD EnterFolder(Folders& folders, std::string_view component, bool create, bool& made) {
+    char16_t widened[DirectoryPathCapacity];
+    const std::size_t nameEnd = folders.nameEnds[folders.depth];
+    if (folders.depth + 1 == DepthCapacity || !WidenBytes(widened, component) ||
+        nameEnd + 1 + component.size() >= DirectoryPathCapacity)
+        return PathTooLongError;
+    const std::u16string_view name(widened, component.size());
+    Entry& next = folders.levels[folders.depth + 1];
+    made = false;
+    const DWORD error = create ? CreateFolderBelow(folders.Deepest(), name, next, made)
+                               : OpenBelow(folders.Deepest(), name, Use::Traverse, next);
+    // A folder on the way that is not there leaves no path to the name, as Windows says it.
+    if (error == ERROR_FILE_NOT_FOUND) return ERROR_PATH_NOT_FOUND;
+    if (error != ERROR_SUCCESS) return error;
+    if (ExamineOpenEntry(next.handle, folders.DeepestName(), name).kind != EntryKind::Itself) {
+        // Made through a dangling link (Wine): what was made goes again.
+        if (made) DeleteOpenEntry(next.handle);
+        next.Close();
+        return LinkInTheWayError;
+    }
+    folders.name[nameEnd] = L'\\';
+    for (std::size_t i = 0; i < name.size(); ++i) folders.name[nameEnd + 1 + i] = static_cast<wchar_t>(name[i]);
+    ++folders.depth;
+    folders.nameEnds[folders.depth] = nameEnd + 1 + name.size();
+    return ERROR_SUCCESS;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The installation directory, opened as itself, at the top of the folders: once, when the
+// first record needs it.
+DWORD OpenInstallDirectory(Folders& folders) {
+    VolumeName name;
+    const DWORD error = OpenFolderAt(InstallDirectory, Use::Traverse, false, folders.levels[0]);
+    if (error != ERROR_SUCCESS) return error;
+    if (!NameOfOpenEntry(folders.levels[0].handle, name)) return GetLastError();
+    const std::wstring_view text = name.Text();
+    if (text.size() >= DirectoryPathCapacity) return PathTooLongError;
+    text.copy(folders.name, text.size());
+    // The volume's root is named "\\"; names below it are joined to it without a second separator.
+    folders.nameEnds[0] = text == L"\\" ? 0 : text.size();
+    folders.ends[0] = 0;
+    return ERROR_SUCCESS;
+}
+
+// Makes the deepest folder the one named folder (an archive name, "" for the installation
+// directory), leaving and entering folders as needed; the last one is created when create.
+DWORD MoveTo(Folders& folders, std::string_view folder, bool create) {
+    if (!folders.levels[0].IsOpen()) {
+        const DWORD error = OpenInstallDirectory(folders);
+        if (error != ERROR_SUCCESS) return error;
+    }
+    // Leave what folder is not below.
+    while (folders.depth > 0) {
+        const std::string_view held = folders.path.substr(0, folders.ends[folders.depth]);
+        if (folder.size() >= held.size() && EqualsIgnoringAsciiCase(folder.substr(0, held.size()), held) &&
+            (folder.size() == held.size() || IsSeparator(folder[held.size()])))
+            break;
+        folders.levels[folders.depth--].Close();
+    }
+    folders.path = folder;
+    std::size_t at = folders.depth == 0 ? 0 : folders.ends[folders.depth] + 1;
+    while (at < folder.size()) {
+        std::size_t end = at;
+        while (end < folder.size() && !IsSeparator(folder[end])) ++end;
+        bool made = false;
+        const DWORD error = EnterFolder(folders, folder.substr(at, end - at), create && end == folder.size(), made);
+        if (error != ERROR_SUCCESS) return error;
+        folders.ends[folders.depth] = end;
+        at = end + 1;
+    }
+    return ERROR_SUCCESS;
+}
+
+// An archive name's folder and last component.
+std::string_view FolderOf(std::string_view name) {
+    std::size_t slash = name.size();
+    while (slash > 0 && !IsSeparator(name[slash - 1])) --slash;
+    return name.substr(0, slash == 0 ? 0 : slash - 1);
+}
+
+// An existing directory is what an upgrade finds; parents are never created, each has its own
+// record ahead of its contents.
+bool ExtractDirectory(HWND page, Folders& folders, std::string_view name) {
     wchar_t path[DirectoryPathCapacity];
     if (!JoinArchiveName(Buffer(path), U(InstallDirectory), name)) {
         JoinArchiveNameForMessage(Buffer(path), U(InstallDirectory), name);
         return FailDirectory(page, path);
     }
-    // An existing directory is what an upgrade finds; parents are never created, each has its
-    // own record ahead of its contents.
-    if (CreateDirectoryW(path, nullptr)) return true;
-    // What is there already must be the directory itself, not a link that would take the
-    // files below it somewhere else.
-    if (GetLastError() != ERROR_ALREADY_EXISTS || ExamineEntry(path) != EntryKind::Itself)
-        return FailDirectory(page, path);
-    return true;
+    if (MoveTo(folders, FolderOf(name), false) != ERROR_SUCCESS) return FailDirectory(page, path);
+    return MoveTo(folders, name, true) == ERROR_SUCCESS || FailDirectory(page, path);
 }
 
-// The installation directory as the file system resolves it, for an upgrade: what each name
-// below it must resolve to when it is the file itself.
-struct Resolved {
-    wchar_t path[DirectoryPathCapacity];
-    std::size_t length;
-};
-
-// Whether the open file is the one at the installation directory's resolved path and name.
-// Windows marks a link as a reparse point; Wine shows a Unix link to a file as a plain file but
-// resolves it to its target, and creates a dangling one's target when asked to create it.
-bool IsAtItsName(HANDLE file, const Resolved& directory, std::u16string_view name) {
-    wchar_t path[DirectoryPathCapacity];
-    const std::size_t length = FinalPath(file, path);
-    const std::wstring_view resolved(path, length);
-    if (length != directory.length + 1 + name.size() || resolved[directory.length] != L'\\' ||
-        !SameName(resolved.substr(0, directory.length), {directory.path, directory.length}))
-        return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const wchar_t c = name[i] == u'/' ? L'\\' : static_cast<wchar_t>(name[i]);
-        if (c == L'\\' ? resolved[directory.length + 1 + i] != c
-                       : !SameName({&c, 1}, resolved.substr(directory.length + 1 + i, 1)))
-            return false;
+// Creates or replaces the file in the deepest folder, with one open that looks at what stands
+// there: a link refuses the record, and a file that shares its data with other names gives up
+// this name for a new file, so that the other names keep their data. A file replaced is emptied
+// before the write, as a new one would be.
+DWORD WriteRecord(const Folders& folders, std::u16string_view name, std::span<const std::uint8_t> data) {
+    Entry file;
+    bool found = false;
+    DWORD error = CreateFileBelow(folders.Deepest(), name, file, found);
+    if (error != ERROR_SUCCESS) return error;
+    const EntryFacts facts = ExamineOpenEntry(file.handle, folders.DeepestName(), name);
+    if (facts.kind == EntryKind::Shared) {
+        error = DeleteOpenEntry(file.handle);
+        file.Close();
+        if (error == ERROR_SUCCESS) error = CreateFileBelow(folders.Deepest(), name, file, found);
+        if (error != ERROR_SUCCESS) return error;
+        if (found) return ERROR_ALREADY_EXISTS;
+    } else if (facts.kind != EntryKind::Itself) {
+        // Made through a dangling link (Wine): what was made goes again.
+        if (!found) DeleteOpenEntry(file.handle);
+        return facts.kind == EntryKind::Unknown ? ERROR_ACCESS_DENIED : LinkInTheWayError;
+    } else if (found && !SetEndOfFile(file.handle)) {
+        return GetLastError();
     }
-    return true;
+    return WriteWhole(file.handle, data);
 }
 
-// Creates or replaces the file at CurrentTargetPath in a directory that was there before, with
-// one open that looks at what stands there: a link refuses the record, and a file that shares
-// its data with other names gives up this name for a new file, so that the other names keep
-// their data. The open file, or INVALID_HANDLE_VALUE with why in error.
-HANDLE OpenFoundTarget(const Resolved& directory, std::u16string_view name, DWORD& error) {
-    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
-    HANDLE file =
-        CreateFileW(CurrentTargetPath, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS, flags, nullptr);
-    error = GetLastError();
-    if (file == INVALID_HANDLE_VALUE) return file;
-    const bool found = error == ERROR_ALREADY_EXISTS;
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    FILE_STANDARD_INFO standard{};
-    if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) ||
-        !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) ||
-        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !IsAtItsName(file, directory, name)) {
-        CloseHandle(file);
-        // Made through a dangling link (Wine): what was made goes again, by the link's name.
-        if (!found) RemoveName(CurrentTargetPath);
-        error = LinkInTheWayError;
-        return INVALID_HANDLE_VALUE;
-    }
-    if (found && standard.NumberOfLinks > 1) {
-        CloseHandle(file);
-        error = RemoveName(CurrentTargetPath);
-        if (error != ERROR_SUCCESS) return INVALID_HANDLE_VALUE;
-        file = CreateFileW(CurrentTargetPath, GENERIC_READ | GENERIC_WRITE, share, nullptr, CREATE_NEW, flags, nullptr);
-        error = GetLastError();
-        return file;
-    }
-    // Replaced as a new file would be: empty before the write.
-    if (found && !SetEndOfFile(file)) {
-        error = GetLastError();
-        CloseHandle(file);
-        return INVALID_HANDLE_VALUE;
-    }
-    return file;
-}
-
-// Writes a record's data with one call straight from the archive, into a new file, or over
-// what was there before.
-DWORD WriteRecord(const ArchiveRecord& record, const Resolved* found) {
-    if (!found) return WriteNewFile(CurrentTargetPath, FILE_SHARE_READ | FILE_SHARE_WRITE, record.data).error;
-    char16_t name[DirectoryPathCapacity];
-    if (!WidenBytes(name, record.name)) return PathTooLongError;
-    DWORD error = ERROR_SUCCESS;
-    const HANDLE file = OpenFoundTarget(*found, {name, record.name.size()}, error);
-    if (file == INVALID_HANDLE_VALUE) return error;
-    error = WriteWhole(file, record.data);
-    CloseHandle(file);
-    return error;
-}
-
-bool ExtractFile(HWND page, const ArchiveRecord& record, const Resolved* found) {
+bool ExtractFile(HWND page, Folders& folders, const ArchiveRecord& record) {
     if (!JoinArchiveName(Buffer(CurrentTargetPath), U(InstallDirectory), record.name)) {
         wchar_t shown[TargetPathCapacity];
         JoinArchiveNameForMessage(Buffer(shown), U(InstallDirectory), record.name);
@@ -138,34 +182,30 @@ bool ExtractFile(HWND page, const ArchiveRecord& record, const Resolved* found) 
     }
     if (RepaintsBeforeFile(ExtractedFileCount)) RepaintNow(page);
     ++ExtractedFileCount;
-    const DWORD error = WriteRecord(record, found);
+    const std::string_view folder = FolderOf(record.name);
+    const std::string_view last = record.name.substr(folder.empty() ? 0 : folder.size() + 1);
+    char16_t name[DirectoryPathCapacity];
+    DWORD error = WidenBytes(name, last) ? MoveTo(folders, folder, false) : PathTooLongError;
+    if (error == ERROR_SUCCESS) error = WriteRecord(folders, {name, last.size()}, record.data);
     if (error != ERROR_SUCCESS) return FailFile(page, CurrentTargetPath, error);
     if (IsClientExecutable(U(CurrentTargetPath))) CreateClientShortcut(CurrentTargetPath);
     return true;
 }
 
-// The installation directory as the file system resolves it; false when it cannot be told.
-bool ResolveInstallDirectory(Resolved& directory) {
-    const HANDLE handle = OpenEntry(InstallDirectory, false);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    directory.length = FinalPath(handle, directory.path);
-    CloseHandle(handle);
-    if (directory.length > 0 && directory.path[directory.length - 1] == L'\\') --directory.length;
-    return directory.length != 0;
-}
-
 }  // namespace
 
-ExtractResult ExtractPayloadArchive(HWND page, InstallTarget target) {
-    Resolved resolved;
-    const Resolved* found = nullptr;
-    if (target == InstallTarget::Found) {
-        if (!ResolveInstallDirectory(resolved)) {
-            FailDirectory(page, InstallDirectory);
-            return ExtractResult::Aborted;
-        }
-        found = &resolved;
+ExtractResult ExtractPayloadArchive(HWND page) {
+    // Some 8 KB of handles and offsets: the heap's, for one extraction.
+    HeapBlock block;
+    if (!block.Allocate(sizeof(Folders))) {
+        FailDirectory(page, InstallDirectory);
+        return ExtractResult::Aborted;
     }
+    Folders& folders = *new (block.bytes) Folders;
+    struct Closer {
+        Folders& folders;
+        ~Closer() { folders.~Folders(); }
+    } closer{folders};
     ArchiveWalk walk{PayloadArchive.Bytes()};
     ArchiveRecord record;
     for (;;) {
@@ -173,8 +213,8 @@ ExtractResult ExtractPayloadArchive(HWND page, InstallTarget target) {
             case WalkStep::End: return ExtractResult::Completed;
             case WalkStep::Corrupted: ReportCorruptedArchive(page); return ExtractResult::Aborted;
             case WalkStep::Record: {
-                const bool done = record.type == RecordType::Directory ? ExtractDirectory(page, record.name)
-                                                                       : ExtractFile(page, record, found);
+                const bool done = record.type == RecordType::Directory ? ExtractDirectory(page, folders, record.name)
+                                                                       : ExtractFile(page, folders, record);
                 if (!done) return ExtractResult::Aborted;
             }
         }

@@ -21,18 +21,11 @@ bool VerifyPayloadArchive(HWND page);
 // The corrupted-archive message owned by page.
 void ReportCorruptedArchive(HWND page);
 
-// Where the archive is written: a directory this run made itself, where nothing can stand in
-// the way of a name yet, or one that was there before (an upgrade), where each name is looked
-// at as it is opened.
-enum class InstallTarget {
-    Made,
-    Found,
-};
-
 // Writes every directory and file of PayloadArchive under InstallDirectory, in archive order,
-// and the desktop shortcut for each executable written. Never writes through a link. At the
-// first failure: its message, then Aborted.
-ExtractResult ExtractPayloadArchive(HWND page, InstallTarget target);
+// and the desktop shortcut for each executable written. Every name is opened relative to its
+// folder's open handle and never written through a link. At the first failure: its message,
+// then Aborted.
+ExtractResult ExtractPayloadArchive(HWND page);
 
 // "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. Fails silently.
 void CreateClientShortcut(const wchar_t* exePath);

@@ -34,14 +34,14 @@ bool SaveShellLink(IShellLinkW* link, const wchar_t* exePath, const wchar_t* sho
 // one stands in its place, the shortcut is saved under a new name and moved over it, which
 // replaces the name and leaves what it led to as it was.
 void SaveShortcut(IShellLinkW* link, const wchar_t* exePath, const wchar_t* shortcutPath) {
-    const EntryKind kind = ExamineEntry(shortcutPath);
+    const EntryKind kind = ExaminePath(shortcutPath).kind;
     if (kind == EntryKind::Absent || kind == EntryKind::Itself) {
         SaveShellLink(link, exePath, shortcutPath);
         return;
     }
     char16_t temporary[ShortcutPathCapacity];
     if (kind == EntryKind::Unknown || !ShortcutPath(U(AllUsersDesktop), ShortcutTemporaryName, temporary) ||
-        ExamineEntry(W(temporary)) != EntryKind::Absent)
+        ExaminePath(W(temporary)).kind != EntryKind::Absent)
         return;
     if (!SaveShellLink(link, exePath, W(temporary)) ||
         !MoveFileExW(W(temporary), shortcutPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -1,5 +1,7 @@
 #include "base/entry_win.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <string_view>
 
@@ -8,11 +10,202 @@
 #include "base/wide_win.h"
 
 namespace qf {
+namespace {
 
-HANDLE OpenEntry(const wchar_t* path, bool followLink) {
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// A listing is read from its folder's handle this many bytes at a time: some forty names.
+constexpr std::size_t ListingBlockSize = 16 * 1024;
+// The number Windows gives for a name that is no single component ("", ".", "..", "a\b").
+constexpr DWORD NotOneNameError = ERROR_BAD_PATHNAME;
+
+ACCESS_MASK AccessFor(Use use) {
+    constexpr ACCESS_MASK look = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    constexpr ACCESS_MASK traverse = look | FILE_LIST_DIRECTORY | FILE_TRAVERSE;
+    switch (use) {
+        case Use::Look: return look;
+        case Use::Remove: return look | DELETE;
+        case Use::Folder: return traverse | DELETE;
+        case Use::Traverse: return traverse;
+        case Use::Write: return GENERIC_READ | GENERIC_WRITE | DELETE | SYNCHRONIZE;
+    }
+    return look;
+}
+
+ULONG OptionsFor(Use use) {
+    // Never through a link at the name's end; every call waits for its answer.
+    ULONG options = FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT;
+    if (use == Use::Folder || use == Use::Traverse) options |= FILE_DIRECTORY_FILE;
+    if (use == Use::Write) options |= FILE_NON_DIRECTORY_FILE;
+    return options;
+}
+
+bool IsOneName(std::u16string_view name) {
+    return !name.empty() && name != u"." && name != u".." && name.find_first_of(u"\\/") == std::u16string_view::npos &&
+           name.size() * sizeof(char16_t) <= 0xFFFF;
+}
+
+// NtCreateFile of name below folder; ERROR_SUCCESS or the system's error for the status. what
+// receives FILE_CREATED, FILE_OPENED, ...
+DWORD CreateBelow(HANDLE folder, std::u16string_view name, Use use, ULONG disposition, Entry& out,
+                  ULONG_PTR* what = nullptr) {
+    out.Close();
+    if (!IsOneName(name)) return NotOneNameError;
+    UNICODE_STRING text;
+    text.Buffer = const_cast<PWSTR>(W(name.data()));
+    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(char16_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK status{};
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const NTSTATUS result = NtCreateFile(&handle, AccessFor(use), &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
+                                         ShareAll, disposition, OptionsFor(use), nullptr, 0);
+    if (!NT_SUCCESS(result)) return RtlNtStatusToDosError(result);
+    out.handle = handle;
+    if (what) *what = status.Information;
+    return ERROR_SUCCESS;
+}
+
+// name less the dots and blanks that end it, which the file system does not keep in the name it
+// gives an open entry (Wine), as Windows drops them from a path.
+std::wstring_view WithoutTrailingDots(std::wstring_view name) {
+    const std::size_t kept = name.find_last_not_of(L". ");
+    return kept == std::wstring_view::npos ? name : name.substr(0, kept + 1);
+}
+
+// Whether the open entry is named as folderName, a separator and name: the entry itself. A Unix
+// link under Wine is named by its target.
+bool IsNamedBelow(std::wstring_view entryName, std::wstring_view folderName, std::wstring_view name) {
+    if (!folderName.empty() && folderName.back() == L'\\') folderName.remove_suffix(1);
+    if (entryName.size() < folderName.size() + 1 || !SameName(entryName.substr(0, folderName.size()), folderName) ||
+        entryName[folderName.size()] != L'\\')
+        return false;
+    return SameName(WithoutTrailingDots(entryName.substr(folderName.size() + 1)), WithoutTrailingDots(name));
+}
+
+// The folder that holds the last name of path, opened (links on the way followed: the path is
+// taken as the system resolves it) with its name, and that last name.
+DWORD OpenParentOf(const wchar_t* path, Entry& parent, VolumeName& parentName, std::u16string_view& name) {
+    const std::wstring_view text(path);
+    const std::size_t slash = text.find_last_of(L"\\/");
+    wchar_t folder[DirectoryPathCapacity];
+    if (slash == std::wstring_view::npos || slash + 1 == text.size() || slash + 2 > DirectoryPathCapacity)
+        return NotOneNameError;
+    text.copy(folder, slash);
+    folder[slash] = L'\0';
+    // A drive's root is "C:\" ("C:" alone is its current directory).
+    if (slash > 0 && text[slash - 1] == L':') folder[slash] = L'\\', folder[slash + 1] = L'\0';
+    name = {U(path) + slash + 1, text.size() - slash - 1};
+    const DWORD error = OpenFolderAt(folder, Use::Traverse, true, parent);
+    if (error != ERROR_SUCCESS) return error;
+    return NameOfOpenEntry(parent.handle, parentName) ? ERROR_SUCCESS : GetLastError();
+}
+
+}  // namespace
+
+void Entry::Close() {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+}
+
+bool IsAbsence(DWORD openError) {
+    return openError == ERROR_FILE_NOT_FOUND || openError == ERROR_PATH_NOT_FOUND || openError == ERROR_INVALID_NAME;
+}
+
+bool MayBeHeldForAMoment(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+DWORD OpenFolderAt(const wchar_t* path, Use use, bool followLink, Entry& out) {
+    out.Close();
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    return CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, flags, nullptr);
+    out.handle = CreateFileW(path, AccessFor(use), ShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+    return out.IsOpen() ? ERROR_SUCCESS : GetLastError();
+}
+
+DWORD OpenBelow(HANDLE folder, std::u16string_view name, Use use, Entry& out) {
+    return CreateBelow(folder, name, use, FILE_OPEN, out);
+}
+
+DWORD CreateFolderBelow(HANDLE folder, std::u16string_view name, Entry& out, bool& made) {
+    ULONG_PTR what = 0;
+    const DWORD error = CreateBelow(folder, name, Use::Traverse, FILE_OPEN_IF, out, &what);
+    made = what == FILE_CREATED;
+    return error;
+}
+
+DWORD CreateFileBelow(HANDLE folder, std::u16string_view name, Entry& out, bool& found) {
+    ULONG_PTR what = 0;
+    const DWORD error = CreateBelow(folder, name, Use::Write, FILE_OPEN_IF, out, &what);
+    found = what != FILE_CREATED;
+    return error;
+}
+
+std::wstring_view VolumeName::Text() const {
+    const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(bytes);
+    return {info->FileName, info->FileNameLength / sizeof(wchar_t)};
+}
+
+bool NameOfOpenEntry(HANDLE entry, VolumeName& out) {
+    return GetFileInformationByHandleEx(entry, FileNameInfo, out.bytes, sizeof out.bytes) != 0;
+}
+
+EntryFacts ExamineOpenEntry(HANDLE entry, std::wstring_view folderName, std::u16string_view name) {
+    EntryFacts facts{EntryKind::Unknown, 0, {}};
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    BY_HANDLE_FILE_INFORMATION info;
+    VolumeName entryName;
+    if (!GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &tag, sizeof tag) ||
+        !GetFileInformationByHandle(entry, &info) || !NameOfOpenEntry(entry, entryName))
+        return facts;
+    facts.attributes = tag.FileAttributes;
+    facts.identity = IdentityOf(info);
+    // Windows opens a junction, a symbolic link or a mount point as itself and names it by its
+    // own path; other reparse points (a deduplicated or cloud file) are files and folders.
+    if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(tag.ReparseTag))
+        facts.kind = EntryKind::Link;
+    else if (!IsNamedBelow(entryName.Text(), folderName, {W(name.data()), name.size()}))
+        facts.kind = EntryKind::Elsewhere;
+    // A directory's count of names says nothing of the kind (Wine gives the Unix one, two and
+    // more).
+    else if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1)
+        facts.kind = EntryKind::Shared;
+    else facts.kind = EntryKind::Itself;
+    return facts;
+}
+
+EntryFacts ExaminePath(const wchar_t* path) {
+    Entry parent;
+    Entry entry;
+    VolumeName parentName;
+    std::u16string_view name;
+    DWORD error = OpenParentOf(path, parent, parentName, name);
+    if (error == ERROR_SUCCESS) error = OpenBelow(parent.handle, name, Use::Look, entry);
+    if (error != ERROR_SUCCESS) return {IsAbsence(error) ? EntryKind::Absent : EntryKind::Unknown, 0, {}};
+    return ExamineOpenEntry(entry.handle, parentName.Text(), name);
+}
+
+DWORD OpenPathBelow(HANDLE folder, std::wstring_view folderName, std::u16string_view path, Use use, Entry& out) {
+    out.Close();
+    Entry levels[2];
+    VolumeName names[2];
+    HANDLE at = folder;
+    std::wstring_view atName = folderName;
+    for (std::size_t level = 0;; ++level) {
+        const std::size_t slash = path.find_first_of(u"\\/");
+        if (slash == std::u16string_view::npos) return OpenBelow(at, path, use, out);
+        const std::u16string_view part = path.substr(0, slash);
+        path.remove_prefix(slash + 1);
+        // Each folder on the way is held open until the next one is: neither can be swapped.
+        Entry& next = levels[level % 2];
+        VolumeName& nextName = names[level % 2];
+        const DWORD error = OpenBelow(at, part, Use::Traverse, next);
+        if (error == ERROR_DIRECTORY) return LinkInTheWayError;  // a file where a folder was
+        if (error != ERROR_SUCCESS) return error;
+        if (!ExamineOpenEntry(next.handle, atName, part).IsFolder()) return LinkInTheWayError;
+        if (!NameOfOpenEntry(next.handle, nextName)) return ERROR_FILENAME_EXCED_RANGE;
+        at = next.handle;
+        atName = nextName.Text();
+    }
 }
 
 DWORD DeleteOpenEntry(HANDLE entry) {
@@ -30,6 +223,54 @@ DWORD DeleteOpenEntry(HANDLE entry) {
                                                                                             : GetLastError();
 }
 
+bool NextName(HANDLE folder, Listing& listing, ListedName& out) {
+    for (;;) {
+        if (listing.next >= listing.filled) {
+            if (listing.error != ERROR_SUCCESS) return false;
+            if (!listing.block.bytes && !listing.block.Allocate(ListingBlockSize)) {
+                listing.error = ERROR_NOT_ENOUGH_MEMORY;
+                return false;
+            }
+            const FILE_INFO_BY_HANDLE_CLASS kind =
+                listing.restart ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo;
+            listing.restart = false;
+            if (!GetFileInformationByHandleEx(folder, kind, listing.block.bytes,
+                                              static_cast<DWORD>(listing.block.size))) {
+                listing.error = GetLastError();
+                return false;
+            }
+            listing.next = 0;
+            listing.filled = listing.block.size;
+        }
+        const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(listing.block.bytes + listing.next);
+        listing.next = record->NextEntryOffset == 0 ? listing.filled : listing.next + record->NextEntryOffset;
+        const std::wstring_view name(record->FileName, record->FileNameLength / sizeof(wchar_t));
+        if (name == L"." || name == L"..") continue;
+        out = {name, record->FileAttributes, static_cast<std::uint64_t>(record->FileId.QuadPart)};
+        return true;
+    }
+}
+
+bool HoldsNames(HANDLE folder, std::span<const char16_t* const> passedOver) {
+    Listing listing;
+    ListedName found;
+    while (NextName(folder, listing, found)) {
+        if (std::none_of(passedOver.begin(), passedOver.end(),
+                         [&](const char16_t* over) { return SameName(found.name, W(over)); }))
+            return true;
+    }
+    // A listing that broke off may have hidden anything.
+    return listing.error != ERROR_NO_MORE_FILES;
+}
+
+bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> passedOver) {
+    Entry folder;
+    const DWORD error = OpenFolderAt(directory, Use::Traverse, true, folder);
+    // A folder that is not there holds nothing; one that cannot be listed may hold anything.
+    if (error != ERROR_SUCCESS) return !IsAbsence(error);
+    return HoldsNames(folder.handle, passedOver);
+}
+
 std::size_t FinalPath(HANDLE file, wchar_t (&out)[DirectoryPathCapacity]) {
     const DWORD length = GetFinalPathNameByHandleW(file, out, DirectoryPathCapacity, FILE_NAME_NORMALIZED);
     return length < DirectoryPathCapacity ? length : 0;
@@ -40,102 +281,9 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
            CSTR_EQUAL;
 }
 
-namespace {
-
-enum class Resolution {
-    ToItself,
-    Elsewhere,
-    Untold,  // a path that could not be resolved
-};
-
-// Whether the entry, opened as itself, resolves to its folder's own path and its own name.
-// Elsewhere for a Unix link under Wine, which resolves to its target.
-Resolution ResolutionOf(HANDLE entry, std::wstring_view path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring_view::npos || slash + 1 == path.size()) return Resolution::Elsewhere;
-    wchar_t folder[DirectoryPathCapacity];
-    if (slash + 2 > DirectoryPathCapacity) return Resolution::Elsewhere;
-    path.copy(folder, slash);
-    folder[slash] = L'\0';
-    // A drive's root is "C:\" ("C:" alone is its current directory, "\\?\C:" the volume).
-    if (slash > 0 && path[slash - 1] == L':') folder[slash] = L'\\', folder[slash + 1] = L'\0';
-    const HANDLE parent = OpenEntry(folder, true);
-    if (parent == INVALID_HANDLE_VALUE) return Resolution::Untold;
-    wchar_t parentPath[DirectoryPathCapacity];
-    wchar_t entryPath[DirectoryPathCapacity];
-    const std::size_t parentLength = FinalPath(parent, parentPath);
-    CloseHandle(parent);
-    const std::size_t entryLength = FinalPath(entry, entryPath);
-    if (parentLength == 0 || entryLength == 0) return Resolution::Untold;
-    const std::wstring_view resolved(entryPath, entryLength);
-    std::wstring_view parentResolved(parentPath, parentLength);
-    if (parentResolved.back() == L'\\') parentResolved.remove_suffix(1);
-    const std::wstring_view name = path.substr(slash + 1);
-    const bool itself = resolved.size() == parentResolved.size() + 1 + name.size() &&
-                        SameName(resolved.substr(0, parentResolved.size()), parentResolved) &&
-                        resolved[parentResolved.size()] == L'\\' &&
-                        SameName(resolved.substr(parentResolved.size() + 1), name);
-    return itself ? Resolution::ToItself : Resolution::Elsewhere;
-}
-
-}  // namespace
-
-EntryKind KindOfOpenEntry(HANDLE entry, const wchar_t* path, BY_HANDLE_FILE_INFORMATION& info) {
-    if (!GetFileInformationByHandle(entry, &info)) return EntryKind::Unknown;
-    // A directory's count of names says nothing of the kind (Wine gives the Unix one, two and
-    // more).
-    const bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1;
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryKind::Link;
-    switch (ResolutionOf(entry, path)) {
-        case Resolution::Elsewhere: return EntryKind::Link;
-        case Resolution::Untold: return EntryKind::Unknown;
-        case Resolution::ToItself: break;
-    }
-    return shared ? EntryKind::Shared : EntryKind::Itself;
-}
-
-bool IsAbsence(DWORD openError) {
-    // A name Windows refuses (a reserved or control character in it) names nothing there.
-    return openError == ERROR_FILE_NOT_FOUND || openError == ERROR_PATH_NOT_FOUND || openError == ERROR_INVALID_NAME;
-}
-
-EntryKind ExamineEntry(const wchar_t* path) {
-    const HANDLE entry = OpenEntry(path, false);
-    if (entry == INVALID_HANDLE_VALUE) return IsAbsence(GetLastError()) ? EntryKind::Absent : EntryKind::Unknown;
-    BY_HANDLE_FILE_INFORMATION info;
-    const EntryKind kind = KindOfOpenEntry(entry, path, info);
-    CloseHandle(entry);
-    return kind;
-}
-
-DWORD RemoveName(const wchar_t* path) {
-    const HANDLE entry =
-        CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (entry == INVALID_HANDLE_VALUE) return GetLastError();
-    const DWORD error = DeleteOpenEntry(entry);
-    CloseHandle(entry);
-    return error;
-}
-
-bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> passedOver) {
-    wchar_t pattern[DirectoryPathCapacity];
-    WIN32_FIND_DATAW found;
-    const HANDLE search =
-        FormatText(Buffer(pattern), u"%s\\*", {U(directory)}) ? FindFirstFileW(pattern, &found) : INVALID_HANDLE_VALUE;
-    // A folder that is not there holds nothing; one that cannot be listed may hold anything.
-    if (search == INVALID_HANDLE_VALUE) return !IsAbsence(GetLastError());
-    bool holds = false;
-    do {
-        const std::wstring_view name(found.cFileName);
-        holds = name != L"." && name != L".." &&
-                std::none_of(passedOver.begin(), passedOver.end(),
-                             [&](const char16_t* over) { return SameName(name, W(over)); });
-    } while (!holds && FindNextFileW(search, &found));
-    // A listing that broke off may have hidden anything.
-    if (!holds && GetLastError() != ERROR_NO_MORE_FILES) holds = true;
-    FindClose(search);
-    return holds;
+HANDLE OpenEntry(const wchar_t* path, bool followLink) {
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    return CreateFileW(path, FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 bool IdentifyPath(const wchar_t* path, bool followLink, FileIdentity& out) {
@@ -146,6 +294,18 @@ bool IdentifyPath(const wchar_t* path, bool followLink, FileIdentity& out) {
     CloseHandle(file);
     if (known) out = IdentityOf(info);
     return known;
+}
+
+DWORD RemoveName(const wchar_t* path) {
+    Entry parent;
+    Entry entry;
+    VolumeName parentName;
+    std::u16string_view name;
+    DWORD error = OpenParentOf(path, parent, parentName, name);
+    if (error == ERROR_SUCCESS) error = OpenBelow(parent.handle, name, Use::Remove, entry);
+    if (error != ERROR_SUCCESS) return error;
+    if (ExamineOpenEntry(entry.handle, parentName.Text(), name).kind == EntryKind::Elsewhere) return LinkInTheWayError;
+    return DeleteOpenEntry(entry.handle);
 }
 
 }  // namespace qf

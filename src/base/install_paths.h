@@ -32,6 +32,11 @@ std::optional<std::u16string_view> QuotedProgramPath(std::u16string_view command
 // text before the first blank.
 std::u16string_view CommandProgram(std::u16string_view commandLine);
 
+// The root of the volume a fully qualified path lies on, with its separator: "C:\\",
+// "\\\\server\\share\\", "\\\\?\\C:\\", "\\\\?\\UNC\\server\\share\\". Empty when the text names no
+// root (relative, or a share without its name).
+std::u16string_view VolumeRoot(std::u16string_view path);
+
 // The running installer's file from the process command line: the quoted program path, or
 // for an unquoted line the text before the first '/' less trailing blanks and control
 // characters, with ".exe" appended when it does not end so. False when the result does not fit

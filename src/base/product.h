@@ -50,8 +50,10 @@ inline constexpr const char16_t* UninstallKeyPath[] = {u"Microsoft", u"Windows",
 inline constexpr char16_t ProductUninstallKeyName[] = u"ORIN-6";
 inline constexpr char16_t InstallLocationValueName[] = u"InstallLocation";
 inline constexpr char16_t UninstallStringValueName[] = u"UninstallString";
-// REG_DWORD 1 beside the uninstall values when the installation went into a folder that already
-// held other files: its uninstall removes only what the installer wrote there.
+// REG_DWORD beside the uninstall values, written before them: 0 when the installer made the
+// folder or found it empty, 1 when it already held other files. Only 0 lets the uninstall remove
+// the folder whole; 1, no mark (an older release's registration) or any other value removes only
+// what the installer wrote there.
 inline constexpr char16_t SharedFolderValueName[] = u"SharedFolder";
 // The program path is quoted: Windows runs the value as a command line, and an unquoted path
 // with a blank ("Program Files") would lose "/uninstall" and start the install wizard.

@@ -26,23 +26,32 @@ LocationControls LocationPage;
 
 namespace {
 
+// Whether this run made the installation directory, where nothing can stand in the way of the
+// uninstaller's names yet, or found it there (an upgrade), where they are looked at first.
+enum class InstallTarget {
+    Made,
+    Found,
+};
+
 // Set once an installation has begun on the page: a click that still reaches it (the buttons
 // are disabled, but a click can be sent to them) starts nothing, neither while the run waits
 // for its turn nor while it works.
 bool UnderWay;
 
-// Takes the directory text into InstallDirectory, less one trailing separator. A relative entry
-// ("Apps", ".") is made a full path here, once, against the current directory, so that the
-// directory judged, created, registered and later uninstalled is one and the same. False when
-// the page must stay as it is.
+// Takes the directory text into InstallDirectory, less one trailing separator, made a full path
+// by the system's own rules: a relative entry ("Apps", ".") against the current directory, and
+// in every entry "." and ".." resolved, separators made one, and the dots and blanks that end a
+// name dropped ("C:\\Apps\\Quenfield." is the folder C:\\Apps\\Quenfield, as Windows creates it). So
+// the directory judged, created, registered and later uninstalled is the one the file system
+// has. False when the page must stay as it is.
 bool TakeInstallDirectory(HWND page) {
     const int length = GetWindowTextLengthW(LocationPage.directoryEdit);
     if (length == 0) {
         ShowMessage(page, text::BlankDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    // Only a text set from outside the edit's limit can be longer, or a relative entry whose
-    // full path is; it is refused, never cut.
+    // Only a text set from outside the edit's limit can be longer, or an entry whose full path
+    // is; it is refused, never cut.
     constexpr DWORD capacity = InstallDirectoryCapacity;
     if (length >= static_cast<int>(capacity)) {
         ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
@@ -52,14 +61,16 @@ bool TakeInstallDirectory(HWND page) {
 
     const std::u16string_view directory = WithoutTrailingSeparator(U(InstallDirectory));
     InstallDirectory[directory.size()] = L'\0';
-    if (directory.empty() || IsFullyQualified(directory)) return true;
+    // Nothing to resolve, and "C:" would resolve to that drive's current directory: both are
+    // judged as they stand (and refused: no folder, a root).
+    if (directory.empty() || (directory.size() == 2 && directory[1] == u':')) return true;
     wchar_t full[InstallDirectoryCapacity];
     const DWORD fullLength = GetFullPathNameW(InstallDirectory, capacity, full, nullptr);
     if (fullLength == 0 || fullLength >= capacity) {
         ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
         return false;
     }
-    CopyText(Buffer(InstallDirectory), U(full));
+    CopyText(Buffer(InstallDirectory), WithoutTrailingSeparator(U(full)));
     return true;
 }
 
@@ -143,8 +154,9 @@ Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, co
 // name loses this name first. In a directory this run made there is nothing to look at.
 bool MayTakeTheCopy(const wchar_t* temporary, const wchar_t* target, InstallTarget where) {
     if (where == InstallTarget::Made) return true;
-    const EntryKind leftover = ExamineEntry(temporary);
-    return ExamineEntry(target) != EntryKind::Link && leftover != EntryKind::Link &&
+    const auto isLink = [](EntryKind kind) { return kind == EntryKind::Link || kind == EntryKind::Elsewhere; };
+    const EntryKind leftover = ExaminePath(temporary).kind;
+    return !isLink(ExaminePath(target).kind) && !isLink(leftover) &&
            (leftover != EntryKind::Shared || RemoveName(temporary) == ERROR_SUCCESS) && MayReplace(target);
 }
 
@@ -265,8 +277,12 @@ void RunInstallation(HWND page) {
     std::optional<InstallTarget> target = CreateInstallDirectory(page);
     if (!target) return;
 
+    // The running program's own file as the system names it: a program started by a bare name
+    // through PATH, or by a relative path, copies itself all the same.
     wchar_t ownPath[TargetPathCapacity];
-    const bool ownPathFits = OwnExecutablePath(U(GetCommandLineW()), Buffer(ownPath));
+    const DWORD ownLength = GetModuleFileNameW(nullptr, ownPath, TargetPathCapacity);
+    const bool ownPathFits = ownLength > 0 && ownLength < TargetPathCapacity;
+    if (!ownPathFits) ownPath[ownLength == 0 ? 0 : TargetPathCapacity - 1] = L'\0';
     RepaintNow(page);
 
     if (CopyUninstaller(page, ownPath, ownPathFits, *target) && !(target = LookAgain(page))) return;
@@ -280,7 +296,7 @@ void RunInstallation(HWND page) {
         case Registration::Failed: AbortInstallation(page); return;
         case Registration::NewerInstalled: PostQuitMessage(0); return;
     }
-    if (ExtractPayloadArchive(page, *target) != ExtractResult::Completed) {
+    if (ExtractPayloadArchive(page) != ExtractResult::Completed) {
         AbortInstallation(page);
         return;
     }

@@ -132,22 +132,22 @@ LocationVerdict CheckLocation(const wchar_t* location, FileIdentity* judged) {
 
     // What the text names on disk: nothing (judged by its text alone), a link or something that
     // cannot be examined (never removable), or a directory whose resolved path is judged again.
-    const HANDLE entry = OpenEntry(location, false);
-    if (entry == INVALID_HANDLE_VALUE)
-        return IsAbsence(GetLastError()) ? LocationVerdict::Removable : LocationVerdict::Protected;
-    BY_HANDLE_FILE_INFORMATION info;
-    const EntryKind kind = KindOfOpenEntry(entry, location, info);
+    const EntryFacts facts = ExaminePath(location);
+    if (facts.kind == EntryKind::Absent) return LocationVerdict::Removable;
+    if (facts.kind != EntryKind::Itself && facts.kind != EntryKind::Shared) return LocationVerdict::Protected;
+    // Whoever acts on the location later opens it again and finds it to be what was judged
+    // (judged): a swap meanwhile is refused there.
     wchar_t resolved[DirectoryPathCapacity];
-    const std::size_t resolvedLength = FinalPath(entry, resolved);
-    CloseHandle(entry);
-    if ((kind != EntryKind::Itself && kind != EntryKind::Shared) || resolvedLength == 0)
-        return LocationVerdict::Protected;
+    const HANDLE entry = OpenEntry(location, false);
+    const std::size_t resolvedLength = entry == INVALID_HANDLE_VALUE ? 0 : FinalPath(entry, resolved);
+    if (entry != INVALID_HANDLE_VALUE) CloseHandle(entry);
+    if (resolvedLength == 0) return LocationVerdict::Protected;
     if (!GatherResolved(set)) return LocationVerdict::Protected;
     const std::u16string_view onDisk(U(resolved), resolvedLength);
     if (Judge(onDisk, set, set.windows) != LocationVerdict::Removable ||
         Judge(onDisk, set, set.windowsResolved) != LocationVerdict::Removable)
         return LocationVerdict::Protected;
-    if (judged) *judged = IdentityOf(info);
+    if (judged) *judged = facts.identity;
     return LocationVerdict::Removable;
 }
 

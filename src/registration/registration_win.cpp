@@ -188,11 +188,12 @@ bool RegisterUninstaller(HKEY software) {
     wchar_t command[MessageCapacity];
     FormatText(Buffer(name), text::DisplayNameFormat, {ReleaseDateText});
     FormatText(Buffer(command), UninstallCommandFormat, {U(InstallDirectory), UninstallerFileName});
-    return SetText(product.handle, u"DisplayName", name) && SetText(product.handle, u"DisplayIcon", DisplayIconPath) &&
+    // The mark first: an installation stopped after the location but before the mark would be
+    // told by an earlier registration's mark, which may say a folder it shares is its own.
+    return SetNumber(product.handle, SharedFolderValueName, SharedInstallDirectory ? 1 : 0) &&
+           SetText(product.handle, u"DisplayName", name) && SetText(product.handle, u"DisplayIcon", DisplayIconPath) &&
            SetText(product.handle, UninstallStringValueName, command) &&
-           SetText(product.handle, InstallLocationValueName, InstallDirectory) &&
-           (SharedInstallDirectory ? SetNumber(product.handle, SharedFolderValueName, 1)
-                                   : DeleteValue(product.handle, SharedFolderValueName));
+           SetText(product.handle, InstallLocationValueName, InstallDirectory);
 }
 
 }  // namespace
@@ -227,9 +228,16 @@ FolderSharing SharesItsFolder(const wchar_t* directory) {
         return IsAbsence(GetLastError()) ? FolderSharing::Shared : FolderSharing::Unknown;
     if (!IdentifyPath(directory, false, found)) return FolderSharing::Unknown;
     if (earlier != found) return FolderSharing::Shared;
+    // Only the mark as this release writes it says the folder was the installation's alone; an
+    // older release's registration, which has none, or a mark rewritten by hand, may be over a
+    // folder that held other files.
     DWORD mark = 0;
-    if (ReadNumber(product.handle, SharedFolderValueName, mark) == Lookup::Failed) return FolderSharing::Unknown;
-    return mark != 0 ? FolderSharing::Shared : FolderSharing::Unshared;
+    switch (ReadNumber(product.handle, SharedFolderValueName, mark)) {
+        case Lookup::Found: return mark == 0 ? FolderSharing::Unshared : FolderSharing::Shared;
+        case Lookup::Missing: return FolderSharing::Shared;
+        case Lookup::Failed: return FolderSharing::Unknown;
+    }
+    return FolderSharing::Unknown;
 }
 
 bool ReadMigratedSettings(HKEY key) {
@@ -287,7 +295,7 @@ bool NewerReleaseInstalled() {
     Key software;
     Key family;
     std::int32_t highest = 0;
-    return OpenSoftwareKey(KEY_READ, software) && OpenFamilyKey(software.handle, KEY_READ, family) &&
+    return OpenSoftwareKey(KEY_READ, software) && OpenFamilyKey(software.handle, KEY_READ, family) == Lookup::Found &&
            FindHighestRelease(family.handle, highest) && IsNewerThanThisRelease(highest);
 }
 

@@ -1,5 +1,7 @@
 #include "registration/registry_win.h"
 
+#include <iterator>
+#include <span>
 #include <utility>
 
 #include "base/product.h"
@@ -78,8 +80,10 @@ Lookup ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text) {
 Lookup ReadNumber(HKEY key, const char16_t* name, DWORD& number) {
     DWORD bytes = sizeof number;
     DWORD type = REG_NONE;
-    Lookup read = LookupOf(RegQueryValueExW(key, W(name), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes));
-    if (read == Lookup::Found && type != REG_DWORD) read = Lookup::Missing;
+    const LONG result = RegQueryValueExW(key, W(name), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes);
+    // A value too long for a number is some other value by that name (a text written by hand).
+    Lookup read = result == ERROR_MORE_DATA ? Lookup::Missing : LookupOf(result);
+    if (read == Lookup::Found && (type != REG_DWORD || bytes != sizeof number)) read = Lookup::Missing;
     if (read != Lookup::Found) number = 0;
     return read;
 }
@@ -90,11 +94,17 @@ bool OpenSoftwareKey(REGSAM access, Key& software) {
 
 bool OpenUninstallList(HKEY software, Key& list) { return OpenKeyPath(software, UninstallKeyPath, KEY_READ, list); }
 
-bool OpenFamilyKey(HKEY software, REGSAM access, Key& family) {
-    const std::span<const char16_t* const> path = ProductFamilyKeyPath;
+Lookup OpenFamilyKey(HKEY software, REGSAM access, Key& family) {
     Key parent;
-    return OpenKeyPath(software, path.first(path.size() - 1), KEY_READ, parent) &&
-           OpenKey(parent.handle, path.back(), access, family);
+    HKEY at = software;
+    for (const char16_t* name : std::span(ProductFamilyKeyPath).first(std::size(ProductFamilyKeyPath) - 1)) {
+        Key next;
+        const Lookup opened = LookUpKey(at, name, KEY_READ, next);
+        if (opened != Lookup::Found) return opened;
+        std::swap(parent.handle, next.handle);
+        at = parent.handle;
+    }
+    return LookUpKey(at, ProductFamilyKeyPath[std::size(ProductFamilyKeyPath) - 1], access, family);
 }
 
 Lookup OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product) {

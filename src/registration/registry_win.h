@@ -32,7 +32,7 @@ bool CreateKeyPath(HKEY parent, std::span<const char16_t* const> names, Key& key
 
 // A text value into text, terminated; one too long for text, with its terminator, fails.
 Lookup ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text);
-// A REG_DWORD value; 0 unless found, and a value of another type is missing.
+// A REG_DWORD value; 0 unless found, and a value of another type or size is missing.
 Lookup ReadNumber(HKEY key, const char16_t* name, DWORD& number);
 
 // The product's keys. HKLM\Software, beneath which all of them live:
@@ -40,8 +40,8 @@ bool OpenSoftwareKey(REGSAM access, Key& software);
 // the machine's list of uninstall entries, for reading, which holds the product's entry:
 bool OpenUninstallList(HKEY software, Key& list);
 // the product family's key, which holds a key per release: the keys above it are opened for
-// reading, the family key with access.
-bool OpenFamilyKey(HKEY software, REGSAM access, Key& family);
+// reading, the family key with access; Missing when it or a key above it is not there.
+Lookup OpenFamilyKey(HKEY software, REGSAM access, Key& family);
 // the product's uninstall entry, beneath the list, with access; Missing only when the list is
 // there without it.
 Lookup OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product);

@@ -5,6 +5,7 @@
 #include "base/product.h"
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -24,6 +25,27 @@ TEST(InstallDirectory, RelativeEntriesAreTold) {
         EXPECT_TRUE(qf::IsFullyQualified(qualified)) << std::string(qualified.begin(), qualified.end());
     for (const std::u16string_view relative : {u"Apps", u".", u"..", u"\\Apps", u"/Apps", u"C:Apps", u"", u"\\"})
         EXPECT_FALSE(qf::IsFullyQualified(relative)) << std::string(relative.begin(), relative.end());
+}
+
+// The uninstall tells a folder that is gone from a volume that is not there by the volume's root.
+TEST(InstallDirectory, TheVolumeRootOfAPath) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"C:\\Apps\\ORIN-6", u"C:\\"},
+        {u"q:/ORIN-6", u"q:/"},
+        {u"\\\\server\\share\\ORIN-6", u"\\\\server\\share\\"},
+        {u"//server/share/a/b", u"//server/share/"},
+        {u"\\\\?\\C:\\Apps", u"\\\\?\\C:\\"},
+        {u"\\\\?\\UNC\\server\\share\\Apps", u"\\\\?\\UNC\\server\\share\\"},
+        {u"\\\\.\\D:\\Apps", u"\\\\.\\D:\\"},
+        // No root to tell by: relative, a share without its name, a drive without its separator.
+        {u"Apps\\ORIN-6", u""},
+        {u"\\\\server\\share", u""},
+        {u"\\\\server", u""},
+        {u"C:Apps", u""},
+        {u"\\\\?\\UNC\\server", u""},
+    };
+    for (const auto& [path, root] : cases)
+        EXPECT_EQ(qf::VolumeRoot(path), root) << std::string(path.begin(), path.end());
 }
 
 struct OwnPathCase {

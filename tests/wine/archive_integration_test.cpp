@@ -101,12 +101,7 @@ Outcome Extract(const Bytes& archive, const std::wstring& installDirectory, cons
     const HWND page = TestPage();
     SettlePage();
     BoxWatcher watcher;
-    // As the install sequence says: found when it is there (and every name is looked at), made
-    // by the run otherwise.
-    const qf::InstallTarget target = GetFileAttributesW(installDirectory.c_str()) != INVALID_FILE_ATTRIBUTES
-                                         ? qf::InstallTarget::Found
-                                         : qf::InstallTarget::Made;
-    const qf::ExtractResult result = qf::ExtractPayloadArchive(page, target);
+    const qf::ExtractResult result = qf::ExtractPayloadArchive(page);
     // As the install sequence ends an extraction that stopped.
     if (result == qf::ExtractResult::Aborted) qf::AbortInstallation(page);
     return TakeQuit({result, watcher.Stop()});

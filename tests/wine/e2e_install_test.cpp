@@ -411,8 +411,7 @@ TEST_F(Install, AFolderThatHeldOtherFilesKeepsThemAtTheUninstall) {
         for (int round = 0; round < 2; ++round) {
             driver::Process p = e2e::Start(installer, L"");
             ASSERT_EQ(InstallInto(p, folder), std::vector<std::wstring>{InstallationCompleteCaption});
-            EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"SharedFolder"),
-                      c.othersBefore ? std::optional<DWORD>(1) : std::nullopt)
+            EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"SharedFolder"), std::optional<DWORD>(c.othersBefore ? 1 : 0))
                 << "round " << round;
         }
         ASSERT_TRUE(e2e::WriteAll(folder + L"\\client.log", notes));

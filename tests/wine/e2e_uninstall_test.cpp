@@ -55,7 +55,8 @@ bool WriteText(const std::wstring& path, const std::string& text) {
     return e2e::WriteAll(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-// The registry as an installation leaves it, with an older release beside this one.
+// The registry as an installation into a folder of its own leaves it, with an older release
+// beside this one.
 void RegisterInstallation(const std::wstring& location) {
     ASSERT_TRUE(e2e::WriteNumber(OlderReleaseKey, L"DefLang", 3));
     ASSERT_TRUE(e2e::WriteNumber(ReleaseKey, L"DefLang", 3));
@@ -64,6 +65,7 @@ void RegisterInstallation(const std::wstring& location) {
     ASSERT_TRUE(e2e::WriteString(UninstallKey, L"DisplayIcon", location + L"\\qfmgr.exe"));
     ASSERT_TRUE(e2e::WriteString(UninstallKey, L"UninstallString", L"\"" + location + L"\\qfsetup.exe\" /uninstall"));
     ASSERT_TRUE(e2e::WriteString(UninstallKey, L"InstallLocation", location));
+    ASSERT_TRUE(e2e::WriteNumber(UninstallKey, L"SharedFolder", 0));
 }
 
 // Runs "<exe> /uninstall" to its end, answering the administrator warning with rightsAnswer
@@ -191,28 +193,46 @@ TEST_F(UninstallMode, WhatCannotBeRemovedKeepsTheRegistrationUntilItCan) {
     }
 }
 
-// Only a folder that holds this product's uninstaller is an installation of it: a registration
-// naming a folder without it (edited by hand, or the folder reused) removes nothing at all.
-TEST_F(UninstallMode, AFolderWithoutTheUninstallerIsNoInstallation) {
+// The folder goes whole only with proof that it is the installation's alone: the mark as this
+// release writes it (REG_DWORD 0) and this product's uninstaller in it. Without either, only
+// what the installer wrote goes (the archive's files, the uninstaller, folders left empty), and
+// the uninstall completes: the folder's other files stay, and so does the folder.
+TEST_F(UninstallMode, WithoutProofOnlyWhatTheInstallerWroteGoes) {
     struct Case {
         const char* name;
+        enum { NoMark, TextMark, Mark } mark;
+        DWORD number;  // of a REG_DWORD mark
         bool removeUninstaller;
-        const wchar_t* registeredProgram;  // below the installation, or the sibling
+        bool registeredElsewhere;  // the registration starts the sibling's program
     };
-    for (const Case c : {Case{"no uninstaller there", true, nullptr},
-                         Case{"the registration starts another program", false, L"sibling"}}) {
+    const Case cases[] = {
+        {"no mark: an older release's registration, or a cleaner", Case::NoMark, 0, false, false},
+        {"the mark rewritten as text", Case::TextMark, 0, false, false},
+        {"the mark says shared", Case::Mark, 1, false, false},
+        {"the mark of another value", Case::Mark, 7, false, false},
+        {"no uninstaller there", Case::Mark, 0, true, false},
+        {"the registration starts another program", Case::Mark, 0, false, true},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
         if (HasFatalFailure()) return;
+        if (c.mark == Case::NoMark)
+            ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, UninstallKey, L"SharedFolder"), ERROR_SUCCESS);
+        if (c.mark == Case::TextMark) ASSERT_TRUE(e2e::WriteString(UninstallKey, L"SharedFolder", L"0"));
+        if (c.mark == Case::Mark) ASSERT_TRUE(e2e::WriteNumber(UninstallKey, L"SharedFolder", c.number));
         if (c.removeUninstaller) ASSERT_TRUE(DeleteFileW((install + L"\\qfsetup.exe").c_str()));
-        if (c.registeredProgram)
+        if (c.registeredElsewhere)
             ASSERT_TRUE(
                 e2e::WriteString(UninstallKey, L"UninstallString", L"\"" + sibling + L"\\qfmgr.exe\" /uninstall"));
-        const std::vector<std::wstring> before = Listing(install);
-        EXPECT_TRUE(Uninstall().empty());
-        EXPECT_EQ(Listing(install), before);
-        EXPECT_TRUE(e2e::Exists(Shortcut));
-        ExpectRegistryUntouched();
+        ExpectCompletionBox(Uninstall());
+        EXPECT_EQ(Listing(install),
+                  (std::vector<std::wstring>{L".settings = installed", L"docs\\", L"docs\\guide\\",
+                                             L"docs\\guide\\a.html = installed", L"docs\\guide\\b.html = installed"}));
+        EXPECT_EQ(Listing(sibling), siblingBefore);
+        EXPECT_FALSE(e2e::Exists(Shortcut));
+        EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
+        EXPECT_FALSE(e2e::KeyExists(UninstallKey));
     }
 }
 
@@ -314,38 +334,52 @@ TEST_F(UninstallMode, WithoutThisReleasesKeyTheUninstallStillCompletes) {
     ExpectUninstalled(install);
 }
 
-struct RegistryStopCase {
+struct RegistryCase {
     const char* name;
     const wchar_t* missing;  // a key removed before the uninstall, or null
-    // A key given a subkey of its own, or null: a key with subkeys cannot be deleted, which is
-    // how a deletion is made to fail here (Wine's registry has no access control).
+    // A key given a subkey of its own, or null: a key with subkeys cannot be deleted whole by a
+    // plain delete, which is how a deletion is made to fail here (Wine's registry has no access
+    // control).
     const wchar_t* holdsASubkey;
-    bool releaseKeyStays;
+    bool completes;
 };
 
-void PrintTo(const RegistryStopCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const RegistryCase& c, std::ostream* out) { *out << c.name; }
 
-class RegistryStop : public UninstallMode, public testing::WithParamInterface<RegistryStopCase> {};
+class RegistryState : public UninstallMode, public testing::WithParamInterface<RegistryCase> {};
 
-// A registry step that fails stops the mode silently after the files and the shortcut have
-// gone: nothing further is removed and the uninstall registration stays.
-TEST_P(RegistryStop, EndsSilentlyWithTheRegistrationKept) {
-    const RegistryStopCase& c = GetParam();
+// The family keys already gone, or the release key holding keys of the client's own, are no
+// reason to keep a registration that no later run could remove. A registration that cannot be
+// deleted stops the mode silently after the files, the shortcut and the release key have gone,
+// with the uninstaller kept for the run that finishes.
+TEST_P(RegistryState, CompletesOrStopsWithTheUninstallerKept) {
+    const RegistryCase& c = GetParam();
     if (c.missing) ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, c.missing), ERROR_SUCCESS);
-    if (c.holdsASubkey) ASSERT_TRUE(e2e::CreateKey((std::wstring(c.holdsASubkey) + L"\\kept").c_str()));
-    EXPECT_TRUE(Uninstall().empty());
-    EXPECT_FALSE(e2e::Exists(install));
+    const std::wstring subkey = c.holdsASubkey ? std::wstring(c.holdsASubkey) + L"\\kept" : L"";
+    if (c.holdsASubkey) ASSERT_TRUE(e2e::WriteNumber(subkey.c_str(), L"Setting", 1));
+    const std::vector<driver::MsgBox> boxes = Uninstall();
     EXPECT_FALSE(e2e::Exists(Shortcut));
-    EXPECT_EQ(e2e::KeyExists(ReleaseKey), c.releaseKeyStays);
-    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), install);
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
     EXPECT_EQ(Listing(sibling), siblingBefore);
+    if (c.completes) {
+        ExpectCompletionBox(boxes);
+        EXPECT_FALSE(e2e::Exists(install));
+        EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+        return;
+    }
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Listing(install), std::vector<std::wstring>{L"qfsetup.exe = installed"});
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), install);
+    ASSERT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, subkey.c_str()), ERROR_SUCCESS);
+    ExpectCompletionBox(Uninstall());
+    ExpectUninstalled(install);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, RegistryStop,
-                         testing::Values(RegistryStopCase{"NoLexarisKey", LexarisKey, nullptr, false},
-                                         RegistryStopCase{"NoFamilyKey", FamilyKey, nullptr, false},
-                                         RegistryStopCase{"ReleaseKeyNotDeletable", nullptr, ReleaseKey, true},
-                                         RegistryStopCase{"UninstallKeyNotDeletable", nullptr, UninstallKey, false}),
+INSTANTIATE_TEST_SUITE_P(Keys, RegistryState,
+                         testing::Values(RegistryCase{"NoLexarisKey", LexarisKey, nullptr, true},
+                                         RegistryCase{"NoFamilyKey", FamilyKey, nullptr, true},
+                                         RegistryCase{"ReleaseKeyWithKeysBelow", nullptr, ReleaseKey, true},
+                                         RegistryCase{"UninstallKeyNotDeletable", nullptr, UninstallKey, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UninstallMode, WithoutRightsNoRemovesNothing) {
@@ -444,21 +478,20 @@ TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFil
     const std::vector<std::wstring> siblingBefore = Listing(sibling);
     ASSERT_EQ(outsideBefore.size(), 3u);
 
-    // Wine names a Unix link by its target, so the walk cannot tell that deleting it would
-    // delete only the link: the links stay, with the directories that hold them, and so does
-    // the registration and the uninstaller it starts, without a word.
-    EXPECT_TRUE(Uninstall().empty());
-    EXPECT_EQ(Listing(install),
-              (std::vector<std::wstring>{L"docs\\", L"docs\\outside-link -> link", L"empty-link -> link",
-                                         L"file-link = kept file\n", L"qfsetup.exe = uninstaller\n"}));
+    // Wine names a Unix link by its target and takes a delete through it to the target, so no
+    // link can be removed as itself here: each stays, with the folders that hold it, its target
+    // untouched, and the rest of the installation goes. (Windows opens a junction or symbolic
+    // link as itself, and removes the link alone.)
+    ExpectCompletionBox(Uninstall());
+    EXPECT_EQ(Listing(install), (std::vector<std::wstring>{L"docs\\", L"docs\\outside-link -> link",
+                                                           L"empty-link -> link", L"file-link = kept file\n"}));
     EXPECT_EQ(Listing(outside), outsideBefore);
     EXPECT_EQ(Listing(sibling), siblingBefore);
     EXPECT_EQ(e2e::ReadAll(std::wstring(Links) + L"\\outside-file.txt"),
               (std::vector<std::uint8_t>{'k', 'e', 'p', 't', ' ', 'f', 'i', 'l', 'e', '\n'}));
     EXPECT_TRUE(e2e::Exists(std::wstring(Links) + L"\\empty-outside"));
-    EXPECT_FALSE(e2e::Exists(install + L"\\docs\\a.html"));
-    EXPECT_FALSE(e2e::Exists(install + L"\\qfmgr.exe"));
-    ExpectRegistryUntouched();
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
 }
 
 // The shortcut goes as the link file itself, never its target; Wine cannot delete a Unix link

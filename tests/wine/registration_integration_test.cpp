@@ -169,9 +169,11 @@ TEST_F(Registration, CleanMachineCreatesTheKeysAndTheUninstallValues) {
     EXPECT_EQ(ValuesOf(ServersKey), Values{});
     EXPECT_TRUE(SubkeysOf(ServersKey).empty());
     // REG_SZ of (length + 1) x 2 bytes each; the program path quoted, so that
-    // the command line keeps "/uninstall" under a directory with a blank.
+    // the command line keeps "/uninstall" under a directory with a blank. The mark says the
+    // folder was the installation's alone.
     EXPECT_EQ(ValuesOf(UninstallKey),
-              Sorted({{L"DisplayName", Text(DisplayName)},
+              Sorted({{L"SharedFolder", Number(0)},
+                      {L"DisplayName", Text(DisplayName)},
                       {L"DisplayIcon", Text(L"C:\\Program Files\\Quenfield\\qfmgr.exe")},
                       {L"UninstallString", Text(L"\"C:\\Program Files\\Quenfield\\qfsetup.exe\" /uninstall")},
                       {L"InstallLocation", Text(L"C:\\Program Files\\Quenfield")}}));
@@ -438,7 +440,7 @@ TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
     ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), std::wstring(DefaultInstallDir) + L"\\qfsetup.exe"));
     ASSERT_EQ(Register().result, qf::Registration::Registered);
     const std::optional<Values> values = ValuesOf(UninstallKey);
-    ASSERT_TRUE(values && values->size() == 4);
+    ASSERT_TRUE(values && values->size() == 5);
     const auto command =
         std::find_if(values->begin(), values->end(), [](const auto& v) { return v.first == L"UninstallString"; });
     ASSERT_NE(command, values->end());

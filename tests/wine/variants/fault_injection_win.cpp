@@ -11,6 +11,7 @@
 #include <knownfolders.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <winternl.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -82,6 +83,15 @@ constexpr auto FailedOpen = [](LPCWSTR, DWORD access, DWORD, LPSECURITY_ATTRIBUT
     SetLastError(disposition == OPEN_EXISTING && changes ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
 };
+// The same for an entry opened by name below a folder's handle, as the file system answers it.
+constexpr auto FailedRelativeOpen = [](PHANDLE handle, ACCESS_MASK access, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                       PLARGE_INTEGER, ULONG, ULONG, ULONG disposition, ULONG, PVOID, ULONG) {
+    *handle = INVALID_HANDLE_VALUE;
+    const bool changes = (access & (GENERIC_WRITE | DELETE)) != 0;
+    constexpr NTSTATUS SharingViolation = static_cast<NTSTATUS>(0xC0000043);
+    constexpr NTSTATUS AccessDenied = static_cast<NTSTATUS>(0xC0000022);
+    return disposition == FILE_OPEN && changes ? SharingViolation : AccessDenied;
+};
 constexpr auto FailedSearch = [](LPCWSTR, LPWIN32_FIND_DATAW) {
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
@@ -115,6 +125,7 @@ constexpr std::size_t FirstHookId = __COUNTER__ + 1;
 const Hook Hooks[] = {
     // Files and directories.
     QF_HOOK(CreateFileW, FailedOpen),
+    QF_HOOK(NtCreateFile, FailedRelativeOpen),
     QF_HOOK(ReadFile, FailedRead),
     QF_HOOK(WriteFile, FailedWrite),
     QF_HOOK(FlushFileBuffers, SetsError<FALSE, ERROR_DISK_FULL>),
@@ -194,7 +205,7 @@ constexpr std::string_view LeftOut[] = {
     // Cannot fail: the process's own values, waits and pure computations.
     "GetCommandLineA", "GetCommandLineW", "GetModuleHandleW", "GetProcessHeap", "GetLastError", "SetLastError",
     "ExitProcess", "Sleep", "lstrlenW", "CompareStringOrdinal", "MsgWaitForMultipleObjects", "abort", "memchr",
-    "memmove", "memcpy", "memset", "memcmp", "strlen", "wcslen",
+    "memmove", "memcpy", "memset", "memcmp", "strlen", "wcslen", "RtlNtStatusToDosError",
     // The program's own windows and its message loop.
     "DefWindowProcW", "DispatchMessageW", "TranslateMessage", "GetMessageW", "PeekMessageW", "PostQuitMessage",
     "SendMessageA", "SendMessageW", "EnableWindow", "ShowWindow", "UpdateWindow", "RedrawWindow",
