@@ -65,21 +65,39 @@ DWORD CreateBelow(HANDLE folder, std::u16string_view name, Use use, ULONG dispos
     return ERROR_SUCCESS;
 }
 
-// name less the dots and blanks that end it, which the file system does not keep in the name it
-// gives an open entry (Wine), as Windows drops them from a path.
-std::wstring_view WithoutTrailingDots(std::wstring_view name) {
-    const std::size_t kept = name.find_last_not_of(L". ");
-    return kept == std::wstring_view::npos ? name : name.substr(0, kept + 1);
+// A component less the dots and blanks that end it, which the file system does not keep in the
+// name it gives an open entry at the end of its path (Wine), as Windows drops them from a path.
+std::wstring_view WithoutTrailingDots(std::wstring_view component) {
+    const std::size_t kept = component.find_last_not_of(L". ");
+    return kept == std::wstring_view::npos ? component : component.substr(0, kept + 1);
 }
 
-// Whether the open entry is named as folderName, a separator and name: the entry itself. A Unix
-// link under Wine is named by its target.
+// The next component of path from at, and at moved past it and its separator.
+std::wstring_view NextComponent(std::wstring_view path, std::size_t& at) {
+    if (at > path.size()) return {};
+    const std::size_t end = std::min(path.find(L'\\', at), path.size());
+    const std::wstring_view component = path.substr(at, end - at);
+    at = end + 1;
+    return component;
+}
+
+// Whether the open entry is named as its folder, a separator and name: the entry itself. A Unix
+// link under Wine is named by its target. Compared a component at a time, as the file system
+// compares names, without the dots and blanks that may end them.
 bool IsNamedBelow(std::wstring_view entryName, std::wstring_view folderName, std::wstring_view name) {
     if (!folderName.empty() && folderName.back() == L'\\') folderName.remove_suffix(1);
-    if (entryName.size() < folderName.size() + 1 || !SameName(entryName.substr(0, folderName.size()), folderName) ||
-        entryName[folderName.size()] != L'\\')
-        return false;
-    return SameName(WithoutTrailingDots(entryName.substr(folderName.size() + 1)), WithoutTrailingDots(name));
+    std::size_t atEntry = 0;
+    std::size_t atFolder = 0;
+    while (atFolder < folderName.size() + (folderName.empty() ? 0 : 1)) {
+        if (atEntry > entryName.size()) return false;
+        if (!SameName(WithoutTrailingDots(NextComponent(entryName, atEntry)),
+                      WithoutTrailingDots(NextComponent(folderName, atFolder))))
+            return false;
+    }
+    if (folderName.empty()) NextComponent(entryName, atEntry);  // the volume's root: "\name"
+    if (atEntry > entryName.size()) return false;
+    const std::wstring_view last = NextComponent(entryName, atEntry);
+    return atEntry > entryName.size() && SameName(WithoutTrailingDots(last), WithoutTrailingDots(name));
 }
 
 // The folder that holds the last name of path, opened (links on the way followed: the path is

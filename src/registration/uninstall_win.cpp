@@ -45,18 +45,20 @@ Remains Worse(Remains a, Remains b) { return a > b ? a : b; }
 // before it counts as left. A read-only file would stay however long the walk waited.
 constexpr DWORD RetryPausesMs[] = {100, 200, 300, 600, 800};
 
-// An open folder of the walk and its name within its volume: every name below it is opened
-// relative to this handle, and found itself when the file system names it so.
+// An open folder of the walk: every name below it is opened relative to this handle.
 struct Folder {
     HANDLE handle;
-    std::wstring_view name;
 };
 
 // What the walk knows beside its folders: the running program, which Windows does not let go
-// of while it runs (an uninstaller started from the installation stays there, by design).
+// of while it runs (an uninstaller started from the installation stays there, by design), and
+// room for a folder's name as the file system gives it now. An entry is itself when the file
+// system names it below that name; the name is asked for again at every check, as a folder
+// renamed meanwhile (the installation's own, moved aside) keeps its entries.
 struct Walk {
     FileIdentity self;
     bool selfKnown;
+    VolumeName folderName;
 };
 
 enum class Expect {
@@ -69,7 +71,7 @@ bool HasId(const FileIdentity& identity, std::uint64_t fileId) {
     return (static_cast<std::uint64_t>(identity.indexHigh) << 32 | identity.indexLow) == fileId;
 }
 
-Remains EmptyFolder(const Folder& folder, const Walk& walk, std::u16string_view passOver);
+Remains EmptyFolder(const Folder& folder, Walk& walk, std::u16string_view passOver);
 
 // What one open of the entry does: Nothing or Kept when done, Left when it stays, and nothing
 // when it is worth trying again (error then says why).
@@ -79,8 +81,9 @@ struct Attempt {
 };
 
 Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expect, const std::uint64_t* listedId,
-                     const Walk& walk, Entry& entry, DWORD& error) {
-    const EntryFacts facts = ExamineOpenEntry(entry.handle, folder.name, name);
+                     Walk& walk, Entry& entry, DWORD& error) {
+    if (!NameOfOpenEntry(folder.handle, walk.folderName)) return {true, Remains::Left};
+    const EntryFacts facts = ExamineOpenEntry(entry.handle, walk.folderName.Text(), name);
     // Not what the listing showed: something else took its place since, and is not the walk's.
     if (listedId && !HasId(facts.identity, *listedId)) return {true, Remains::Left};
     switch (facts.kind) {
@@ -94,9 +97,7 @@ Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expe
     }
     if (facts.IsFolder()) {
         if (expect == Expect::File) return {true, Remains::Kept};
-        VolumeName entryName;
-        if (!NameOfOpenEntry(entry.handle, entryName)) return {true, Remains::Left};
-        const Folder inner{entry.handle, entryName.Text()};
+        const Folder inner{entry.handle};
         if (expect == Expect::EmptyFolder && HoldsNames(inner.handle)) return {true, Remains::Kept};
         if (expect == Expect::Tree) {
             const Remains below = EmptyFolder(inner, walk, {});
@@ -118,7 +119,7 @@ Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expe
 // link, examined on that very handle and deleted through it. An entry held for a moment is
 // opened again, and must again be what the listing showed (listedId, when there is one).
 Remains RemoveNamed(const Folder& folder, std::u16string_view name, Expect expect, const std::uint64_t* listedId,
-                    const Walk& walk) {
+                    Walk& walk) {
     const Use use = expect == Expect::File ? Use::Remove : Use::Folder;
     for (std::size_t attempt = 0;; ++attempt) {
         Entry entry;
@@ -141,7 +142,7 @@ Remains RemoveNamed(const Folder& folder, std::u16string_view name, Expect expec
 
 // Empties the open folder, depth first, passing over the name passOver. Directories whose names
 // begin with a dot are passed over and keep their content, by design; files with such names go.
-Remains EmptyFolder(const Folder& folder, const Walk& walk, std::u16string_view passOver) {
+Remains EmptyFolder(const Folder& folder, Walk& walk, std::u16string_view passOver) {
     Listing listing;
     ListedName found;
     Remains below = Remains::Nothing;
@@ -163,19 +164,19 @@ Remains EmptyFolder(const Folder& folder, const Walk& walk, std::u16string_view 
 // Removes the entry at an archive name ("docs/guide/a.html") below the installation folder: the
 // folders on the way must be folders of their own, else what stands there is not the
 // installation's and stays.
-Remains RemoveArchiveName(const Folder& top, std::u16string_view path, Expect expect, const Walk& walk) {
+Remains RemoveArchiveName(const Folder& top, std::u16string_view path, Expect expect, Walk& walk) {
     const std::size_t slash = path.find_last_of(u"\\/");
     if (slash == std::u16string_view::npos) return RemoveNamed(top, path, expect, nullptr, walk);
     Entry parent;
-    VolumeName parentName;
-    const DWORD error = OpenPathBelow(top.handle, top.name, path.substr(0, slash), Use::Traverse, parent);
+    if (!NameOfOpenEntry(top.handle, walk.folderName)) return Remains::Left;
+    const DWORD error = OpenPathBelow(top.handle, walk.folderName.Text(), path.substr(0, slash), Use::Traverse, parent);
     if (IsAbsence(error)) return Remains::Nothing;
     if (error == LinkInTheWayError) return Remains::Kept;
-    if (error != ERROR_SUCCESS || !NameOfOpenEntry(parent.handle, parentName)) return Remains::Left;
-    return RemoveNamed({parent.handle, parentName.Text()}, path.substr(slash + 1), expect, nullptr, walk);
+    if (error != ERROR_SUCCESS) return Remains::Left;
+    return RemoveNamed({parent.handle}, path.substr(slash + 1), expect, nullptr, walk);
 }
 
-Remains RemoveRecord(const Folder& top, std::string_view name, Expect expect, const Walk& walk) {
+Remains RemoveRecord(const Folder& top, std::string_view name, Expect expect, Walk& walk) {
     char16_t widened[DirectoryPathCapacity];
     return WidenBytes(widened, name) ? RemoveArchiveName(top, {widened, name.size()}, expect, walk) : Remains::Left;
 }
@@ -188,7 +189,7 @@ std::size_t Depth(std::string_view name) {
 // The careful road: only what the installer wrote goes. The archive's files (this program
 // carries the archive that was installed), the uninstaller's temporary copy, then the archive's
 // folders, deepest first, each only once nothing else is in it.
-Remains RemoveWrittenFiles(const Folder& top, const Walk& walk) {
+Remains RemoveWrittenFiles(const Folder& top, Walk& walk) {
     Remains remains = Remains::Nothing;
     std::size_t deepest = 0;
     ArchiveWalk records{PayloadArchive.Bytes()};
@@ -216,7 +217,6 @@ Remains RemoveWrittenFiles(const Folder& top, const Walk& walk) {
 // folder judged is the folder emptied whatever happens to its path meanwhile.
 struct Installation {
     Entry folder;
-    VolumeName name;
     Walk walk;
 };
 
@@ -248,9 +248,7 @@ Found FindInstallation(const wchar_t* location, Installation& installation) {
     BY_HANDLE_FILE_INFORMATION info;
     if (OpenFolderAt(location, Use::Folder, false, installation.folder) != ERROR_SUCCESS ||
         !GetFileInformationByHandle(installation.folder.handle, &info) || IdentityOf(info) != judged ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
-            FILE_ATTRIBUTE_DIRECTORY ||
-        !NameOfOpenEntry(installation.folder.handle, installation.name))
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != FILE_ATTRIBUTE_DIRECTORY)
         return Found::Refused;
     PathBuffer self;
     const DWORD selfLength = GetModuleFileNameW(nullptr, self, DirectoryPathCapacity);
@@ -259,15 +257,17 @@ Found FindInstallation(const wchar_t* location, Installation& installation) {
     return Found::There;
 }
 
-Folder TopOf(const Installation& installation) { return {installation.folder.handle, installation.name.Text()}; }
+Folder TopOf(const Installation& installation) { return {installation.folder.handle}; }
 
 // Whether the folder holds this product's uninstaller: the file of that name there is the one
 // the registration's UninstallString starts, or the program running now.
-bool HoldsUninstaller(HKEY product, const Installation& installation) {
+bool HoldsUninstaller(HKEY product, Installation& installation) {
     Entry uninstaller;
-    if (OpenBelow(installation.folder.handle, UninstallerFileName, Use::Look, uninstaller) != ERROR_SUCCESS)
+    if (OpenBelow(installation.folder.handle, UninstallerFileName, Use::Look, uninstaller) != ERROR_SUCCESS ||
+        !NameOfOpenEntry(installation.folder.handle, installation.walk.folderName))
         return false;
-    const EntryFacts facts = ExamineOpenEntry(uninstaller.handle, installation.name.Text(), UninstallerFileName);
+    const EntryFacts facts =
+        ExamineOpenEntry(uninstaller.handle, installation.walk.folderName.Text(), UninstallerFileName);
     if (facts.kind != EntryKind::Itself && facts.kind != EntryKind::Shared) return false;
     if (installation.walk.selfKnown && facts.identity == installation.walk.self) return true;
     PathBuffer command;
@@ -285,7 +285,7 @@ bool HoldsUninstaller(HKEY product, const Installation& installation) {
 // what the installer wrote. False when the mark cannot be read.
 enum class Road { Whole, Careful };
 
-bool ChooseRoad(HKEY product, const Installation& installation, Road& road) {
+bool ChooseRoad(HKEY product, Installation& installation, Road& road) {
     DWORD mark = 0;
     const Lookup marked = ReadNumber(product, SharedFolderValueName, mark);
     if (marked == Lookup::Failed) return false;
@@ -327,7 +327,7 @@ bool DeleteReleaseKey(HKEY software) {
 
 // The uninstaller goes last, with the folder once nothing else is in it: a run that stops before
 // keeps it, and the registration that names it, for the run that finishes.
-Remains RemoveUninstaller(const Installation& installation) {
+Remains RemoveUninstaller(Installation& installation) {
     const Folder top = TopOf(installation);
     const Remains remains = RemoveNamed(top, UninstallerFileName, Expect::File, nullptr, installation.walk);
     if (remains == Remains::Left || HoldsNames(top.handle)) return remains;

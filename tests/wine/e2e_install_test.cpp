@@ -257,15 +257,52 @@ INSTANTIATE_TEST_SUITE_P(Entries, UncreatableDirectory,
                                          UncreatableCase{"AControlCharacter", L"a\x01b"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Install, NoCheckWritesTheUninstallerWhetherTheProgramPathIsQuotedOrNot) {
-    for (bool quoted : {true, false}) {
-        SCOPED_TRACE(quoted ? "quoted" : "unquoted");
+// The uninstaller is the program's own file as the system names it, however the program was
+// started: by its quoted or unquoted path, by a bare name found through PATH, or by a path
+// relative to the current directory.
+TEST_F(Install, TheUninstallerIsCopiedHoweverTheProgramWasStarted) {
+    struct Case {
+        const char* name;
+        std::wstring commandLine;
+        std::wstring workDir;
+    };
+    const std::wstring elsewhere = e2e::ScratchDir(L"elsewhere");
+    const std::wstring distName = dist.substr(dist.find_last_of(L'\\') + 1);
+    const Case cases[] = {
+        {"quoted", L"\"" + installer + L"\" /nocheck", L""},
+        {"unquoted", installer + L" /nocheck", dist},
+        {"by a bare name through PATH", L"qfsetup.exe /nocheck", elsewhere},
+        {"by a relative path", L"..\\" + distName + L"\\qfsetup.exe /nocheck", elsewhere},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         e2e::ResetRegistry();
         e2e::RemoveTree(target);
-        driver::Process p =
-            quoted ? e2e::Start(installer, L"/nocheck") : e2e::StartRaw(installer + L" /nocheck", dist, installer);
+        driver::Process p = e2e::StartRaw(c.commandLine, c.workDir, installer);
         EXPECT_EQ(InstallInto(p, target), std::vector<std::wstring>{InstallationCompleteCaption});
         EXPECT_EQ(e2e::ReadAll(target + L"\\qfsetup.exe"), e2e::ReadAll(installer));
+    }
+}
+
+// What is typed is made a full path by the system's own rules before it is judged, created and
+// registered: the folder registered is the folder the file system made, and its uninstall
+// finishes.
+TEST_F(Install, ATypedDirectoryIsRegisteredAsTheFileSystemMakesIt) {
+    const std::wstring base = e2e::ScratchDir(L"typed");
+    const std::wstring made = base + L"\\Quenfield";
+    for (const std::wstring& typed :
+         {made + L".", made + L". . ", base + L"\\sub\\..\\Quenfield", base + L"//Quenfield\\"}) {
+        SCOPED_TRACE(std::string(typed.begin(), typed.end()));
+        e2e::ResetRegistry();
+        e2e::RemoveTree(made);
+        driver::Process p = e2e::Start(installer, L"");
+        ASSERT_EQ(InstallInto(p, typed), std::vector<std::wstring>{InstallationCompleteCaption});
+        EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), made);
+        EXPECT_EQ(e2e::ReadString(UninstallKey, L"UninstallString"), L"\"" + made + L"\\qfsetup.exe\" /uninstall");
+        driver::Process u = e2e::Start(e2e::Built(L"qfsetup.exe"), L"/uninstall");
+        EXPECT_EQ(CaptionsUntilExit(u), std::vector<std::wstring>{UninstallCompleteCaption});
+        EXPECT_FALSE(e2e::Exists(made));
+        EXPECT_FALSE(e2e::KeyExists(UninstallKey));
     }
 }
 
@@ -806,7 +843,6 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
 // --- The uninstaller copy's failures -------------------------------------------------------
 
 enum class CopyRoad {
-    MissingSource,    // the command line names a program file that is not there
     TargetInUse,      // qfsetup.exe in the directory held open, its writing not shared
     DirectoryTarget,  // a directory named qfsetup.exe in its place
     FullDrive,        // the copy does not fit the drive (T:); the payload is empty, so the
@@ -825,7 +861,9 @@ void PrintTo(const CopyFailureCase& c, std::ostream* out) { *out << c.name; }
 
 class UninstallerCopyFailure : public Install, public testing::WithParamInterface<CopyFailureCase> {};
 
-// Each failure of the copy is told, and the installation goes on to its end.
+// Each failure of the copy is told, and the installation goes on to its end. (The source is the
+// running program's own file as the system names it, which a run can always open; the sweep
+// makes that open fail.)
 TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
     const CopyFailureCase& c = GetParam();
     const std::vector<std::uint8_t> old{'o', 'l', 'd'};
@@ -834,11 +872,6 @@ TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
     std::wstring program = installer, commandLine = L"\"" + installer + L"\"", directory = target;
     std::wstring text = c.text;
     switch (c.road) {
-        case CopyRoad::MissingSource:
-            commandLine = L"C:\\qf-missing\\setup.exe";
-            ASSERT_FALSE(e2e::Exists(commandLine));
-            text += commandLine;
-            break;
         case CopyRoad::TargetInUse:
             ASSERT_TRUE(e2e::MakeDirs(directory));
             ASSERT_TRUE(e2e::WriteAll(directory + L"\\qfsetup.exe", old));
@@ -879,9 +912,7 @@ TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Roads, UninstallerCopyFailure,
-    testing::Values(CopyFailureCase{"MissingSource", CopyRoad::MissingSource, ErrorOpeningFileCaption, SourceOpenPrefix,
-                                    driver::MsgBox::Error},
-                    CopyFailureCase{"TargetInUse", CopyRoad::TargetInUse, ErrorOpeningFileCaption,
+    testing::Values(CopyFailureCase{"TargetInUse", CopyRoad::TargetInUse, ErrorOpeningFileCaption,
                                     UninstallerOpenPrefix, driver::MsgBox::Error},
                     CopyFailureCase{"DirectoryTarget", CopyRoad::DirectoryTarget, ErrorOpeningFileCaption,
                                     UninstallerOpenPrefix, driver::MsgBox::Error},

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -242,6 +243,61 @@ DWORD WINAPI CloseAfterASecond(void* handle) {
     Sleep(1000);
     CloseHandle(static_cast<HANDLE>(handle));
     return 0;
+}
+
+// A drive, a disk or a share that is not there is not a folder that was removed: nothing goes,
+// and the registration stays until it is back.
+TEST_F(UninstallMode, AVolumeThatIsAwayKeepsTheRegistration) {
+    ASSERT_EQ(GetFileAttributesW(L"Q:\\"), INVALID_FILE_ATTRIBUTES) << "drive Q: is mapped in this prefix";
+    for (const wchar_t* location : {L"Q:\\ORIN-6", L"\\\\qf-no-such-host\\share\\ORIN-6"}) {
+        SCOPED_TRACE(std::string(location, location + wcslen(location)));
+        SetUp();
+        if (HasFatalFailure()) return;
+        RegisterInstallation(location);
+        EXPECT_TRUE(Uninstall().empty());
+        EXPECT_TRUE(e2e::Exists(Shortcut));
+        ExpectRegistryUntouched();
+        EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), location);
+    }
+}
+
+// The uninstaller goes last: an uninstall stopped by a shortcut it cannot remove (held open
+// here) keeps the uninstaller and the registration, in a folder the installation shared too,
+// and the next run finishes.
+TEST_F(UninstallMode, AStoppedUninstallKeepsItsUninstallerForTheNextRun) {
+    const std::vector<std::wstring> others{L".settings = installed", L"docs\\", L"docs\\guide\\",
+                                           L"docs\\guide\\a.html = installed", L"docs\\guide\\b.html = installed"};
+    for (const DWORD mark : {0u, 1u}) {
+        SCOPED_TRACE(mark == 0 ? "a folder of its own" : "a shared folder");
+        SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(e2e::WriteNumber(UninstallKey, L"SharedFolder", mark));
+        const HANDLE held = CreateFileW(Shortcut, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(Uninstall().empty());
+        CloseHandle(held);
+        std::vector<std::wstring> kept = mark == 0 ? std::vector<std::wstring>{} : others;
+        kept.push_back(L"qfsetup.exe = installed");
+        EXPECT_EQ(Listing(install), kept);
+        ExpectRegistryUntouched();
+
+        ExpectCompletionBox(Uninstall());
+        EXPECT_EQ(Listing(install), mark == 0 ? std::vector<std::wstring>{} : others);
+        EXPECT_EQ(e2e::Exists(install), mark != 0);
+        EXPECT_FALSE(e2e::Exists(Shortcut));
+        EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    }
+}
+
+// Names that end in a dot or a blank, which no plain path reaches (any program can write them
+// through the \\?\ form), go by their exact names.
+TEST_F(UninstallMode, NamesEndingInADotOrABlankGo) {
+    const std::wstring raw = L"\\\\?\\" + install;
+    ASSERT_TRUE(CreateDirectoryW((raw + L"\\odd. ").c_str(), nullptr));
+    for (const wchar_t* name : {L"\\trail.", L"\\trail ", L"\\odd. \\inner..", L"\\docs\\end "})
+        ASSERT_TRUE(WriteText(raw + name, "odd")) << std::string(name, name + wcslen(name));
+    ExpectCompletionBox(Uninstall());
+    ExpectUninstalled(install);
 }
 
 // A virus scanner or an indexer that holds a file for a moment, just as the walk reaches it,
@@ -492,6 +548,49 @@ TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFil
     EXPECT_TRUE(e2e::Exists(std::wstring(Links) + L"\\empty-outside"));
     EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+// While the uninstall waits to try a held file again, someone who may write in the
+// installation folder swaps the folder above it for one whose subfolder of the same name is a
+// link elsewhere. The retry opens the file again below the folder it holds open, which is
+// still the installation's own, never by its path: the file the link leads to keeps its bytes.
+TEST(UninstallLinks, AFolderSwappedDuringARetryNeverLeadsTheDeleteElsewhere) {
+    const std::wstring swapIn = std::wstring(Links) + L"\\swap-in\\docs";
+    const std::wstring outside = std::wstring(Links) + L"\\swap-outside\\b.html";
+    ASSERT_TRUE(e2e::Exists(outside)) << "no link fixture (run through ctest: uninstall_links.sh)";
+    const std::vector<std::uint8_t> outsideBefore = e2e::ReadAll(outside);
+    e2e::ResetRegistry();
+    ASSERT_TRUE(e2e::MakeDirs(Desktop));
+    const std::wstring install = e2e::ScratchDir(L"uninstall-swap") + L"\\ORIN-6";
+    ASSERT_TRUE(e2e::MakeDirs(install + L"\\docs\\guide"));
+    for (const wchar_t* file : {L"\\qfsetup.exe", L"\\qfmgr.exe", L"\\docs\\guide\\b.html"})
+        ASSERT_TRUE(WriteText(install + file, "installed"));
+    RegisterInstallation(install);
+
+    const HANDLE paused = CreateEventW(nullptr, TRUE, FALSE, L"Local\\qf-retry-paused");
+    const HANDLE goOn = CreateEventW(nullptr, TRUE, FALSE, L"Local\\qf-retry-go-on");
+    ASSERT_TRUE(paused && goOn);
+    const HANDLE held =
+        CreateFileW((install + L"\\docs\\guide\\b.html").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    driver::Process p = e2e::Start(e2e::Built(L"qfsetup-pause.exe"), L"/uninstall");
+    const bool pausedInTime = WaitForSingleObject(paused, WaitMs) == WAIT_OBJECT_0;
+    CloseHandle(held);
+    const bool swapped = pausedInTime && MoveFileW((install + L"\\docs").c_str(), (install + L"\\docs-old").c_str()) &&
+                         MoveFileW(swapIn.c_str(), (install + L"\\docs").c_str());
+    SetEvent(goOn);
+    const std::vector<driver::MsgBox> boxes = e2e::AnswerBoxesUntilExit(p, WaitMs);
+    CloseHandle(paused);
+    CloseHandle(goOn);
+    ASSERT_TRUE(pausedInTime) << "the uninstall never paused to try again";
+    ASSERT_TRUE(swapped);
+
+    // What was swapped in is not the installation's and stays, link and all. (Wine keeps the
+    // name a handle was opened by when a folder above it is renamed, so the file in the folder
+    // the walk holds, now docs-old, no longer reads as itself there and stays as well.)
+    EXPECT_EQ(e2e::ReadAll(outside), outsideBefore);
+    EXPECT_TRUE(e2e::Exists(install + L"\\docs\\guide\\b.html"));
+    EXPECT_LE(boxes.size(), 1u);
 }
 
 // The shortcut goes as the link file itself, never its target; Wine cannot delete a Unix link

@@ -15,6 +15,8 @@
 #                                shortcut ORIN-6 Client.lnk is a link to victim\shortcut-target.lnk
 #   C:\qf-links\install-profiles the same for the installation's case, the link leading to
 #                                victim\install-shortcut.lnk
+#   C:\qf-links\swap-in\docs     a folder whose guide is a link to C:\qf-links\swap-outside, which
+#                                holds b.html: swapped into an installation during an uninstall
 #   R:                           a drive of its own with files, for the drive-root cases
 # Rebuilt from nothing on every setup; rm -rf never follows the links.
 #   uninstall_links.sh setup | cleanup
@@ -54,6 +56,10 @@ ln -s ../../../victim/shortcut-target.lnk "$links/profiles/All Users/Desktop/ORI
 echo "victim shortcut" > "$links/victim/install-shortcut.lnk"
 mkdir -p "$links/install-profiles/me" "$links/install-profiles/All Users/Desktop"
 ln -s ../../../victim/install-shortcut.lnk "$links/install-profiles/All Users/Desktop/ORIN-6 Client.lnk"
+
+mkdir -p "$links/swap-in/docs" "$links/swap-outside"
+echo "outside page" > "$links/swap-outside/b.html"
+ln -s "$links/swap-outside" "$links/swap-in/docs/guide"
 
 mkdir -p "$drive/sub"
 echo "root file" > "$drive/root.txt"
