@@ -60,18 +60,6 @@ std::u16string_view CommandProgram(std::u16string_view commandLine) {
     return quoted ? *quoted : commandLine.substr(0, commandLine.find(u' '));
 }
 
-bool OwnExecutablePath(std::u16string_view commandLine, std::span<char16_t> out) {
-    std::u16string_view path;
-    if (const auto quoted = QuotedProgramPath(commandLine)) {
-        path = *quoted;
-    } else {
-        // Unquoted, the arguments would otherwise become part of the path.
-        path = commandLine.substr(0, commandLine.find(u'/'));
-        while (path.size() > 1 && path.back() <= 0x20) path.remove_suffix(1);
-    }
-    return WithExeSuffix(path, out);
-}
-
 bool ShortcutPath(std::u16string_view desktop, std::u16string_view name,
                   std::span<char16_t, ShortcutPathCapacity> out) {
     if (!desktop.empty()) return JoinPath(out, desktop, name);

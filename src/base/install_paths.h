@@ -1,6 +1,6 @@
-// The paths the install sequence derives before it writes anything: the installation directory
-// taken from the page, the running installer's own file taken from the command line, and the
-// desktop shortcut's file. Pure.
+// The paths the installer derives from texts before it writes anything: the installation
+// directory taken from the page, the program a command line starts, the volume a path lies on,
+// and the desktop shortcut's file. Pure.
 #pragma once
 
 #include <optional>
@@ -36,12 +36,6 @@ std::u16string_view CommandProgram(std::u16string_view commandLine);
 // "\\\\server\\share\\", "\\\\?\\C:\\", "\\\\?\\UNC\\server\\share\\". Empty when the text names no
 // root (relative, or a share without its name).
 std::u16string_view VolumeRoot(std::u16string_view path);
-
-// The running installer's file from the process command line: the quoted program path, or
-// for an unquoted line the text before the first '/' less trailing blanks and control
-// characters, with ".exe" appended when it does not end so. False when the result does not fit
-// out (out then holds as much of the path as fits, for the message only).
-bool OwnExecutablePath(std::u16string_view commandLine, std::span<char16_t> out);
 
 // The desktop shortcut's file in the all-users desktop folder: name is ShortcutFileName, or
 // ShortcutTemporaryName while the shortcut is saved beside what stands in its place. False (out

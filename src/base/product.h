@@ -77,7 +77,7 @@ inline constexpr int PageHeight = 400;
 
 // Buffer sizes in UTF-16 units, terminator included.
 inline constexpr std::size_t PathCapacity = 260;        // AllUsersDesktop, own and output paths
-inline constexpr std::size_t TargetPathCapacity = 256;  // CurrentTargetPath, OwnExecutablePath
+inline constexpr std::size_t TargetPathCapacity = 256;  // CurrentTargetPath, the own file copied
 inline constexpr std::size_t DirectoryPathCapacity = 1024;
 inline constexpr std::size_t MessageCapacity = 256;
 inline constexpr std::size_t InstallDirectoryCapacity = 101;  // 100 characters and the terminator

@@ -68,12 +68,10 @@ struct Buffer {
     std::size_t capacity;
 };
 
-// What an own-path rule wrote: text of the command line (after an opening quote, if any) with
-// ".exe" appended unless it already ends so, or as much of that as fits when it was refused.
-// Unquoted, the text stops before the first argument.
-enum class Unquoted { StopsAtSlashLessBlanks, StopsAtBlank };
-
-void CheckOwnPath(std::u16string_view commandLine, const Buffer& out, bool fits, Unquoted rule) {
+// What the customisation's own-path rule wrote: text of the command line (after an opening
+// quote, if any) with ".exe" appended unless it already ends so, or as much of that as fits when
+// it was refused. Unquoted, the text stops at the first blank.
+void CheckOwnPath(std::u16string_view commandLine, const Buffer& out, bool fits) {
     const bool quoted = !commandLine.empty() && commandLine[0] == u'"';
     const std::u16string_view source = quoted ? commandLine.substr(1) : commandLine;
     const std::u16string_view path = out.Text();
@@ -90,21 +88,13 @@ void CheckOwnPath(std::u16string_view commandLine, const Buffer& out, bool fits,
         Check(taken.find(u'"') == taken.npos);
         return;
     }
-    if (rule == Unquoted::StopsAtBlank) {
-        Check(taken.find(u' ') == taken.npos);
-    } else {
-        Check(taken.find(u'/') == taken.npos);
-        if (fits && taken.size() > 1) Check(taken.back() > 0x20);
-    }
+    Check(taken.find(u' ') == taken.npos);
 }
 
 void CheckOwnPaths(std::u16string_view commandLine) {
-    const Buffer own(qf::TargetPathCapacity);
-    CheckOwnPath(commandLine, own, qf::OwnExecutablePath(commandLine, own.Span()), Unquoted::StopsAtSlashLessBlanks);
-
     const Buffer customising(qf::PathCapacity);
     const bool fits = qf::CustomisationOwnPath(commandLine, customising.Span());
-    CheckOwnPath(commandLine, customising, fits, Unquoted::StopsAtBlank);
+    CheckOwnPath(commandLine, customising, fits);
     if (!fits) return;
 
     const Buffer copy(qf::PathCapacity);

@@ -48,43 +48,6 @@ TEST(InstallDirectory, TheVolumeRootOfAPath) {
         EXPECT_EQ(qf::VolumeRoot(path), root) << std::string(path.begin(), path.end());
 }
 
-struct OwnPathCase {
-    std::u16string commandLine;
-    std::u16string path;
-};
-
-class OwnPath : public testing::TestWithParam<OwnPathCase> {};
-
-TEST_P(OwnPath, DropsArgumentsAndAddsExe) {
-    char16_t out[256];
-    EXPECT_TRUE(qf::OwnExecutablePath(GetParam().commandLine, out));
-    EXPECT_EQ(std::u16string(out), GetParam().path);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(CommandLines, OwnPath, testing::Values(
-    OwnPathCase{u"\"C:\\Setup\\installer.exe\" /nocheck", u"C:\\Setup\\installer.exe"},
-    OwnPathCase{u"\"C:\\My Setup\\installer\" /q", u"C:\\My Setup\\installer.exe"},
-    OwnPathCase{u"\"C:\\Setup\\installer.exe", u"C:\\Setup\\installer.exe"},
-    // Unquoted, the arguments go in every mode, not only in quiet install.
-    OwnPathCase{u"C:\\Setup\\installer.exe /nocheck", u"C:\\Setup\\installer.exe"},
-    OwnPathCase{u"C:\\Setup\\installer.exe  /q", u"C:\\Setup\\installer.exe"},
-    OwnPathCase{u"C:\\Setup\\installer.exe\t/q", u"C:\\Setup\\installer.exe"},
-    OwnPathCase{u"C:\\Setup\\INSTALLER.EXE", u"C:\\Setup\\INSTALLER.EXE"},
-    OwnPathCase{u"C:\\Setup\\installer", u"C:\\Setup\\installer.exe"},
-    OwnPathCase{u"a", u"a.exe"},
-    OwnPathCase{u"", u".exe"}));
-// clang-format on
-
-TEST(OwnPathLimits, RefusesAPathThatDoesNotFit) {
-    char16_t out[256];
-    const std::u16string dir = u"C:\\" + std::u16string(248, u'd');   // 251 units
-    EXPECT_TRUE(qf::OwnExecutablePath(u"\"" + dir + u"\" /q", out));  // + ".exe" = 255 fits
-    EXPECT_FALSE(qf::OwnExecutablePath(u"\"" + dir + u"x\" /q", out));
-    EXPECT_FALSE(qf::OwnExecutablePath(std::u16string(300, u'p'), out));
-    EXPECT_EQ(std::u16string(out).size(), 255u);  // as much as fits, for the message
-}
-
 // The shortcut's path is built for saving and for deleting alike: a path that fits both, or
 // nothing; never a name relative to the current drive's root.
 TEST(ShortcutPath, JoinsTheDesktopOrRefuses) {
