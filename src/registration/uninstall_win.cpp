@@ -67,11 +67,19 @@ enum class Expect {
     EmptyFolder,  // a folder that goes only once nothing is in it
 };
 
-bool HasId(const FileIdentity& identity, std::uint64_t fileId) {
-    return (static_cast<std::uint64_t>(identity.indexHigh) << 32 | identity.indexLow) == fileId;
+std::uint64_t FileIdOf(const FileIdentity& identity) {
+    return static_cast<std::uint64_t>(identity.indexHigh) << 32 | identity.indexLow;
 }
 
 Remains EmptyFolder(const Folder& folder, Walk& walk, std::u16string_view passOver);
+
+// Which entry a removal is about: the one a listing showed, or the one its first open found.
+// Every later open must find that same entry; something else in its place is not the walk's.
+struct Identity {
+    bool listed;
+    bool known;
+    std::uint64_t fileId;
+};
 
 // What one open of the entry does: Nothing or Kept when done, Left when it stays, and nothing
 // when it is worth trying again (error then says why).
@@ -80,12 +88,12 @@ struct Attempt {
     Remains remains;
 };
 
-Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expect, const std::uint64_t* listedId,
-                     Walk& walk, Entry& entry, DWORD& error) {
+Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expect, Identity& identity, Walk& walk,
+                     Entry& entry, DWORD& error) {
     if (!NameOfOpenEntry(folder.handle, walk.folderName)) return {true, Remains::Left};
     const EntryFacts facts = ExamineOpenEntry(entry.handle, walk.folderName.Text(), name);
-    // Not what the listing showed: something else took its place since, and is not the walk's.
-    if (listedId && !HasId(facts.identity, *listedId)) return {true, Remains::Left};
+    if (identity.known && FileIdOf(facts.identity) != identity.fileId) return {true, Remains::Left};
+    identity = {identity.listed, true, FileIdOf(facts.identity)};
     switch (facts.kind) {
         case EntryKind::Absent:
         case EntryKind::Unknown: return {true, Remains::Left};
@@ -105,7 +113,7 @@ Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expe
         }
     } else if (expect != Expect::File) {
         // A file or a link where the installation's folder was.
-        return {true, listedId ? Remains::Left : Remains::Kept};
+        return {true, identity.listed ? Remains::Left : Remains::Kept};
     }
     const bool self = walk.selfKnown && facts.identity == walk.self;
     error = DeleteOpenEntry(entry.handle);
@@ -117,20 +125,22 @@ Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expe
 
 // Removes the entry name below folder: opened relative to the folder's handle, never through a
 // link, examined on that very handle and deleted through it. An entry held for a moment is
-// opened again, and must again be what the listing showed (listedId, when there is one).
+// opened again, and must again be the entry the listing showed (listedId, when there is one)
+// or the first open found.
 Remains RemoveNamed(const Folder& folder, std::u16string_view name, Expect expect, const std::uint64_t* listedId,
                     Walk& walk) {
     const Use use = expect == Expect::File ? Use::Remove : Use::Folder;
+    Identity identity{listedId != nullptr, listedId != nullptr, listedId ? *listedId : 0};
     for (std::size_t attempt = 0;; ++attempt) {
         Entry entry;
         DWORD error = OpenBelow(folder.handle, name, use, entry);
         if (error == ERROR_SUCCESS) {
-            const Attempt tried = RemoveOpened(folder, name, expect, listedId, walk, entry, error);
+            const Attempt tried = RemoveOpened(folder, name, expect, identity, walk, entry, error);
             if (tried.done) return tried.remains;
         } else if (IsAbsence(error)) {
             return Remains::Nothing;  // gone meanwhile
         } else if (error == ERROR_DIRECTORY) {
-            return listedId ? Remains::Left : Remains::Kept;  // a file where a folder was
+            return identity.listed ? Remains::Left : Remains::Kept;  // a file where a folder was
         } else if (!MayBeHeldForAMoment(error)) {
             return Remains::Left;
         }
