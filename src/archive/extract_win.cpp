@@ -69,7 +69,8 @@ DWORD EnterFolder(Folders& folders, std::string_view component, bool create, boo
     // A folder on the way that is not there leaves no path to the name, as Windows says it.
     if (error == ERROR_FILE_NOT_FOUND) return ERROR_PATH_NOT_FOUND;
     if (error != ERROR_SUCCESS) return error;
-    if (ExamineOpenEntry(next.handle, folders.DeepestName(), name).kind != EntryKind::Itself) {
+    DWORD attributes = 0;
+    if (KindOfOpenEntry(next.handle, folders.DeepestName(), name, attributes) != EntryKind::Itself) {
         // Made through a dangling link (Wine): what was made goes again.
         if (made) DeleteOpenEntry(next.handle);
         next.Close();
@@ -157,17 +158,18 @@ DWORD WriteRecord(const Folders& folders, std::u16string_view name, std::span<co
     bool found = false;
     DWORD error = CreateFileBelow(folders.Deepest(), name, file, found);
     if (error != ERROR_SUCCESS) return error;
-    const EntryFacts facts = ExamineOpenEntry(file.handle, folders.DeepestName(), name);
-    if (facts.kind == EntryKind::Shared) {
+    DWORD attributes = 0;
+    const EntryKind kind = KindOfOpenEntry(file.handle, folders.DeepestName(), name, attributes);
+    if (kind == EntryKind::Shared) {
         error = DeleteOpenEntry(file.handle);
         file.Close();
         if (error == ERROR_SUCCESS) error = CreateFileBelow(folders.Deepest(), name, file, found);
         if (error != ERROR_SUCCESS) return error;
         if (found) return ERROR_ALREADY_EXISTS;
-    } else if (facts.kind != EntryKind::Itself) {
+    } else if (kind != EntryKind::Itself) {
         // Made through a dangling link (Wine): what was made goes again.
         if (!found) DeleteOpenEntry(file.handle);
-        return facts.kind == EntryKind::Unknown ? ERROR_ACCESS_DENIED : LinkInTheWayError;
+        return kind == EntryKind::Unknown ? ERROR_ACCESS_DENIED : LinkInTheWayError;
     } else if (found && !SetEndOfFile(file.handle)) {
         return GetLastError();
     }

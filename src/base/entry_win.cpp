@@ -167,27 +167,32 @@ bool NameOfOpenEntry(HANDLE entry, VolumeName& out) {
     return GetFileInformationByHandleEx(entry, FileNameInfo, out.bytes, sizeof out.bytes) != 0;
 }
 
-EntryFacts ExamineOpenEntry(HANDLE entry, std::wstring_view folderName, std::u16string_view name) {
-    EntryFacts facts{EntryKind::Unknown, 0, {}};
+EntryKind KindOfOpenEntry(HANDLE entry, std::wstring_view folderName, std::u16string_view name, DWORD& attributes) {
     FILE_ATTRIBUTE_TAG_INFO tag{};
-    BY_HANDLE_FILE_INFORMATION info;
+    FILE_STANDARD_INFO standard{};
     VolumeName entryName;
     if (!GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &tag, sizeof tag) ||
-        !GetFileInformationByHandle(entry, &info) || !NameOfOpenEntry(entry, entryName))
-        return facts;
-    facts.attributes = tag.FileAttributes;
-    facts.identity = IdentityOf(info);
+        !GetFileInformationByHandleEx(entry, FileStandardInfo, &standard, sizeof standard) ||
+        !NameOfOpenEntry(entry, entryName))
+        return EntryKind::Unknown;
+    attributes = tag.FileAttributes;
     // Windows opens a junction, a symbolic link or a mount point as itself and names it by its
     // own path; other reparse points (a deduplicated or cloud file) are files and folders.
     if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(tag.ReparseTag))
-        facts.kind = EntryKind::Link;
-    else if (!IsNamedBelow(entryName.Text(), folderName, {W(name.data()), name.size()}))
-        facts.kind = EntryKind::Elsewhere;
+        return EntryKind::Link;
+    if (!IsNamedBelow(entryName.Text(), folderName, {W(name.data()), name.size()})) return EntryKind::Elsewhere;
     // A directory's count of names says nothing of the kind (Wine gives the Unix one, two and
     // more).
-    else if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1)
-        facts.kind = EntryKind::Shared;
-    else facts.kind = EntryKind::Itself;
+    if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && standard.NumberOfLinks > 1) return EntryKind::Shared;
+    return EntryKind::Itself;
+}
+
+EntryFacts ExamineOpenEntry(HANDLE entry, std::wstring_view folderName, std::u16string_view name) {
+    EntryFacts facts{EntryKind::Unknown, 0, {}};
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(entry, &info)) return facts;
+    facts.identity = IdentityOf(info);
+    facts.kind = KindOfOpenEntry(entry, folderName, name, facts.attributes);
     return facts;
 }
 
@@ -219,7 +224,10 @@ DWORD OpenPathBelow(HANDLE folder, std::wstring_view folderName, std::u16string_
         const DWORD error = OpenBelow(at, part, Use::Traverse, next);
         if (error == ERROR_DIRECTORY) return LinkInTheWayError;  // a file where a folder was
         if (error != ERROR_SUCCESS) return error;
-        if (!ExamineOpenEntry(next.handle, atName, part).IsFolder()) return LinkInTheWayError;
+        DWORD attributes = 0;
+        if (KindOfOpenEntry(next.handle, atName, part, attributes) != EntryKind::Itself ||
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            return LinkInTheWayError;
         if (!NameOfOpenEntry(next.handle, nextName)) return ERROR_FILENAME_EXCED_RANGE;
         at = next.handle;
         atName = nextName.Text();
@@ -322,7 +330,9 @@ DWORD RemoveName(const wchar_t* path) {
     DWORD error = OpenParentOf(path, parent, parentName, name);
     if (error == ERROR_SUCCESS) error = OpenBelow(parent.handle, name, Use::Remove, entry);
     if (error != ERROR_SUCCESS) return error;
-    if (ExamineOpenEntry(entry.handle, parentName.Text(), name).kind == EntryKind::Elsewhere) return LinkInTheWayError;
+    DWORD attributes = 0;
+    if (KindOfOpenEntry(entry.handle, parentName.Text(), name, attributes) == EntryKind::Elsewhere)
+        return LinkInTheWayError;
     return DeleteOpenEntry(entry.handle);
 }
 

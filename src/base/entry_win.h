@@ -119,6 +119,10 @@ struct EntryFacts {
 // (NameOfOpenEntry of the folder's handle).
 EntryFacts ExamineOpenEntry(HANDLE entry, std::wstring_view folderName, std::u16string_view name);
 
+// The same without the identity, which costs Wine a question to its mount manager: what the
+// entry is, and its attributes.
+EntryKind KindOfOpenEntry(HANDLE entry, std::wstring_view folderName, std::u16string_view name, DWORD& attributes);
+
 // The same for a full path, opened relative to its folder. Absent when nothing is there.
 EntryFacts ExaminePath(const wchar_t* path);
 
