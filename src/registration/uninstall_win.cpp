@@ -1,6 +1,6 @@
-// The uninstall mode: removes the installed files, the desktop shortcut, this release's key and
-// the uninstall registration, the uninstaller last, then says so. Every step that fails ends the
-// mode silently, with what remains registered, so that running it again finishes the work.
+// The uninstall mode: removes the installed files, the desktop shortcut, this release's key, the
+// uninstaller and the uninstall registration, then says so. Every step that fails ends the mode
+// silently with the registration in place, so that running it again finishes the work.
 #include "registration/uninstall_win.h"
 
 #include <windows.h>
@@ -335,8 +335,8 @@ bool DeleteReleaseKey(HKEY software) {
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 
-// The uninstaller goes last, with the folder once nothing else is in it: a run that stops before
-// keeps it, and the registration that names it, for the run that finishes.
+// The uninstaller goes after everything else of the installation, with the folder once nothing
+// else is in it: a run that stops before keeps it for the run that finishes.
 Remains RemoveUninstaller(Installation& installation) {
     const Folder top = TopOf(installation);
     const Remains remains = RemoveNamed(top, UninstallerFileName, Expect::File, nullptr, installation.walk);
@@ -377,9 +377,11 @@ void RunUninstall() {
         if (files == Remains::Left) return;
     }
     if (!DeleteShortcut() || !DeleteReleaseKey(software.handle)) return;
+    if (found == Found::There && RemoveUninstaller(installation) == Remains::Left) return;
+    // The registration goes last: it is what any later run finds the rest by. A run that stops
+    // after the uninstaller went finds the folder empty or gone, and finishes.
     product.Close();
     if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return;
-    if (found == Found::There && RemoveUninstaller(installation) == Remains::Left) return;
     ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
