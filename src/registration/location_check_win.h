@@ -9,11 +9,14 @@
 namespace qf {
 
 // The protected directories are the Windows directory with everything below it, temp, the
-// all-users desktop and every known folder the machine registers, and every directory that holds
-// one of them. A location that exists is protected also when it is a junction, symbolic link or
-// mount point, when it cannot be examined, and when the path it resolves to is protected, or is
-// where one of them resolves to, or holds it. A location that does not exist is judged by its
-// text alone. Protected, too, when the known folders cannot be listed.
+// all-users desktop, every known folder the machine registers, Program Files and Common Files of
+// both views, every account's profile the machine lists (the Default one too) with the known
+// folders the running account has below its own at the same places below each, and every
+// directory that holds one of them. A location that exists is protected also when it is a
+// junction, symbolic link or mount point, when it cannot be examined, and when the path it
+// resolves to is protected, or is where one of them resolves to, or holds it. A location that
+// does not exist is judged by its text alone. Protected, too, when the known folders or the
+// registry's lists cannot be read.
 // judged, when given, receives the identity of what was judged Removable (not followed if a link).
 LocationVerdict CheckLocation(const wchar_t* location, FileIdentity* judged = nullptr);
 

@@ -112,4 +112,11 @@ Lookup OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product) {
     return LookUpKey(list.handle, ProductUninstallKeyName, access, product);
 }
 
+Lookup ReadSubkeyName(HKEY key, DWORD index, std::span<wchar_t> name) {
+    DWORD length = static_cast<DWORD>(name.size());
+    const LONG listed = RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (listed == ERROR_NO_MORE_ITEMS) return Lookup::Missing;
+    return listed == ERROR_SUCCESS ? Lookup::Found : Lookup::Failed;
+}
+
 }  // namespace qf

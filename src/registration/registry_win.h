@@ -46,4 +46,8 @@ Lookup OpenFamilyKey(HKEY software, REGSAM access, Key& family);
 // there without it.
 Lookup OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product);
 
+// The name of key's subkey at index into name, terminated; Missing past the last one. A name
+// longer than name fails (a key name has at most 255 units).
+Lookup ReadSubkeyName(HKEY key, DWORD index, std::span<wchar_t> name);
+
 }  // namespace qf

@@ -176,6 +176,10 @@ TEST_F(Install, AnEmptyPayloadGoesStraightToCompletion) {
 }
 
 TEST_F(Install, TheDirectoryTextIsChecked) {
+    // Another account, as the machine's profile list names it (Wine's lists only the running one).
+    const wchar_t* const otherAccount =
+        L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-0-0-0-1001";
+    ASSERT_TRUE(e2e::WriteString(otherAccount, L"ProfileImagePath", L"C:\\users\\qf-other"));
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
@@ -189,8 +193,8 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
     wchar_t shortName[MAX_PATH] = {};
     GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH);
     // What the uninstall would refuse to remove, the page refuses to install into: the system
-    // and known folders by any spelling, what holds them, and a directory that is a link
-    // (C:\qf-links\to-r, from uninstall_links.sh).
+    // and known folders by any spelling, what holds them, another account's folders and a
+    // directory that is a link (C:\qf-links\to-r, from uninstall_links.sh).
     for (const Refusal& r :
          {Refusal{L"", BlankDirectoryMessage}, Refusal{L"c:\\windows\\", system},
           Refusal{L"C:\\windows\\system32", system}, Refusal{L"C:\\Program Files", system}, Refusal{shortName, system},
@@ -198,7 +202,7 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
           Refusal{L"C:\\users", system}, Refusal{L"C:\\users\\Public\\Desktop", system}, Refusal{L"C:\\", system},
           Refusal{L"C:\\windows\\inf", system}, Refusal{L"C:\\windows\\system32\\drivers", system},
           Refusal{L"C:\\users\\Public\\Music", system}, Refusal{L"C:\\ProgramData\\Microsoft\\Windows", system},
-          Refusal{L"C:\\qf-links\\to-r", system}}) {
+          Refusal{L"C:\\users\\qf-other\\AppData\\Roaming", system}, Refusal{L"C:\\qf-links\\to-r", system}}) {
         SCOPED_TRACE(r.entry);
         driver::SetText(edit, r.entry);
         driver::Click(install);
@@ -210,6 +214,7 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
         driver::Answer(box, IDOK);
         EXPECT_TRUE(driver::WaitUntil([&] { return driver::IsEnabled(install); }, WaitMs)) << "page usable again";
     }
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, otherAccount);
     // One trailing separator goes; files and registry see the directory without it.
     driver::SetText(edit, target + L"/");
     driver::Click(install);

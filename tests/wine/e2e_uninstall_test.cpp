@@ -464,7 +464,42 @@ std::wstring Windir() {
     return windir;
 }
 
-class ProtectedLocation : public UninstallMode, public testing::WithParamInterface<const wchar_t*> {};
+// Another account and the Default profile as the machine's profile list names them (Wine's
+// prefix lists only the running account): the other's path with a variable, as Windows writes
+// it, and Default as a name below the profiles' folder, as older systems write it. And the 64-bit
+// Program Files: the 32-bit prefix has no 64-bit view of the registry, so the folder the
+// installer reads there (with KEY_WOW64_64KEY) is written into the one view there is, where
+// 32-bit Windows reads it too.
+const wchar_t* const ProfileListKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const wchar_t* const OtherAccountKey =
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-0-0-0-1001";
+const wchar_t* const CurrentVersionKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const wchar_t* const OtherProfile = L"C:\\users\\qf-other";
+const wchar_t* const ProgramFiles64 = L"C:\\qf-program-files-64";
+
+class MachineFolders : public UninstallMode {
+protected:
+    void SetUp() override {
+        UninstallMode::SetUp();
+        ASSERT_FALSE(e2e::ReadString(ProfileListKey, L"Default")) << "the prefix has its own Default";
+        ASSERT_FALSE(e2e::ReadString(CurrentVersionKey, L"ProgramW6432Dir"));
+        ASSERT_TRUE(WriteExpandable(OtherAccountKey, L"ProfileImagePath", L"%SystemDrive%\\users\\qf-other"));
+        ASSERT_TRUE(WriteExpandable(ProfileListKey, L"Default", L"Default"));
+        ASSERT_TRUE(e2e::WriteString(CurrentVersionKey, L"ProgramW6432Dir", ProgramFiles64));
+    }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, OtherAccountKey);
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ProfileListKey, L"Default");
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, CurrentVersionKey, L"ProgramW6432Dir");
+    }
+
+    static bool WriteExpandable(const wchar_t* key, const wchar_t* value, const std::wstring& data) {
+        return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, value, REG_EXPAND_SZ, data.c_str(),
+                               static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+};
+
+class ProtectedLocation : public MachineFolders, public testing::WithParamInterface<const wchar_t*> {};
 
 // Drive R: and the links come from uninstall_links.sh. Each protected folder gets a file of
 // the test's own and one named as the uninstaller, which must survive with everything else. "%short%" is Program Files
@@ -519,7 +554,45 @@ INSTANTIATE_TEST_SUITE_P(
                     L"+C:\\windows\\system32\\drivers", L"+C:\\windows\\system32\\config", L"+%USERPROFILE%\\Favorites",
                     L"+%USERPROFILE%\\Links", L"+%USERPROFILE%\\Saved Games", L"+%USERPROFILE%\\AppData\\LocalLow",
                     L"+C:\\ProgramData\\Microsoft\\Windows", L"+C:\\users\\Public\\Music",
-                    L"+C:\\users\\Public\\Pictures", L"+C:\\users\\All Users\\Desktop"));
+                    L"+C:\\users\\Public\\Pictures", L"+C:\\users\\All Users\\Desktop",
+                    // Other accounts' profiles, and below them the folders the running account
+                    // has below its own; the 64-bit Program Files (MachineFolders).
+                    L"+C:\\users\\qf-other", L"+C:\\users\\qf-other\\Documents", L"+C:\\users\\qf-other\\AppData",
+                    L"+C:\\users\\qf-other\\AppData\\Roaming", L"+C:\\users\\Default", L"+C:\\users\\Default\\Desktop",
+                    L"+C:\\qf-program-files-64"));
+
+// Protected folders are kept, not all that lies below them: a folder of its own below another
+// account's profile, below its documents or below the 64-bit Program Files is an installation
+// like any other.
+TEST_F(MachineFolders, AFolderOfItsOwnBelowThemIsUninstalled) {
+    for (const std::wstring parent :
+         {std::wstring(OtherProfile), std::wstring(OtherProfile) + L"\\Documents", std::wstring(ProgramFiles64)}) {
+        SCOPED_TRACE(parent);
+        e2e::ResetRegistry();
+        const std::wstring location = parent + L"\\ORIN-6";
+        ASSERT_TRUE(e2e::MakeDirs(location));
+        ASSERT_TRUE(WriteText(parent + L"\\kept.txt", "the account's own"));
+        for (const wchar_t* file : {L"qfsetup.exe", L"qfmgr.exe"})
+            ASSERT_TRUE(WriteText(location + L"\\" + file, "installed"));
+        RegisterInstallation(location);
+
+        ExpectCompletionBox(Uninstall());
+        ExpectUninstalled(location);
+        EXPECT_TRUE(e2e::Exists(parent + L"\\kept.txt"));
+        DeleteFileW((parent + L"\\kept.txt").c_str());
+    }
+}
+
+// Started with an environment of its own that lacks a variable another account's path is
+// written with, the uninstall cannot tell where that profile lies, and removes nothing at all.
+// Wine gives every process SystemDrive whatever its parent's environment holds, so a variable
+// no environment here holds stands for it.
+TEST_F(MachineFolders, AProfileWhosePathCannotBeExpandedLeavesNothingRemovable) {
+    ASSERT_TRUE(WriteExpandable(OtherAccountKey, L"ProfileImagePath", L"%QF_UNSET_DRIVE%\\users\\qf-other"));
+    EXPECT_TRUE(Uninstall().empty());
+    EXPECT_TRUE(e2e::Exists(install + L"\\qfmgr.exe"));
+    ExpectRegistryUntouched();
+}
 
 TEST(UninstallLinks, LinksInsideTheTreeAreNotFollowedAndTheirTargetsKeepEveryFile) {
     const std::wstring install = std::wstring(Links) + L"\\install";

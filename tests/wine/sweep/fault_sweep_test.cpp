@@ -53,7 +53,9 @@ const wchar_t* ShortNameOf(Road road) {
 }
 
 // Faulted runs that once left the machine broken, run whatever the stride: the road, the
-// function whose call it was (its occurrence-th call on that road) and the mode.
+// function whose call it was (its occurrence-th call on that road) and the mode. On the install
+// roads the judgement of the directory comes first and reads 3 keys and 11 values of the machine
+// (program folders, profile list) in the test prefix; the registry calls below come after those.
 struct KeptCase {
     Road road;
     const char* function;
@@ -67,13 +69,13 @@ const KeptCase KeptCases[] = {
     {Road::Fresh, "ReadFile", 1, Mode::Fail},
     // Stopped between the uninstaller copy and the registration: the repair took the folder,
     // holding nothing but that copy, for one shared with other files.
-    {Road::Fresh, "RegQueryValueExW", 3, Mode::Stop},
+    {Road::Fresh, "RegQueryValueExW", 14, Mode::Stop},
     {Road::Wizard, "RegCreateKeyExW", 3, Mode::Fail},
     // The older release's settings, or a value of the registration, could not be listed, opened,
     // read or written: the installation went on to its end without them.
     {Road::Fresh, "RegEnumKeyExA", 3, Mode::Fail},
-    {Road::Fresh, "RegOpenKeyExW", 14, Mode::Fail},
-    {Road::Fresh, "RegQueryValueExW", 2, Mode::Fail},
+    {Road::Fresh, "RegOpenKeyExW", 17, Mode::Fail},
+    {Road::Fresh, "RegQueryValueExW", 13, Mode::Fail},
     {Road::Fresh, "RegSetValueExW", 2, Mode::Fail},
     {Road::Fresh, "RegSetValueExW", 8, Mode::Fail},
     // Stopped once the uninstaller had gone, before the folder and the registration.
@@ -83,7 +85,7 @@ const KeptCase KeptCases[] = {
     {Road::Fresh, "RegSetValueExW", 2, Mode::Stop},
     // Over an earlier installation, its registered location or the folder could not be read: the
     // folder was recorded as shared with other files, and every later installation kept the mark.
-    {Road::Upgrade, "RegQueryValueExW", 1, Mode::Fail},
+    {Road::Upgrade, "RegQueryValueExW", 12, Mode::Fail},
     {Road::Upgrade, "GetFileInformationByHandle", 2, Mode::Fail},
     // Without the profile in its environment the uninstall did not look for the shortcut, and
     // said it was complete while the shortcut stayed.

@@ -178,6 +178,9 @@ const Hook Hooks[] = {
     QF_HOOK(RegDeleteKeyW, Returns<RegistryRefusal>),
     QF_HOOK(RegRenameKey, Returns<RegistryRefusal>),
     QF_HOOK(RegDeleteTreeW, Returns<RegistryRefusal>),
+    QF_HOOK(RegEnumKeyExW, Returns<RegistryRefusal>),
+    // The variables in a registry value's text.
+    QF_HOOK(ExpandEnvironmentStringsW, SetsError<0u, ERROR_NOT_ENOUGH_MEMORY>),
     // The shell, known folders and COM.
     QF_HOOK(SHCreateDirectoryExW, FailedDirectory),
     QF_HOOK(SHGetKnownFolderPath, FailedKnownFolder),
