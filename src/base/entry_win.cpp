@@ -100,9 +100,10 @@ bool IsNamedBelow(std::wstring_view entryName, std::wstring_view folderName, std
     return atEntry > entryName.size() && SameName(WithoutTrailingDots(last), WithoutTrailingDots(name));
 }
 
-// The folder that holds the last name of path, opened (links on the way followed: the path is
-// taken as the system resolves it) with its name, and that last name.
-DWORD OpenParentOf(const wchar_t* path, Entry& parent, VolumeName& parentName, std::u16string_view& name) {
+// Opens the last name of path for use below the folder that holds it (links on the way
+// followed: the path is taken as the system resolves it), with that folder's name, and the last
+// name itself.
+DWORD OpenByPath(const wchar_t* path, Use use, VolumeName& parentName, std::u16string_view& name, Entry& entry) {
     const std::wstring_view text(path);
     const std::size_t slash = text.find_last_of(L"\\/");
     wchar_t folder[DirectoryPathCapacity];
@@ -110,12 +111,14 @@ DWORD OpenParentOf(const wchar_t* path, Entry& parent, VolumeName& parentName, s
         return NotOneNameError;
     text.copy(folder, slash);
     folder[slash] = L'\0';
-    // A drive's root is "C:\" ("C:" alone is its current directory).
+    // A drive's root is "C:\\" ("C:" alone is its current directory).
     if (slash > 0 && text[slash - 1] == L':') folder[slash] = L'\\', folder[slash + 1] = L'\0';
     name = {U(path) + slash + 1, text.size() - slash - 1};
+    Entry parent;
     const DWORD error = OpenFolderAt(folder, Use::Traverse, true, parent);
     if (error != ERROR_SUCCESS) return error;
-    return NameOfOpenEntry(parent.handle, parentName) ? ERROR_SUCCESS : GetLastError();
+    if (!NameOfOpenEntry(parent.handle, parentName)) return GetLastError();
+    return OpenBelow(parent.handle, name, use, entry);
 }
 
 }  // namespace
@@ -197,12 +200,10 @@ EntryFacts ExamineOpenEntry(HANDLE entry, std::wstring_view folderName, std::u16
 }
 
 EntryFacts ExaminePath(const wchar_t* path) {
-    Entry parent;
     Entry entry;
     VolumeName parentName;
     std::u16string_view name;
-    DWORD error = OpenParentOf(path, parent, parentName, name);
-    if (error == ERROR_SUCCESS) error = OpenBelow(parent.handle, name, Use::Look, entry);
+    const DWORD error = OpenByPath(path, Use::Look, parentName, name, entry);
     if (error != ERROR_SUCCESS) return {IsAbsence(error) ? EntryKind::Absent : EntryKind::Unknown, 0, {}};
     return ExamineOpenEntry(entry.handle, parentName.Text(), name);
 }
@@ -323,12 +324,10 @@ bool IdentifyPath(const wchar_t* path, bool followLink, FileIdentity& out) {
 }
 
 DWORD RemoveName(const wchar_t* path) {
-    Entry parent;
     Entry entry;
     VolumeName parentName;
     std::u16string_view name;
-    DWORD error = OpenParentOf(path, parent, parentName, name);
-    if (error == ERROR_SUCCESS) error = OpenBelow(parent.handle, name, Use::Remove, entry);
+    const DWORD error = OpenByPath(path, Use::Remove, parentName, name, entry);
     if (error != ERROR_SUCCESS) return error;
     DWORD attributes = 0;
     if (KindOfOpenEntry(entry.handle, parentName.Text(), name, attributes) == EntryKind::Elsewhere)

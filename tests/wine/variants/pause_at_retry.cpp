@@ -4,7 +4,7 @@
 // objects, which stay as they are. Without the test's events it pauses as the installer does.
 #include <windows.h>
 
-#include <cstddef>
+#include "import_redirect.h"
 
 namespace {
 
@@ -29,26 +29,6 @@ void WINAPI PausingSleep(DWORD ms) {
     reinterpret_cast<void(WINAPI*)(DWORD)>(RealSleep)(ms);
 }
 
-// The executable's import address table holds the address the loader found for Sleep.
-bool RedirectSleep() {
-    auto* const base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    const auto* const nt =
-        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
-    RealSleep = reinterpret_cast<ULONG_PTR>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "Sleep"));
-    auto* const slots = reinterpret_cast<ULONG_PTR*>(base + table.VirtualAddress);
-    DWORD protection = 0;
-    if (!RealSleep || !table.Size || !VirtualProtect(slots, table.Size, PAGE_READWRITE, &protection)) return false;
-    bool redirected = false;
-    for (std::size_t i = 0; i < table.Size / sizeof *slots; ++i) {
-        if (slots[i] != RealSleep) continue;
-        slots[i] = reinterpret_cast<ULONG_PTR>(&PausingSleep);
-        redirected = true;
-    }
-    VirtualProtect(slots, table.Size, protection, &protection);
-    return redirected;
-}
-
-const bool Redirected = RedirectSleep();
+const bool Redirected = variants::RedirectKernel32Import("Sleep", reinterpret_cast<void*>(&PausingSleep), RealSleep);
 
 }  // namespace
