@@ -477,26 +477,53 @@ const wchar_t* const CurrentVersionKey = L"SOFTWARE\\Microsoft\\Windows\\Current
 const wchar_t* const OtherProfile = L"C:\\users\\qf-other";
 const wchar_t* const ProgramFiles64 = L"C:\\qf-program-files-64";
 
+// A value of the machine's as it was before a test, put back after it (deleted when there was
+// none): the 64-bit road's prefix has ProgramW6432Dir of its own.
+struct KeptValue {
+    const wchar_t* key;
+    const wchar_t* name;
+    DWORD type = REG_NONE;
+    std::vector<std::uint8_t> data;
+
+    void Save() {
+        DWORD size = 0;
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
+            ERROR_SUCCESS)
+            return;
+        data.resize(size);
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size) !=
+            ERROR_SUCCESS)
+            data.clear();
+    }
+    void Restore() const {
+        if (data.empty()) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, name);
+        else RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, name, type, data.data(), static_cast<DWORD>(data.size()));
+    }
+};
+
 class MachineFolders : public UninstallMode {
 protected:
     void SetUp() override {
+        for (KeptValue& value : kept) value.Save();
         UninstallMode::SetUp();
-        ASSERT_FALSE(e2e::ReadString(ProfileListKey, L"Default")) << "the prefix has its own Default";
-        ASSERT_FALSE(e2e::ReadString(CurrentVersionKey, L"ProgramW6432Dir"));
+        ASSERT_FALSE(e2e::KeyExists(OtherAccountKey)) << "the prefix has an account of that name";
+        madeAccount = true;
         ASSERT_TRUE(WriteExpandable(OtherAccountKey, L"ProfileImagePath", L"%SystemDrive%\\users\\qf-other"));
         ASSERT_TRUE(WriteExpandable(ProfileListKey, L"Default", L"Default"));
         ASSERT_TRUE(e2e::WriteString(CurrentVersionKey, L"ProgramW6432Dir", ProgramFiles64));
     }
     void TearDown() override {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, OtherAccountKey);
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ProfileListKey, L"Default");
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, CurrentVersionKey, L"ProgramW6432Dir");
+        if (madeAccount) RegDeleteTreeW(HKEY_LOCAL_MACHINE, OtherAccountKey);
+        for (const KeptValue& value : kept) value.Restore();
     }
 
     static bool WriteExpandable(const wchar_t* key, const wchar_t* value, const std::wstring& data) {
         return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, value, REG_EXPAND_SZ, data.c_str(),
                                static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
+
+    KeptValue kept[2] = {{ProfileListKey, L"Default"}, {CurrentVersionKey, L"ProgramW6432Dir"}};
+    bool madeAccount = false;
 };
 
 class ProtectedLocation : public MachineFolders, public testing::WithParamInterface<const wchar_t*> {};
