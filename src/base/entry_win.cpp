@@ -278,16 +278,15 @@ bool NextName(HANDLE folder, Listing& listing, ListedName& out) {
     }
 }
 
-bool HoldsNames(HANDLE folder, std::span<const char16_t* const> passedOver) {
+Contents ContentsOf(HANDLE folder, std::span<const char16_t* const> passedOver) {
     Listing listing;
     ListedName found;
     while (NextName(folder, listing, found)) {
         if (std::none_of(passedOver.begin(), passedOver.end(),
                          [&](const char16_t* over) { return SameName(found.name, W(over)); }))
-            return true;
+            return Contents::Names;
     }
-    // A listing that broke off may have hidden anything.
-    return listing.error != ERROR_NO_MORE_FILES;
+    return listing.error == ERROR_NO_MORE_FILES ? Contents::Empty : Contents::Untold;
 }
 
 bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> passedOver) {
@@ -295,7 +294,7 @@ bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> pas
     const DWORD error = OpenFolderAt(directory, Use::Traverse, true, folder);
     // A folder that is not there holds nothing; one that cannot be listed may hold anything.
     if (error != ERROR_SUCCESS) return !IsAbsence(error);
-    return HoldsNames(folder.handle, passedOver);
+    return ContentsOf(folder.handle, passedOver) != Contents::Empty;
 }
 
 std::size_t FinalPath(HANDLE file, wchar_t (&out)[DirectoryPathCapacity]) {

@@ -163,9 +163,11 @@ struct Listing {
 // listing.error (ERROR_NO_MORE_FILES when the listing is whole, anything else when it broke off).
 bool NextName(HANDLE folder, Listing& listing, ListedName& out);
 
-// Whether the open folder lists anything besides the names passed over (compared as the file
-// system compares them). True when it cannot be listed whole, as it may hold anything.
-bool HoldsNames(HANDLE folder, std::span<const char16_t* const> passedOver = {});
+// What the open folder lists besides the names passed over (compared as the file system
+// compares them): nothing, some name, or what cannot be told (a listing that broke off, which
+// may have hidden anything).
+enum class Contents { Empty, Names, Untold };
+Contents ContentsOf(HANDLE folder, std::span<const char16_t* const> passedOver = {});
 
 // The same for a folder by its path: false when it is not there.
 bool HoldsEntries(const wchar_t* directory, std::span<const char16_t* const> passedOver = {});

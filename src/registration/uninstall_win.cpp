@@ -106,7 +106,10 @@ Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expe
     if (facts.IsFolder()) {
         if (expect == Expect::File) return {true, Remains::Kept};
         const Folder inner{entry.handle};
-        if (expect == Expect::EmptyFolder && HoldsNames(inner.handle)) return {true, Remains::Kept};
+        if (expect == Expect::EmptyFolder) {
+            const Contents contents = ContentsOf(inner.handle);
+            if (contents != Contents::Empty) return {true, contents == Contents::Names ? Remains::Kept : Remains::Left};
+        }
         if (expect == Expect::Tree) {
             const Remains below = EmptyFolder(inner, walk, {});
             if (below != Remains::Nothing) return {true, below};
@@ -340,7 +343,14 @@ bool DeleteReleaseKey(HKEY software) {
 Remains RemoveUninstaller(Installation& installation) {
     const Folder top = TopOf(installation);
     const Remains remains = RemoveNamed(top, UninstallerFileName, Expect::File, nullptr, installation.walk);
-    if (remains == Remains::Left || HoldsNames(top.handle)) return remains;
+    if (remains == Remains::Left) return remains;
+    // What else is there is not the installation's, or was kept by design; a folder that cannot
+    // be listed may hold anything, and keeps the registration until it can.
+    switch (ContentsOf(top.handle)) {
+        case Contents::Empty: break;
+        case Contents::Names: return Worse(remains, Remains::Kept);
+        case Contents::Untold: return Remains::Left;
+    }
     for (const DWORD pause : RetryPausesMs) {
         const DWORD error = DeleteOpenEntry(top.handle);
         if (error == ERROR_SUCCESS) return remains;
