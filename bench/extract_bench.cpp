@@ -72,7 +72,8 @@ HWND MakePage() {
 bool Installer(HWND page) {
     qf::ExtractedFileCount = 0;
     // Each round writes into a directory made for it, as a fresh installation does.
-    return qf::ExtractPayloadArchive(page) == qf::ExtractResult::Completed;
+    qf::ExtractFailure failure;
+    return qf::ExtractPayloadArchive(page, failure) == qf::ExtractResult::Completed;
 }
 
 bool MinimalWriter(HWND) { return WriteTreeMinimally(qf::PayloadArchive.Bytes(), qf::U(qf::InstallDirectory)); }

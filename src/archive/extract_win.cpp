@@ -8,7 +8,6 @@
 #include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
-#include "base/texts.h"
 #include "base/ui_win.h"
 #include "base/wide_win.h"
 
@@ -22,17 +21,12 @@ constexpr DWORD PathTooLongError = ERROR_FILENAME_EXCED_RANGE;
 // Folders below the installation directory held open at once: as deep as a name reaches.
 constexpr std::size_t DepthCapacity = DirectoryPathCapacity / 2;
 
-// A message names a path that fitted its buffer, or as much of a refused one as fits there.
-bool FailDirectory(HWND page, const wchar_t* path) {
-    ShowFormattedMessage(page, text::CreateDirectoryErrorFormat, {U(path)}, text::CreateDirectoryErrorCaption,
-                         MB_OK | MB_ICONERROR);
-    return false;
-}
-
-bool FailFile(HWND page, const wchar_t* path, DWORD error) {
-    ShowFormattedMessage(page, text::InstallErrorFormat, {U(path), static_cast<std::int32_t>(error)},
-                         text::InstallErrorCaption, MB_OK | MB_ICONERROR);
-    return false;
+// Where the extraction stopped: a path that fitted its buffer, or as much of a refused one as
+// fits there.
+ExtractResult Fail(ExtractFailure& failure, ExtractResult result, const wchar_t* path, DWORD error = ERROR_SUCCESS) {
+    CopyWhatFits(Buffer(failure.path), {U(path)});
+    failure.error = error;
+    return result;
 }
 
 // The folders from the installation directory down to the one the last record was written
@@ -139,14 +133,15 @@ std::string_view FolderOf(std::string_view name) {
 
 // An existing directory is what an upgrade finds; parents are never created, each has its own
 // record ahead of its contents.
-bool ExtractDirectory(HWND page, Folders& folders, std::string_view name) {
+ExtractResult ExtractDirectory(Folders& folders, std::string_view name, ExtractFailure& failure) {
     wchar_t path[DirectoryPathCapacity];
     if (!JoinArchiveName(Buffer(path), U(InstallDirectory), name)) {
         JoinArchiveNameForMessage(Buffer(path), U(InstallDirectory), name);
-        return FailDirectory(page, path);
+        return Fail(failure, ExtractResult::DirectoryFailed, path);
     }
-    if (MoveTo(folders, FolderOf(name), false) != ERROR_SUCCESS) return FailDirectory(page, path);
-    return MoveTo(folders, name, true) == ERROR_SUCCESS || FailDirectory(page, path);
+    if (MoveTo(folders, FolderOf(name), false) != ERROR_SUCCESS || MoveTo(folders, name, true) != ERROR_SUCCESS)
+        return Fail(failure, ExtractResult::DirectoryFailed, path);
+    return ExtractResult::Completed;
 }
 
 // Creates or replaces the file in the deepest folder, with one open that looks at what stands
@@ -176,11 +171,11 @@ DWORD WriteRecord(const Folders& folders, std::u16string_view name, std::span<co
     return WriteWhole(file.handle, data);
 }
 
-bool ExtractFile(HWND page, Folders& folders, const ArchiveRecord& record) {
+ExtractResult ExtractFile(HWND page, Folders& folders, const ArchiveRecord& record, ExtractFailure& failure) {
     if (!JoinArchiveName(Buffer(CurrentTargetPath), U(InstallDirectory), record.name)) {
         wchar_t shown[TargetPathCapacity];
         JoinArchiveNameForMessage(Buffer(shown), U(InstallDirectory), record.name);
-        return FailFile(page, shown, PathTooLongError);
+        return Fail(failure, ExtractResult::FileFailed, shown, PathTooLongError);
     }
     if (RepaintsBeforeFile(ExtractedFileCount)) RepaintNow(page);
     ++ExtractedFileCount;
@@ -189,20 +184,17 @@ bool ExtractFile(HWND page, Folders& folders, const ArchiveRecord& record) {
     char16_t name[DirectoryPathCapacity];
     DWORD error = WidenBytes(name, last) ? MoveTo(folders, folder, false) : PathTooLongError;
     if (error == ERROR_SUCCESS) error = WriteRecord(folders, {name, last.size()}, record.data);
-    if (error != ERROR_SUCCESS) return FailFile(page, CurrentTargetPath, error);
+    if (error != ERROR_SUCCESS) return Fail(failure, ExtractResult::FileFailed, CurrentTargetPath, error);
     if (IsClientExecutable(U(CurrentTargetPath))) CreateClientShortcut(CurrentTargetPath);
-    return true;
+    return ExtractResult::Completed;
 }
 
 }  // namespace
 
-ExtractResult ExtractPayloadArchive(HWND page) {
+ExtractResult ExtractPayloadArchive(HWND page, ExtractFailure& failure) {
     // Some 8 KB of handles and offsets: the heap's, for one extraction.
     HeapBlock block;
-    if (!block.Allocate(sizeof(Folders))) {
-        FailDirectory(page, InstallDirectory);
-        return ExtractResult::Aborted;
-    }
+    if (!block.Allocate(sizeof(Folders))) return Fail(failure, ExtractResult::DirectoryFailed, InstallDirectory);
     Folders& folders = *new (block.bytes) Folders;
     struct Closer {
         Folders& folders;
@@ -213,11 +205,12 @@ ExtractResult ExtractPayloadArchive(HWND page) {
     for (;;) {
         switch (NextRecord(walk, record)) {
             case WalkStep::End: return ExtractResult::Completed;
-            case WalkStep::Corrupted: ReportCorruptedArchive(page); return ExtractResult::Aborted;
+            case WalkStep::Corrupted: return ExtractResult::Corrupted;
             case WalkStep::Record: {
-                const bool done = record.type == RecordType::Directory ? ExtractDirectory(page, folders, record.name)
-                                                                       : ExtractFile(page, folders, record);
-                if (!done) return ExtractResult::Aborted;
+                const ExtractResult result = record.type == RecordType::Directory
+                                                 ? ExtractDirectory(folders, record.name, failure)
+                                                 : ExtractFile(page, folders, record, failure);
+                if (result != ExtractResult::Completed) return result;
             }
         }
     }

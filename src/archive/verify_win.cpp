@@ -1,7 +1,6 @@
 #include "archive/archive_format.h"
 #include "archive/payload_win.h"
 #include "base/process_state_win.h"
-#include "base/texts.h"
 #include "base/ui_win.h"
 #include "base/wide_win.h"
 
@@ -21,10 +20,6 @@ bool VerifyPayloadArchive(HWND page) {
     const bool valid = VerifyArchive(PayloadArchive.Bytes(), ShowVerifyProgress, page);
     if (PayloadArchive.size > ArchiveHeaderSize) VerifyProgress = PayloadArchive.size;
     return valid;
-}
-
-void ReportCorruptedArchive(HWND page) {
-    ShowMessage(page, text::CorruptedArchiveMessage, text::CorruptedArchiveCaption, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace qf

@@ -19,6 +19,7 @@
 #include "base/wide_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registration_win.h"
+#include "registration/uninstaller_copy_win.h"
 
 namespace qf {
 
@@ -89,147 +90,161 @@ void EnableButtons(bool enable) {
     EnableWindow(LocationPage.cancelButton, enable);
 }
 
-// Whether this run made the installation directory or found it there; nothing after its
-// message and AbortInstallation.
-std::optional<InstallTarget> CreateInstallDirectory(HWND page) {
+// Whether this run made the installation directory or found it there; nothing when it could not
+// be made. Any failure but "there already" and "a parent missing" (no access, a bad name) would
+// only fail later, after the registry had been written: the caller stops at once instead.
+std::optional<InstallTarget> CreateInstallDirectory() {
     if (CreateDirectoryW(InstallDirectory, nullptr)) return InstallTarget::Made;
     DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS) return InstallTarget::Found;
     if (error == ERROR_PATH_NOT_FOUND) error = SHCreateDirectoryExW(nullptr, InstallDirectory, nullptr);
     if (error == ERROR_SUCCESS) return InstallTarget::Made;
-    // Any other failure (no access, a bad name) would only fail later, after the registry had
-    // been written; stop here instead.
-    ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
-    AbortInstallation(page);
     return std::nullopt;
 }
 
-// Whether the old uninstaller, if there is one, may be written over: not read-only, not
-// running, not held. One that may not is told as a target that cannot be opened for writing,
-// before the copy is made; the move would fail too, but only after it. Opened for writing,
-// never changed.
-bool MayReplace(const wchar_t* target) {
-    const HANDLE file = CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    CloseHandle(file);
-    return true;
-}
-
-// The running installer's file, open for reading, and its size.
-struct Source {
-    HANDLE file;
-    DWORD size;
-    ~Source() { CloseHandle(file); }
-};
-
-enum class Replacement {
-    NotCreated,
-    Failed,
-    Done,
-};
-
-// Copies the whole source to a new file at temporary and moves it over target in one step, so
-// that target is the old uninstaller or the new one, never a part of either: a full disk, a
-// killed run or a power cut half way leaves the old one whole. The temporary file goes on
-// every failure.
-Replacement ReplaceWholeFile(const wchar_t* temporary, const wchar_t* target, const Source& source,
-                             std::span<std::uint8_t> buffer) {
-    // Shared for delete, so that the move can rename it while this handle still holds it.
-    const HANDLE out = CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE | DELETE,
-                                   FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return Replacement::NotCreated;
-    const CopyResult copied = CopyData(source.file, out, source.size, buffer);
-    // Flushed before the move: the new name must never reach the disk before the bytes it names.
-    const bool replaced = copied == CopyResult::Copied && FlushFileBuffers(out) &&
-                          MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!replaced) DeleteOpenEntry(out);
-    CloseHandle(out);
-    return replaced ? Replacement::Done : Replacement::Failed;
-}
-
-// Whether the uninstaller's names may take the new file: never a link found in the
-// installation directory, nor an old uninstaller that may not be replaced. The uninstaller's
-// name is moved over, never written into; a temporary file that shares its data with another
-// name loses this name first. In a directory this run made there is nothing to look at.
-bool MayTakeTheCopy(const wchar_t* temporary, const wchar_t* target, InstallTarget where) {
-    if (where == InstallTarget::Made) return true;
-    const auto isLink = [](EntryKind kind) { return kind == EntryKind::Link || kind == EntryKind::Elsewhere; };
-    const EntryKind leftover = ExaminePath(temporary).kind;
-    return !isLink(ExaminePath(target).kind) && !isLink(leftover) &&
-           (leftover != EntryKind::Shared || RemoveName(temporary) == ERROR_SUCCESS) && MayReplace(target);
-}
-
-// The copy goes through a buffer this size: a file of any size in the memory of one buffer.
-constexpr DWORD CopyBufferSize = 1 << 20;
-
-// The uninstaller is a byte-for-byte copy of the running installer. Its failures are told but
-// do not stop the installation; an own file that cannot be measured or read is told as a copy
-// that could not be written, since the installation would otherwise end as if whole, with no
-// uninstaller. True when it told one.
-bool CopyUninstaller(HWND page, const wchar_t* ownPath, bool ownPathFits, InstallTarget where) {
-    wchar_t target[PathCapacity];
-    wchar_t temporary[PathCapacity];
-    const bool targetFits = JoinPath(Buffer(target), U(InstallDirectory), UninstallerFileName) &&
-                            JoinPath(Buffer(temporary), U(InstallDirectory), UninstallerTemporaryName);
-    Source source{ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
-                              : INVALID_HANDLE_VALUE,
-                  0};
-    if (source.file == INVALID_HANDLE_VALUE) {
-        ShowFormattedMessage(page, text::SourceOpenFormat, {U(ownPath)}, text::ErrorOpeningFileCaption,
-                             MB_OK | MB_ICONERROR);
-        return true;
-    }
-    DWORD high = 0;
-    SetLastError(ERROR_SUCCESS);
-    source.size = GetFileSize(source.file, &high);
-    const bool measured = source.size != INVALID_FILE_SIZE || GetLastError() == ERROR_SUCCESS;
-    // Nothing sensible to copy: empty, or 4 GiB and more.
-    if (measured && (source.size == 0 || source.size == INVALID_FILE_SIZE || high != 0)) return false;
-    HeapBlock buffer;
-    if (!measured || !buffer.Allocate(std::min(source.size, CopyBufferSize))) {
-        ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
-                    MB_OK | MB_ICONINFORMATION);
-        return true;
-    }
-    const Replacement replacement = targetFits && MayTakeTheCopy(temporary, target, where)
-                                        ? ReplaceWholeFile(temporary, target, source, buffer.Bytes())
-                                        : Replacement::NotCreated;
-    switch (replacement) {
-        case Replacement::NotCreated:
-            ShowFormattedMessage(page, text::UninstallerOpenFormat, {U(target)}, text::ErrorOpeningFileCaption,
+// The uninstaller copy's failures are told and the installation goes on; an own file that
+// cannot be measured or read is told as a copy that could not be written, since the
+// installation would otherwise end as if whole, with no uninstaller. True when it told one.
+bool TellCopyFailure(HWND page, UninstallerCopy copy, const wchar_t* ownPath, const UninstallerPaths& paths) {
+    switch (copy) {
+        case UninstallerCopy::Copied:
+        case UninstallerCopy::NothingToCopy: return false;
+        case UninstallerCopy::SourceNotOpened:
+            ShowFormattedMessage(page, text::SourceOpenFormat, {U(ownPath)}, text::ErrorOpeningFileCaption,
                                  MB_OK | MB_ICONERROR);
             return true;
-        case Replacement::Failed:
+        case UninstallerCopy::TargetNotOpened:
+            ShowFormattedMessage(page, text::UninstallerOpenFormat, {U(paths.target)}, text::ErrorOpeningFileCaption,
+                                 MB_OK | MB_ICONERROR);
+            return true;
+        case UninstallerCopy::SourceUnreadable:
+        case UninstallerCopy::WriteFailed:
             ShowMessage(page, text::UninstallerWriteMessage, text::InstallationNotCompleteCaption,
                         MB_OK | MB_ICONINFORMATION);
             return true;
-        case Replacement::Done: return false;
     }
     return false;
 }
 
 // After a box the run goes on: it takes its turn again and looks again at the directory, which
-// another run may have removed or made something else meanwhile. Whether a newer release came
+// another run may have removed or made something else meanwhile. Found now even if this run
+// made it: another run may have written into it meanwhile. Whether a newer release came
 // meanwhile, registration tells.
-std::optional<InstallTarget> LookAgain(HWND page) {
+InstallEnd LookAgain() {
     TakeRunLock();
-    if (CheckLocation(InstallDirectory) == LocationVerdict::Protected) {
-        ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
-        AbortInstallation(page);
-        return std::nullopt;
+    if (CheckLocation(InstallDirectory) == LocationVerdict::Protected) return InstallEnd::DirectoryRefused;
+    return CreateInstallDirectory() ? InstallEnd::Completed : InstallEnd::DirectoryNotCreated;
+}
+
+InstallEnd EndOfRegistration(Registration registration) {
+    switch (registration) {
+        case Registration::Registered: return InstallEnd::Completed;
+        case Registration::NewerInstalled: return InstallEnd::NewerRelease;
+        case Registration::RegistryFailed: return InstallEnd::RegistryFailed;
+        case Registration::ReleasesUncounted: return InstallEnd::ReleasesUncounted;
     }
-    // Found now even if this run made it: another run may have written into it meanwhile.
-    return CreateInstallDirectory(page) ? std::optional(InstallTarget::Found) : std::nullopt;
+    return InstallEnd::RegistryFailed;
+}
+
+// The steps of an installation once its directory is accepted, to the first that ends it.
+InstallEnd Install(HWND page, ExtractFailure& failure) {
+    InstallProgressState = InstallProgress::Verifying;
+    RepaintNow(page);
+    if (!VerifyPayloadArchive(page)) return InstallEnd::ArchiveCorrupted;
+    InstallProgressState = InstallProgress::Writing;
+    // An older installer must not touch a newer release's installation, nor leave a directory
+    // behind: look before creating anything.
+    if (NewerReleaseInstalled()) return InstallEnd::NewerRelease;
+    // Told before anything is written into it: a folder with other files in it is never emptied
+    // by this installation's uninstall.
+    const FolderSharing sharing = SharesItsFolder(InstallDirectory);
+    if (sharing == FolderSharing::Unknown) return InstallEnd::SharingUntold;
+    SharedInstallDirectory = sharing == FolderSharing::Shared;
+    std::optional<InstallTarget> target = CreateInstallDirectory();
+    if (!target) return InstallEnd::DirectoryNotCreated;
+
+    // The running program's own file as the system names it: a program started by a bare name
+    // through PATH, or by a relative path, copies itself all the same.
+    wchar_t ownPath[TargetPathCapacity];
+    const DWORD ownLength = GetModuleFileNameW(nullptr, ownPath, TargetPathCapacity);
+    const bool ownPathFits = ownLength > 0 && ownLength < TargetPathCapacity;
+    if (!ownPathFits) ownPath[ownLength == 0 ? 0 : TargetPathCapacity - 1] = L'\0';
+    RepaintNow(page);
+    UninstallerPaths paths;
+    const UninstallerCopy copy = CopyUninstaller(ownPath, ownPathFits, *target == InstallTarget::Found, paths);
+    if (TellCopyFailure(page, copy, ownPath, paths)) {
+        const InstallEnd again = LookAgain();
+        if (again != InstallEnd::Completed) return again;
+    }
+    if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
+
+    JoinPath(Buffer(CurrentTargetPath), U(InstallDirectory), ClientFileName);
+    CopyText(Buffer(DisplayIconPath), U(CurrentTargetPath));
+
+    const InstallEnd registered = EndOfRegistration(RegisterProduct());
+    if (registered != InstallEnd::Completed) return registered;
+    return EndOfExtraction(ExtractPayloadArchive(page, failure));
 }
 
 }  // namespace
 
 bool InstallationUnderWay() { return UnderWay; }
 
-void AbortInstallation(HWND page) {
-    ShowMessage(page, text::InstallationErrorsMessage, text::InstallationErrorsCaption, MB_OK | MB_ICONERROR);
+InstallEnd EndOfExtraction(ExtractResult result) {
+    switch (result) {
+        case ExtractResult::Completed: return InstallEnd::Completed;
+        case ExtractResult::Corrupted: return InstallEnd::ArchiveCorrupted;
+        case ExtractResult::DirectoryFailed: return InstallEnd::ExtractDirectoryFailed;
+        case ExtractResult::FileFailed: return InstallEnd::ExtractFileFailed;
+    }
+    return InstallEnd::ExtractFileFailed;
+}
+
+void FinishInstallation(HWND page, InstallEnd end, const ExtractFailure* failure) {
+    // Each box on the way lets go of the run lock; none is held while a box waits.
+    ReleaseRunLock();
+    bool failed = true;
+    switch (end) {
+        case InstallEnd::Completed:
+            failed = false;
+            if (!QuietMode)
+                ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,
+                            MB_OK | MB_ICONEXCLAMATION);
+            break;
+        case InstallEnd::QuietRefusal: failed = false; break;
+        case InstallEnd::NewerRelease:
+            failed = false;
+            ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption, MB_OK | MB_ICONERROR);
+            break;
+        case InstallEnd::ArchiveCorrupted:
+            ShowMessage(page, text::CorruptedArchiveMessage, text::CorruptedArchiveCaption, MB_OK | MB_ICONERROR);
+            break;
+        case InstallEnd::DirectoryRefused:
+            ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
+            break;
+        case InstallEnd::SharingUntold: break;
+        case InstallEnd::DirectoryNotCreated:
+            ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
+            break;
+        case InstallEnd::RegistryFailed:
+            ShowMessage(nullptr, text::RegistryErrorMessage, text::RegistryErrorCaption, MB_OK);
+            break;
+        case InstallEnd::ReleasesUncounted:
+            ShowMessage(nullptr, text::SubkeyCountMessage, text::SystemErrorCaption, MB_OK);
+            break;
+        case InstallEnd::ExtractDirectoryFailed:
+            ShowFormattedMessage(page, text::CreateDirectoryErrorFormat, {U(failure ? failure->path : L"")},
+                                 text::CreateDirectoryErrorCaption, MB_OK | MB_ICONERROR);
+            break;
+        case InstallEnd::ExtractFileFailed:
+            ShowFormattedMessage(
+                page, text::InstallErrorFormat,
+                {U(failure ? failure->path : L""), static_cast<std::int32_t>(failure ? failure->error : ERROR_SUCCESS)},
+                text::InstallErrorCaption, MB_OK | MB_ICONERROR);
+            break;
+    }
+    if (failed)
+        ShowMessage(page, text::InstallationErrorsMessage, text::InstallationErrorsCaption, MB_OK | MB_ICONERROR);
     PostQuitMessage(0);
 }
 
@@ -242,69 +257,14 @@ void RunInstallation(HWND page) {
     TakeRunLock();
     if (!IsAcceptedDirectory(page)) {
         // A quiet install has no page to try again on.
-        if (QuietMode) {
-            PostQuitMessage(0);
-            return;
-        }
+        if (QuietMode) return FinishInstallation(page, InstallEnd::QuietRefusal);
         UnderWay = false;
         EnableButtons(true);
         return;
     }
-
-    InstallProgressState = InstallProgress::Verifying;
-    RepaintNow(page);
-    if (!VerifyPayloadArchive(page)) {
-        ReportCorruptedArchive(page);
-        AbortInstallation(page);
-        return;
-    }
-    InstallProgressState = InstallProgress::Writing;
-    // An older installer must not touch a newer release's installation, nor leave a directory
-    // behind: look before creating anything.
-    if (NewerReleaseInstalled()) {
-        TellNewerRelease();
-        PostQuitMessage(0);
-        return;
-    }
-    // Told before anything is written into it: a folder with other files in it is never emptied
-    // by this installation's uninstall.
-    const FolderSharing sharing = SharesItsFolder(InstallDirectory);
-    if (sharing == FolderSharing::Unknown) {
-        AbortInstallation(page);
-        return;
-    }
-    SharedInstallDirectory = sharing == FolderSharing::Shared;
-    std::optional<InstallTarget> target = CreateInstallDirectory(page);
-    if (!target) return;
-
-    // The running program's own file as the system names it: a program started by a bare name
-    // through PATH, or by a relative path, copies itself all the same.
-    wchar_t ownPath[TargetPathCapacity];
-    const DWORD ownLength = GetModuleFileNameW(nullptr, ownPath, TargetPathCapacity);
-    const bool ownPathFits = ownLength > 0 && ownLength < TargetPathCapacity;
-    if (!ownPathFits) ownPath[ownLength == 0 ? 0 : TargetPathCapacity - 1] = L'\0';
-    RepaintNow(page);
-
-    if (CopyUninstaller(page, ownPath, ownPathFits, *target) && !(target = LookAgain(page))) return;
-    if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
-
-    JoinPath(Buffer(CurrentTargetPath), U(InstallDirectory), ClientFileName);
-    CopyText(Buffer(DisplayIconPath), U(CurrentTargetPath));
-
-    switch (RegisterProduct()) {
-        case Registration::Registered: break;
-        case Registration::Failed: AbortInstallation(page); return;
-        case Registration::NewerInstalled: PostQuitMessage(0); return;
-    }
-    if (ExtractPayloadArchive(page) != ExtractResult::Completed) {
-        AbortInstallation(page);
-        return;
-    }
-    ReleaseRunLock();
-    if (!QuietMode)
-        ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,
-                    MB_OK | MB_ICONEXCLAMATION);
-    PostQuitMessage(0);
+    ExtractFailure failure;
+    const InstallEnd end = Install(page, failure);
+    FinishInstallation(page, end, &failure);
 }
 
 }  // namespace qf

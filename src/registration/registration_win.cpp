@@ -14,7 +14,6 @@
 #include "base/product.h"
 #include "base/text.h"
 #include "base/texts.h"
-#include "base/ui_win.h"
 #include "base/wide_win.h"
 #include "registration/registry_win.h"
 #include "registration/release_number.h"
@@ -99,11 +98,6 @@ bool DeleteValue(HKEY key, const char16_t* name) {
 // A text that is empty or starts with a blank removes its value.
 bool SetOrDeleteText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
     return text[0] == L'\0' || text[0] == L' ' ? DeleteValue(key, name) : SetText(key, name, text);
-}
-
-Registration ReportRegistryError() {
-    ShowMessage(nullptr, text::RegistryErrorMessage, text::RegistryErrorCaption, MB_OK);
-    return Registration::Failed;
 }
 
 // The highest release number among the subkeys of the family key, compared as unsigned;
@@ -263,32 +257,20 @@ bool WriteMigratedSettings(HKEY key) {
     return true;
 }
 
-void TellNewerRelease() {
-    ShowMessage(nullptr, text::NewerVersionMessage, text::NewerVersionCaption, MB_OK | MB_ICONERROR);
-}
-
 Registration RegisterProduct() {
     Key software;
-    if (!OpenSoftwareKey(KEY_ALL_ACCESS, software)) return Registration::Failed;
     Key family;
-    if (!CreateKeyPath(software.handle, ProductFamilyKeyPath, family)) return ReportRegistryError();
-
+    if (!OpenSoftwareKey(KEY_ALL_ACCESS, software) || !CreateKeyPath(software.handle, ProductFamilyKeyPath, family))
+        return Registration::RegistryFailed;
     std::int32_t highest = 0;
-    if (!FindHighestRelease(family.handle, highest)) {
-        ShowMessage(nullptr, text::SubkeyCountMessage, text::SystemErrorCaption, MB_OK);
-        return Registration::Failed;
-    }
-    if (IsNewerThanThisRelease(highest)) {
-        TellNewerRelease();
-        return Registration::NewerInstalled;
-    }
+    if (!FindHighestRelease(family.handle, highest)) return Registration::ReleasesUncounted;
+    if (IsNewerThanThisRelease(highest)) return Registration::NewerInstalled;
     Key release;
     Key servers;
-    if (!CreateReleaseKey(family.handle, highest, release) || !CreateKey(family.handle, ServersKeyName, servers))
-        return ReportRegistryError();
-
-    if (!ApplyEmbeddedSettings(release.handle)) return ReportRegistryError();
-    return RegisterUninstaller(software.handle) ? Registration::Registered : Registration::Failed;
+    if (!CreateReleaseKey(family.handle, highest, release) || !CreateKey(family.handle, ServersKeyName, servers) ||
+        !ApplyEmbeddedSettings(release.handle) || !RegisterUninstaller(software.handle))
+        return Registration::RegistryFailed;
+    return Registration::Registered;
 }
 
 bool NewerReleaseInstalled() {

@@ -8,11 +8,15 @@
 namespace qf {
 
 // Registers the product: family keys, the newer-release guard, the migration of the previous
-// release's settings, a customised copy's settings, the uninstall registration.
-enum class Registration : int {
-    Registered = 0,
-    NewerInstalled = 5,  // the user has been told
-    Failed = 10,
+// release's settings, a customised copy's settings, the uninstall registration. Shows nothing;
+// the install sequence tells the user.
+enum class Registration {
+    Registered,
+    NewerInstalled,
+    // A key or value that could not be opened, read or written.
+    RegistryFailed,
+    // The family key's release keys could not be counted or listed.
+    ReleasesUncounted,
 };
 Registration RegisterProduct();
 
@@ -32,9 +36,6 @@ FolderSharing SharesItsFolder(const wchar_t* directory);
 
 // Whether a newer release is registered; reads only, shows nothing (asked before the uninstaller copy).
 bool NewerReleaseInstalled();
-
-// The "Newer Version" message, for an installation that stops before a newer release.
-void TellNewerRelease();
 
 // Whether an earlier installation left its uninstall registration or the product's key
 // (ProductKeyPath); reads only. False when the machine's list of uninstall entries cannot be

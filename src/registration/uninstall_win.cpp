@@ -1,6 +1,6 @@
 // The uninstall mode: removes the installed files, the desktop shortcut, this release's key, the
-// uninstaller and the uninstall registration, then says so. Every step that fails ends the mode
-// silently with the registration in place, so that running it again finishes the work.
+// uninstaller and the uninstall registration. Every step that fails ends the mode with the
+// registration in place, so that running it again finishes the work.
 #include "registration/uninstall_win.h"
 
 #include <windows.h>
@@ -16,8 +16,6 @@
 #include "base/product.h"
 #include "base/run_lock_win.h"
 #include "base/text.h"
-#include "base/texts.h"
-#include "base/ui_win.h"
 #include "base/wide_win.h"
 #include "registration/location_check_win.h"
 #include "registration/registry_win.h"
@@ -362,37 +360,38 @@ Remains RemoveUninstaller(Installation& installation) {
 
 }  // namespace
 
-void RunUninstall() {
+UninstallResult RunUninstall() {
     TakeRunLock();
     Key software;
     Key uninstall;
     Key product;
     if (!OpenSoftwareKey(KEY_READ, software) ||
         OpenProductEntry(software.handle, KEY_READ | DELETE, uninstall, product) != Lookup::Found)
-        return;
+        return UninstallResult::Stopped;
     PathBuffer location;
-    if (ReadText(product.handle, InstallLocationValueName, location) != Lookup::Found || location[0] == L'\0') return;
+    if (ReadText(product.handle, InstallLocationValueName, location) != Lookup::Found || location[0] == L'\0')
+        return UninstallResult::Stopped;
 
     Installation installation;
     const Found found = FindInstallation(location, installation);
-    if (found == Found::Refused) return;
+    if (found == Found::Refused) return UninstallResult::Stopped;
     if (found == Found::There) {
         Road road;
-        if (!ChooseRoad(product.handle, installation, road)) return;
+        if (!ChooseRoad(product.handle, installation, road)) return UninstallResult::Stopped;
         const Remains files = road == Road::Whole
                                   ? EmptyFolder(TopOf(installation), installation.walk, UninstallerFileName)
                                   : RemoveWrittenFiles(TopOf(installation), installation.walk);
         // Whatever of the installation stays keeps its registration, so the uninstall can be run
         // again once the cause is gone (a file closed, a read-only flag cleared).
-        if (files == Remains::Left) return;
+        if (files == Remains::Left) return UninstallResult::Stopped;
     }
-    if (!DeleteShortcut() || !DeleteReleaseKey(software.handle)) return;
-    if (found == Found::There && RemoveUninstaller(installation) == Remains::Left) return;
+    if (!DeleteShortcut() || !DeleteReleaseKey(software.handle)) return UninstallResult::Stopped;
+    if (found == Found::There && RemoveUninstaller(installation) == Remains::Left) return UninstallResult::Stopped;
     // The registration goes last: it is what any later run finds the rest by. A run that stops
     // after the uninstaller went finds the folder empty or gone, and finishes.
     product.Close();
-    if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return;
-    ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption, MB_OK | MB_ICONEXCLAMATION);
+    if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return UninstallResult::Stopped;
+    return UninstallResult::Completed;
 }
 
 }  // namespace qf

@@ -2,10 +2,17 @@
 
 namespace qf {
 
-// The uninstall mode, once the user has answered the rights question: removes the installed tree, the desktop
-// shortcut, this release's key and the uninstall registration. Silent on every stop; its only
-// message is the completion message. Anything of the tree that could not be removed (other
-// than what stays by design) stops it before the shortcut and the registry are touched.
-void RunUninstall();
+enum class UninstallResult {
+    Completed,
+    // Stopped at a step that failed, with the registration in place for a run that finishes:
+    // what could not be removed, or could not be told, stays.
+    Stopped,
+};
+
+// The uninstall mode, once the user has answered the rights question: removes the installed
+// files, the desktop shortcut, this release's key, the uninstaller and the uninstall
+// registration. Shows nothing; the caller tells a completed uninstall, and a stopped one ends
+// without a word.
+UninstallResult RunUninstall();
 
 }  // namespace qf

@@ -106,7 +106,10 @@ int Start(HINSTANCE instance, const char* commandLine) {
             }
             return RunMessageLoop(CustomBoxClass, CustomisationTitle);
         case RunMode::Uninstall:
-            if (AdministratorQuery()) RunUninstall();
+            // A stopped uninstall ends without a word; its only message is the completion.
+            if (AdministratorQuery() && RunUninstall() == UninstallResult::Completed)
+                ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption,
+                            MB_OK | MB_ICONEXCLAMATION);
             return 0;
         case RunMode::Install: {
             QuietMode = modes.quiet;

@@ -306,8 +306,8 @@ TEST_P(NewerRelease, IsRefusedWithItsMessageAndNothingWritten) {
     EXPECT_TRUE(qf::NewerReleaseInstalled());
     const Outcome outcome = Register();
     EXPECT_EQ(outcome.result, qf::Registration::NewerInstalled);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    e2e::ExpectBox(outcome.boxes[0], NewerVersionCaption, NewerVersionMessage, driver::MsgBox::Error, nullptr);
+    // Registration shows nothing; the install sequence tells the newer release.
+    EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(SubkeysOf(FamilyKey), std::vector<std::wstring>{GetParam()});
     EXPECT_FALSE(KeyExists(UninstallKey));
 }
@@ -353,9 +353,8 @@ TEST_P(UncreatableKey, EndsWithTheRegistryErrorAndNothingRegistered) {
     for (const std::wstring& key : GetParam().volatileKeys)
         ASSERT_TRUE(e2e::CreateKey(key.c_str(), REG_OPTION_VOLATILE)) << std::string(key.begin(), key.end());
     const Outcome outcome = Register();
-    EXPECT_EQ(outcome.result, qf::Registration::Failed);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    e2e::ExpectBox(outcome.boxes[0], RegistryErrorCaption, RegistryErrorMessage, driver::MsgBox::None, nullptr);
+    EXPECT_EQ(outcome.result, qf::Registration::RegistryFailed);
+    EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_FALSE(KeyExists(ReleaseKey));
     EXPECT_FALSE(KeyExists(UninstallKey));
 }
