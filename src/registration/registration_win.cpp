@@ -43,36 +43,34 @@ struct MigratedValue {
     std::span<wchar_t> text;
 };
 
-ClientSettings& Settings = MigratedSettings;
-
 // Older installers wrote the mixed-case names; registry names are case-insensitive, so the
 // lower-case names read them.
 const MigratedValue ReadOrder[] = {
-    {u"serverdefault", nullptr, Settings.ServerDefault},
-    {u"serverlock", &Settings.ServerLock, {}},
-    {u"demo", &Settings.demo, {}},
-    {u"admin", &Settings.admin, {}},
-    {u"deflang", &Settings.DefLang, {}},
-    {u"noverwarn", &Settings.NoVerWarn, {}},
-    {u"noservverwarn", &Settings.NoServVerWarn, {}},
-    {u"DriverPosBug", &Settings.DriverPosBug, {}},
-    {u"docpath", nullptr, Settings.DocPath},
-    {u"mediaplayer", nullptr, Settings.MediaPlayer},
-    {u"browser", nullptr, Settings.Browser},
+    {u"serverdefault", nullptr, MigratedSettings.ServerDefault},
+    {u"serverlock", &MigratedSettings.ServerLock, {}},
+    {u"demo", &MigratedSettings.demo, {}},
+    {u"admin", &MigratedSettings.admin, {}},
+    {u"deflang", &MigratedSettings.DefLang, {}},
+    {u"noverwarn", &MigratedSettings.NoVerWarn, {}},
+    {u"noservverwarn", &MigratedSettings.NoServVerWarn, {}},
+    {u"DriverPosBug", &MigratedSettings.DriverPosBug, {}},
+    {u"docpath", nullptr, MigratedSettings.DocPath},
+    {u"mediaplayer", nullptr, MigratedSettings.MediaPlayer},
+    {u"browser", nullptr, MigratedSettings.Browser},
 };
 
 const MigratedValue WriteOrder[] = {
-    {ServerDefaultName, nullptr, Settings.ServerDefault},
-    {ServerLockName, &Settings.ServerLock, {}},
-    {u"demo", &Settings.demo, {}},
-    {u"admin", &Settings.admin, {}},
-    {u"DefLang", &Settings.DefLang, {}},
-    {u"NoVerWarn", &Settings.NoVerWarn, {}},
-    {u"NoServVerWarn", &Settings.NoServVerWarn, {}},
-    {DocPathName, nullptr, Settings.DocPath},
-    {u"MediaPlayer", nullptr, Settings.MediaPlayer},
-    {u"Browser", nullptr, Settings.Browser},
-    {u"DriverPosBug", &Settings.DriverPosBug, {}},
+    {ServerDefaultName, nullptr, MigratedSettings.ServerDefault},
+    {ServerLockName, &MigratedSettings.ServerLock, {}},
+    {u"demo", &MigratedSettings.demo, {}},
+    {u"admin", &MigratedSettings.admin, {}},
+    {u"DefLang", &MigratedSettings.DefLang, {}},
+    {u"NoVerWarn", &MigratedSettings.NoVerWarn, {}},
+    {u"NoServVerWarn", &MigratedSettings.NoServVerWarn, {}},
+    {DocPathName, nullptr, MigratedSettings.DocPath},
+    {u"MediaPlayer", nullptr, MigratedSettings.MediaPlayer},
+    {u"Browser", nullptr, MigratedSettings.Browser},
+    {u"DriverPosBug", &MigratedSettings.DriverPosBug, {}},
 };
 
 // Each write says whether it went in: a value the registration needed and could not write ends
@@ -161,16 +159,17 @@ bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
 bool ApplyEmbeddedSettings(HKEY release) {
     if (!IsCustomised(EmbeddedSettings)) return true;
     const DecodedSettings site = DecodeEmbeddedSettings(EmbeddedSettings);
-    Settings.ServerLock = site.mode;
-    CopyText(Buffer(Settings.ServerDefault), site.server);
-    CopyText(Buffer(Settings.DocPath), site.docPath);
-    if (Settings.ServerLock != NoServerMode) {
+    MigratedSettings.ServerLock = site.mode;
+    CopyText(Buffer(MigratedSettings.ServerDefault), site.server);
+    CopyText(Buffer(MigratedSettings.DocPath), site.docPath);
+    if (MigratedSettings.ServerLock != NoServerMode) {
         // No value means 0: the client's server field may be changed.
-        const bool lockSet = Settings.ServerLock == 0 ? DeleteValue(release, ServerLockName)
-                                                      : SetNumber(release, ServerLockName, Settings.ServerLock);
-        if (!lockSet || !SetOrDeleteText(release, ServerDefaultName, Settings.ServerDefault)) return false;
+        const bool lockSet = MigratedSettings.ServerLock == 0
+                                 ? DeleteValue(release, ServerLockName)
+                                 : SetNumber(release, ServerLockName, MigratedSettings.ServerLock);
+        if (!lockSet || !SetOrDeleteText(release, ServerDefaultName, MigratedSettings.ServerDefault)) return false;
     }
-    return SetOrDeleteText(release, DocPathName, Settings.DocPath);
+    return SetOrDeleteText(release, DocPathName, MigratedSettings.DocPath);
 }
 
 bool RegisterUninstaller(HKEY software) {
@@ -235,7 +234,7 @@ FolderSharing SharesItsFolder(const wchar_t* directory) {
 }
 
 bool ReadMigratedSettings(HKEY key) {
-    Settings = {};
+    MigratedSettings = {};
     for (const MigratedValue& value : ReadOrder) {
         void* field = value.number ? static_cast<void*>(value.number) : value.text.data();
         DWORD size = value.number ? NumberReadLimit : TextReadLimit;
