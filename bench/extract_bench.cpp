@@ -23,6 +23,9 @@
 
 namespace {
 
+// The installation the extraction works for.
+qf::InstallRun Installation;
+
 std::vector<std::uint8_t> ReadArchive(const wchar_t* path) {
     std::vector<std::uint8_t> bytes;
     const HANDLE file =
@@ -73,10 +76,12 @@ bool Installer(HWND page) {
     qf::ExtractedFileCount = 0;
     // Each round writes into a directory made for it, as a fresh installation does.
     qf::ExtractFailure failure;
-    return qf::ExtractPayloadArchive(page, failure) == qf::ExtractResult::Completed;
+    return qf::ExtractPayloadArchive(page, Installation, failure) == qf::ExtractResult::Completed;
 }
 
-bool MinimalWriter(HWND) { return WriteTreeMinimally(qf::PayloadArchive.Bytes(), qf::U(qf::InstallDirectory)); }
+bool MinimalWriter(HWND) {
+    return WriteTreeMinimally(qf::PayloadArchive.Bytes(), qf::U(Installation.InstallDirectory));
+}
 
 // The repaints the installer forces over this archive, alone: one before every 13th file.
 bool RepaintsAlone(HWND page) {
@@ -98,7 +103,7 @@ bool ShortcutAlone(HWND) {
     wchar_t path[qf::TargetPathCapacity];
     while (qf::NextRecord(walk, record) == qf::WalkStep::Record) {
         if (record.type != qf::RecordType::File ||
-            !qf::JoinArchiveName(qf::Buffer(path), qf::U(qf::InstallDirectory), record.name) ||
+            !qf::JoinArchiveName(qf::Buffer(path), qf::U(Installation.InstallDirectory), record.name) ||
             !qf::IsClientExecutable(qf::U(path)))
             continue;
         qf::CreateClientShortcut(path);
@@ -146,7 +151,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring desktop = work + L"\\desktop";
     CreateDirectoryW(work.c_str(), nullptr);
     CreateDirectoryW(desktop.c_str(), nullptr);
-    if (!qf::CopyText(qf::Buffer(qf::InstallDirectory), qf::U(target.c_str())) ||
+    if (!qf::CopyText(qf::Buffer(Installation.InstallDirectory), qf::U(target.c_str())) ||
         !qf::CopyText(qf::Buffer(qf::AllUsersDesktop), qf::U(desktop.c_str()))) {
         std::fputs("extract_bench: WORKDIR is too long\n", stderr);
         return 1;

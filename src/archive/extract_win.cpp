@@ -15,7 +15,7 @@ namespace qf {
 
 namespace {
 
-// A target path longer than CurrentTargetPath is refused before any file call, with the
+// A target path longer than the run's CurrentTargetPath is refused before any file call, with the
 // number Windows itself gives for a name too long for its buffer.
 constexpr DWORD PathTooLongError = ERROR_FILENAME_EXCED_RANGE;
 // Folders below the installation directory held open at once: as deep as a name reaches.
@@ -34,6 +34,7 @@ ExtractResult Fail(ExtractFailure& failure, ExtractResult result, const wchar_t*
 // relative to its folder's handle, never through a link, and checked on the handle that writes.
 // A record in another folder leaves the folders it is not below and enters the ones it is.
 struct Folders {
+    const wchar_t* installDirectory;
     Entry levels[DepthCapacity];
     // The archive name of the deepest folder ("docs/guide"), and where each level's ends in it.
     std::string_view path;
@@ -83,7 +84,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // first record needs it.
 DWORD OpenInstallDirectory(Folders& folders) {
     VolumeName name;
-    const DWORD error = OpenFolderAt(InstallDirectory, Use::Traverse, false, folders.levels[0]);
+    const DWORD error = OpenFolderAt(folders.installDirectory, Use::Traverse, false, folders.levels[0]);
     if (error != ERROR_SUCCESS) return error;
     if (!NameOfOpenEntry(folders.levels[0].handle, name)) return GetLastError();
     const std::wstring_view text = name.Text();
@@ -135,8 +136,8 @@ std::string_view FolderOf(std::string_view name) {
 // record ahead of its contents.
 ExtractResult ExtractDirectory(Folders& folders, std::string_view name, ExtractFailure& failure) {
     wchar_t path[DirectoryPathCapacity];
-    if (!JoinArchiveName(Buffer(path), U(InstallDirectory), name)) {
-        JoinArchiveNameForMessage(Buffer(path), U(InstallDirectory), name);
+    if (!JoinArchiveName(Buffer(path), U(folders.installDirectory), name)) {
+        JoinArchiveNameForMessage(Buffer(path), U(folders.installDirectory), name);
         return Fail(failure, ExtractResult::DirectoryFailed, path);
     }
     if (MoveTo(folders, FolderOf(name), false) != ERROR_SUCCESS || MoveTo(folders, name, true) != ERROR_SUCCESS)
@@ -171,10 +172,12 @@ DWORD WriteRecord(const Folders& folders, std::u16string_view name, std::span<co
     return WriteWhole(file.handle, data);
 }
 
-ExtractResult ExtractFile(HWND page, Folders& folders, const ArchiveRecord& record, ExtractFailure& failure) {
-    if (!JoinArchiveName(Buffer(CurrentTargetPath), U(InstallDirectory), record.name)) {
+ExtractResult ExtractFile(HWND page, Folders& folders, const ArchiveRecord& record, wchar_t* target,
+                          ExtractFailure& failure) {
+    const std::span<char16_t> targetPath{U(target), TargetPathCapacity};
+    if (!JoinArchiveName(targetPath, U(folders.installDirectory), record.name)) {
         wchar_t shown[TargetPathCapacity];
-        JoinArchiveNameForMessage(Buffer(shown), U(InstallDirectory), record.name);
+        JoinArchiveNameForMessage(Buffer(shown), U(folders.installDirectory), record.name);
         return Fail(failure, ExtractResult::FileFailed, shown, PathTooLongError);
     }
     if (RepaintsBeforeFile(ExtractedFileCount)) RepaintNow(page);
@@ -184,18 +187,19 @@ ExtractResult ExtractFile(HWND page, Folders& folders, const ArchiveRecord& reco
     char16_t name[DirectoryPathCapacity];
     DWORD error = WidenBytes(name, last) ? MoveTo(folders, folder, false) : PathTooLongError;
     if (error == ERROR_SUCCESS) error = WriteRecord(folders, {name, last.size()}, record.data);
-    if (error != ERROR_SUCCESS) return Fail(failure, ExtractResult::FileFailed, CurrentTargetPath, error);
-    if (IsClientExecutable(U(CurrentTargetPath))) CreateClientShortcut(CurrentTargetPath);
+    if (error != ERROR_SUCCESS) return Fail(failure, ExtractResult::FileFailed, target, error);
+    if (IsClientExecutable(U(target))) CreateClientShortcut(target);
     return ExtractResult::Completed;
 }
 
 }  // namespace
 
-ExtractResult ExtractPayloadArchive(HWND page, ExtractFailure& failure) {
+ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, ExtractFailure& failure) {
     // Some 8 KB of handles and offsets: the heap's, for one extraction.
     HeapBlock block;
-    if (!block.Allocate(sizeof(Folders))) return Fail(failure, ExtractResult::DirectoryFailed, InstallDirectory);
+    if (!block.Allocate(sizeof(Folders))) return Fail(failure, ExtractResult::DirectoryFailed, run.InstallDirectory);
     Folders& folders = *new (block.bytes) Folders;
+    folders.installDirectory = run.InstallDirectory;
     struct Closer {
         Folders& folders;
         ~Closer() { folders.~Folders(); }
@@ -209,7 +213,7 @@ ExtractResult ExtractPayloadArchive(HWND page, ExtractFailure& failure) {
             case WalkStep::Record: {
                 const ExtractResult result = record.type == RecordType::Directory
                                                  ? ExtractDirectory(folders, record.name, failure)
-                                                 : ExtractFile(page, folders, record, failure);
+                                                 : ExtractFile(page, folders, record, run.CurrentTargetPath, failure);
                 if (result != ExtractResult::Completed) return result;
             }
         }

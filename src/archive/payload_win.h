@@ -1,10 +1,11 @@
 // The payload archive at install time: the checksum pass with its progress, and the extraction
-// into InstallDirectory with the desktop shortcut. Each shows nothing and returns what happened;
+// into the installation directory with the desktop shortcut. Each shows nothing and returns what happened;
 // the install sequence tells the user and ends the installation.
 #pragma once
 
 #include <windows.h>
 
+#include "base/install_run_win.h"
 #include "base/product.h"
 
 namespace qf {
@@ -28,11 +29,11 @@ struct ExtractFailure {
 // offset. A missing archive, or one shorter than its header, is corrupted.
 bool VerifyPayloadArchive(HWND page);
 
-// Writes every directory and file of PayloadArchive under InstallDirectory, in archive order,
-// and the desktop shortcut for each executable written. Every name is opened relative to its
-// folder's open handle and never written through a link. Stops at the first failure, which
-// failure describes.
-ExtractResult ExtractPayloadArchive(HWND page, ExtractFailure& failure);
+// Writes every directory and file of PayloadArchive under run.InstallDirectory, in archive order
+// (each file's path in run.CurrentTargetPath while it is written), and the desktop shortcut for
+// each executable written. Every name is opened relative to its folder's open handle and never
+// written through a link. Stops at the first failure, which failure describes.
+ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, ExtractFailure& failure);
 
 // "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. Fails silently.
 void CreateClientShortcut(const wchar_t* exePath);

@@ -13,9 +13,6 @@ PagePlacement PageGeometry;
 std::uint32_t QuietMode;
 std::uint32_t NoCheckMode;
 std::uint32_t UpgradeMode;
-wchar_t InstallDirectory[InstallDirectoryCapacity];
-wchar_t DisplayIconPath[DisplayIconPathCapacity];
 std::uint32_t VerifyProgress;
-wchar_t CurrentTargetPath[TargetPathCapacity];
 
 }  // namespace qf

@@ -25,12 +25,7 @@ extern std::uint32_t QuietMode;
 extern std::uint32_t NoCheckMode;
 extern std::uint32_t UpgradeMode;
 
-// Set by the install sequence, read by extraction and registration.
-extern wchar_t InstallDirectory[InstallDirectoryCapacity];  // no trailing separator
-extern wchar_t DisplayIconPath[DisplayIconPathCapacity];    // InstallDirectory\qfmgr.exe
-
 // Shown by the installation page's status line.
-extern std::uint32_t VerifyProgress;                   // next archive offset to be added
-extern wchar_t CurrentTargetPath[TargetPathCapacity];  // the file being written
+extern std::uint32_t VerifyProgress;  // next archive offset to be added
 
 }  // namespace qf

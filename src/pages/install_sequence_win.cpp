@@ -24,6 +24,7 @@
 namespace qf {
 
 LocationControls LocationPage;
+InstallRun Installation;
 
 namespace {
 
@@ -39,7 +40,7 @@ enum class InstallTarget {
 // for its turn nor while it works.
 bool UnderWay;
 
-// Takes the directory text into InstallDirectory, less one trailing separator, made a full path
+// Takes the directory text into Installation.InstallDirectory, less one trailing separator, made a full path
 // by the system's own rules: a relative entry ("Apps", ".") against the current directory, and
 // in every entry "." and ".." resolved, separators made one, and the dots and blanks that end a
 // name dropped ("C:\\Apps\\Quenfield." is the folder C:\\Apps\\Quenfield, as Windows creates it). So
@@ -58,20 +59,20 @@ bool TakeInstallDirectory(HWND page) {
         ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
         return false;
     }
-    GetWindowTextW(LocationPage.directoryEdit, InstallDirectory, capacity);
+    GetWindowTextW(LocationPage.directoryEdit, Installation.InstallDirectory, capacity);
 
-    const std::u16string_view directory = WithoutTrailingSeparator(U(InstallDirectory));
-    InstallDirectory[directory.size()] = L'\0';
+    const std::u16string_view directory = WithoutTrailingSeparator(U(Installation.InstallDirectory));
+    Installation.InstallDirectory[directory.size()] = L'\0';
     // Nothing to resolve, and "C:" would resolve to that drive's current directory: both are
     // judged as they stand (and refused: no folder, a root).
     if (directory.empty() || (directory.size() == 2 && directory[1] == u':')) return true;
     wchar_t full[InstallDirectoryCapacity];
-    const DWORD fullLength = GetFullPathNameW(InstallDirectory, capacity, full, nullptr);
+    const DWORD fullLength = GetFullPathNameW(Installation.InstallDirectory, capacity, full, nullptr);
     if (fullLength == 0 || fullLength >= capacity) {
         ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
         return false;
     }
-    CopyText(Buffer(InstallDirectory), WithoutTrailingSeparator(U(full)));
+    CopyText(Buffer(Installation.InstallDirectory), WithoutTrailingSeparator(U(full)));
     return true;
 }
 
@@ -79,7 +80,7 @@ bool TakeInstallDirectory(HWND page) {
 // folder and all below it, roots, the known folders and what holds one of them, and a
 // directory that is a link.
 bool IsAcceptedDirectory(HWND page) {
-    if (CheckLocation(InstallDirectory) != LocationVerdict::Protected) return true;
+    if (CheckLocation(Installation.InstallDirectory) != LocationVerdict::Protected) return true;
     ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
     return false;
 }
@@ -94,10 +95,10 @@ void EnableButtons(bool enable) {
 // be made. Any failure but "there already" and "a parent missing" (no access, a bad name) would
 // only fail later, after the registry had been written: the caller stops at once instead.
 std::optional<InstallTarget> CreateInstallDirectory() {
-    if (CreateDirectoryW(InstallDirectory, nullptr)) return InstallTarget::Made;
+    if (CreateDirectoryW(Installation.InstallDirectory, nullptr)) return InstallTarget::Made;
     DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS) return InstallTarget::Found;
-    if (error == ERROR_PATH_NOT_FOUND) error = SHCreateDirectoryExW(nullptr, InstallDirectory, nullptr);
+    if (error == ERROR_PATH_NOT_FOUND) error = SHCreateDirectoryExW(nullptr, Installation.InstallDirectory, nullptr);
     if (error == ERROR_SUCCESS) return InstallTarget::Made;
     return std::nullopt;
 }
@@ -132,7 +133,7 @@ bool TellCopyFailure(HWND page, UninstallerCopy copy, const wchar_t* ownPath, co
 // meanwhile, registration tells.
 InstallEnd LookAgain() {
     TakeRunLock();
-    if (CheckLocation(InstallDirectory) == LocationVerdict::Protected) return InstallEnd::DirectoryRefused;
+    if (CheckLocation(Installation.InstallDirectory) == LocationVerdict::Protected) return InstallEnd::DirectoryRefused;
     return CreateInstallDirectory() ? InstallEnd::Completed : InstallEnd::DirectoryNotCreated;
 }
 
@@ -157,9 +158,9 @@ InstallEnd Install(HWND page, ExtractFailure& failure) {
     if (NewerReleaseInstalled()) return InstallEnd::NewerRelease;
     // Told before anything is written into it: a folder with other files in it is never emptied
     // by this installation's uninstall.
-    const FolderSharing sharing = SharesItsFolder(InstallDirectory);
+    const FolderSharing sharing = SharesItsFolder(Installation.InstallDirectory);
     if (sharing == FolderSharing::Unknown) return InstallEnd::SharingUntold;
-    SharedInstallDirectory = sharing == FolderSharing::Shared;
+    Installation.sharedFolder = sharing == FolderSharing::Shared;
     std::optional<InstallTarget> target = CreateInstallDirectory();
     if (!target) return InstallEnd::DirectoryNotCreated;
 
@@ -171,19 +172,20 @@ InstallEnd Install(HWND page, ExtractFailure& failure) {
     if (!ownPathFits) ownPath[ownLength == 0 ? 0 : TargetPathCapacity - 1] = L'\0';
     RepaintNow(page);
     UninstallerPaths paths;
-    const UninstallerCopy copy = CopyUninstaller(ownPath, ownPathFits, *target == InstallTarget::Found, paths);
+    const UninstallerCopy copy =
+        CopyUninstaller(ownPath, ownPathFits, Installation.InstallDirectory, *target == InstallTarget::Found, paths);
     if (TellCopyFailure(page, copy, ownPath, paths)) {
         const InstallEnd again = LookAgain();
         if (again != InstallEnd::Completed) return again;
     }
     if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
 
-    JoinPath(Buffer(CurrentTargetPath), U(InstallDirectory), ClientFileName);
-    CopyText(Buffer(DisplayIconPath), U(CurrentTargetPath));
+    JoinPath(Buffer(Installation.CurrentTargetPath), U(Installation.InstallDirectory), ClientFileName);
+    CopyText(Buffer(Installation.DisplayIconPath), U(Installation.CurrentTargetPath));
 
-    const InstallEnd registered = EndOfRegistration(RegisterProduct());
+    const InstallEnd registered = EndOfRegistration(RegisterProduct(Installation));
     if (registered != InstallEnd::Completed) return registered;
-    return EndOfExtraction(ExtractPayloadArchive(page, failure));
+    return EndOfExtraction(ExtractPayloadArchive(page, Installation, failure));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "archive/payload_win.h"
+#include "base/install_run_win.h"
 
 namespace qf {
 
@@ -16,6 +17,10 @@ struct LocationControls {
     HWND backButton;
 };
 extern LocationControls LocationPage;
+
+// The installation under way, which the sequence hands down to its steps and the page's status
+// line shows.
+extern InstallRun Installation;
 
 // Checks the directory text, verifies the archive, creates the directory, copies the
 // uninstaller, registers and extracts. Every way out but the two directory refusals ends in

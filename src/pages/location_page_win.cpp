@@ -55,7 +55,8 @@ void DrawTexts(HWND page, HDC dc, int h) {
     DrawPageText(dc, 5 * h, W(text::LocationLine3));
     DrawPageText(dc, 8 * h, W(text::LocationLabel));
     wchar_t status[MessageCapacity + TargetPathCapacity];
-    if (StatusLine(Buffer(status), InstallProgressState, VerifyProgress, U(CurrentTargetPath), UpgradeMode != 0)) {
+    if (StatusLine(Buffer(status), InstallProgressState, VerifyProgress, U(Installation.CurrentTargetPath),
+                   UpgradeMode != 0)) {
         RECT client;
         GetClientRect(page, &client);
         DrawPageText(dc, client.bottom - StatusLineFromBottom, status);

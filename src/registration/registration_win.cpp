@@ -172,7 +172,7 @@ bool ApplyEmbeddedSettings(HKEY release) {
     return SetOrDeleteText(release, DocPathName, MigratedSettings.DocPath);
 }
 
-bool RegisterUninstaller(HKEY software) {
+bool RegisterUninstaller(HKEY software, const InstallRun& run) {
     Key uninstall;
     Key product;
     if (!OpenUninstallList(software, uninstall) || !CreateKey(uninstall.handle, ProductUninstallKeyName, product))
@@ -180,18 +180,18 @@ bool RegisterUninstaller(HKEY software) {
     wchar_t name[MessageCapacity];
     wchar_t command[MessageCapacity];
     FormatText(Buffer(name), text::DisplayNameFormat, {ReleaseDateText});
-    FormatText(Buffer(command), UninstallCommandFormat, {U(InstallDirectory), UninstallerFileName});
+    FormatText(Buffer(command), UninstallCommandFormat, {U(run.InstallDirectory), UninstallerFileName});
     // The mark first: an installation stopped after the location but before the mark would be
     // told by an earlier registration's mark, which may say a folder it shares is its own.
-    return SetNumber(product.handle, SharedFolderValueName, SharedInstallDirectory ? 1 : 0) &&
-           SetText(product.handle, u"DisplayName", name) && SetText(product.handle, u"DisplayIcon", DisplayIconPath) &&
+    return SetNumber(product.handle, SharedFolderValueName, run.sharedFolder ? 1 : 0) &&
+           SetText(product.handle, u"DisplayName", name) &&
+           SetText(product.handle, u"DisplayIcon", run.DisplayIconPath) &&
            SetText(product.handle, UninstallStringValueName, command) &&
-           SetText(product.handle, InstallLocationValueName, InstallDirectory);
+           SetText(product.handle, InstallLocationValueName, run.InstallDirectory);
 }
 
 }  // namespace
 
-bool SharedInstallDirectory;
 ClientSettings MigratedSettings;
 
 FolderSharing SharesItsFolder(const wchar_t* directory) {
@@ -256,7 +256,7 @@ bool WriteMigratedSettings(HKEY key) {
     return true;
 }
 
-Registration RegisterProduct() {
+Registration RegisterProduct(const InstallRun& run) {
     Key software;
     Key family;
     if (!OpenSoftwareKey(KEY_ALL_ACCESS, software) || !CreateKeyPath(software.handle, ProductFamilyKeyPath, family))
@@ -267,7 +267,7 @@ Registration RegisterProduct() {
     Key release;
     Key servers;
     if (!CreateReleaseKey(family.handle, highest, release) || !CreateKey(family.handle, ServersKeyName, servers) ||
-        !ApplyEmbeddedSettings(release.handle) || !RegisterUninstaller(software.handle))
+        !ApplyEmbeddedSettings(release.handle) || !RegisterUninstaller(software.handle, run))
         return Registration::RegistryFailed;
     return Registration::Registered;
 }

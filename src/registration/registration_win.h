@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "base/install_run_win.h"
+
 namespace qf {
 
 // Registers the product: family keys, the newer-release guard, the migration of the previous
@@ -18,12 +20,7 @@ enum class Registration {
     // The family key's release keys could not be counted or listed.
     ReleasesUncounted,
 };
-Registration RegisterProduct();
-
-// Set by the install sequence before it writes into the installation directory: the directory
-// already held other files and is no earlier installation of this product. Registration records
-// it (SharedFolderValueName), and the uninstall then removes only what the installer wrote.
-extern bool SharedInstallDirectory;
+Registration RegisterProduct(const InstallRun& run);
 
 // Whether directory, found holding files, shares them with the installation: an earlier
 // installation of this product there (its registration names the same directory) keeps what it

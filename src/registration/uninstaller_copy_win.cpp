@@ -6,7 +6,6 @@
 
 #include "base/entry_win.h"
 #include "base/file_win.h"
-#include "base/process_state_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 
@@ -74,9 +73,10 @@ constexpr DWORD CopyBufferSize = 1 << 20;
 
 }  // namespace
 
-UninstallerCopy CopyUninstaller(const wchar_t* ownPath, bool ownPathFits, bool folderFound, UninstallerPaths& paths) {
-    const bool targetFits = JoinPath(Buffer(paths.target), U(InstallDirectory), UninstallerFileName) &&
-                            JoinPath(Buffer(paths.temporary), U(InstallDirectory), UninstallerTemporaryName);
+UninstallerCopy CopyUninstaller(const wchar_t* ownPath, bool ownPathFits, const wchar_t* installDirectory,
+                                bool folderFound, UninstallerPaths& paths) {
+    const bool targetFits = JoinPath(Buffer(paths.target), U(installDirectory), UninstallerFileName) &&
+                            JoinPath(Buffer(paths.temporary), U(installDirectory), UninstallerTemporaryName);
     Source source{ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
                               : INVALID_HANDLE_VALUE,

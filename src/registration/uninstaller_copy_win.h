@@ -28,9 +28,10 @@ struct UninstallerPaths {
 };
 
 // Copies ownPath (the running program's own file; ownPathFits false when its path did not fit)
-// into the installation directory as the uninstaller: written beside it and moved over it, so
+// into installDirectory as the uninstaller: written beside it and moved over it, so
 // that the uninstaller is the old one or the new one, never a part of either. In a directory
 // found there (folderFound), the names are looked at first. Shows nothing.
-UninstallerCopy CopyUninstaller(const wchar_t* ownPath, bool ownPathFits, bool folderFound, UninstallerPaths& paths);
+UninstallerCopy CopyUninstaller(const wchar_t* ownPath, bool ownPathFits, const wchar_t* installDirectory,
+                                bool folderFound, UninstallerPaths& paths);
 
 }  // namespace qf

@@ -34,14 +34,16 @@ struct Paint {
     bool targetExists;
 };
 std::vector<Paint> Paints;
+// The installation the extraction works for, as the install sequence hands it down.
+qf::InstallRun Installation;
 
 LRESULT CALLBACK TestPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT) return DefWindowProcW(page, message, wParam, lParam);
     PAINTSTRUCT ps;
     BeginPaint(page, &ps);
     EndPaint(page, &ps);
-    Paints.push_back({qf::VerifyProgress, qf::CurrentTargetPath,
-                      GetFileAttributesW(qf::CurrentTargetPath) != INVALID_FILE_ATTRIBUTES});
+    Paints.push_back({qf::VerifyProgress, Installation.CurrentTargetPath,
+                      GetFileAttributesW(Installation.CurrentTargetPath) != INVALID_FILE_ATTRIBUTES});
     return 0;
 }
 
@@ -95,14 +97,15 @@ void SetText(wchar_t* buffer, std::size_t capacity, const std::wstring& text) {
 
 Outcome Extract(const Bytes& archive, const std::wstring& installDirectory, const std::wstring& desktop = L"") {
     UseArchive(archive);
-    SetText(qf::InstallDirectory, qf::InstallDirectoryCapacity, installDirectory);
+    Installation = {};
+    SetText(Installation.InstallDirectory, qf::InstallDirectoryCapacity, installDirectory);
     SetText(qf::AllUsersDesktop, qf::PathCapacity, desktop);
     qf::ExtractedFileCount = 0;
     const HWND page = TestPage();
     SettlePage();
     BoxWatcher watcher;
     qf::ExtractFailure failure;
-    const qf::ExtractResult result = qf::ExtractPayloadArchive(page, failure);
+    const qf::ExtractResult result = qf::ExtractPayloadArchive(page, Installation, failure);
     // As the install sequence ends an extraction that stopped.
     if (result != qf::ExtractResult::Completed) qf::FinishInstallation(page, qf::EndOfExtraction(result), &failure);
     return TakeQuit({result, watcher.Stop()});

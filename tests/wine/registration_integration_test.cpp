@@ -111,9 +111,12 @@ struct Outcome {
     std::vector<driver::MsgBox> boxes;
 };
 
+// The installation being registered, into the default directory.
+qf::InstallRun Installation;
+
 Outcome Register() {
     BoxWatcher watcher;
-    const qf::Registration result = qf::RegisterProduct();
+    const qf::Registration result = qf::RegisterProduct(Installation);
     return {result, watcher.Stop()};
 }
 
@@ -149,8 +152,9 @@ protected:
         e2e::ResetRegistry();
         qf::MigratedSettings = {};
         std::copy_n(qf::EmbeddedSettings, qf::SettingsBlockSize, ownBlock);
-        wcscpy_s(qf::InstallDirectory, DefaultInstallDir);
-        wcscpy_s(qf::DisplayIconPath, (std::wstring(DefaultInstallDir) + L"\\qfmgr.exe").c_str());
+        Installation = {};
+        wcscpy_s(Installation.InstallDirectory, DefaultInstallDir);
+        wcscpy_s(Installation.DisplayIconPath, (std::wstring(DefaultInstallDir) + L"\\qfmgr.exe").c_str());
     }
     void TearDown() override {
         std::copy_n(ownBlock, qf::SettingsBlockSize, qf::EmbeddedSettings);

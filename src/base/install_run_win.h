@@ -1,0 +1,22 @@
+// What one installation knows of itself. The install sequence holds it and hands it down to the
+// steps that read or fill it (the uninstaller copy, registration, extraction), so that no step
+// reaches up for it through process-wide values.
+#pragma once
+
+#include <windows.h>
+
+#include "base/product.h"
+
+namespace qf {
+
+struct InstallRun {
+    wchar_t InstallDirectory[InstallDirectoryCapacity];  // a full path, no trailing separator
+    wchar_t DisplayIconPath[DisplayIconPathCapacity];    // InstallDirectory\qfmgr.exe
+    // The directory already held other files and is no earlier installation of this product:
+    // registration records it (SharedFolderValueName), and the uninstall then removes only what
+    // the installer wrote.
+    bool sharedFolder;
+    wchar_t CurrentTargetPath[TargetPathCapacity];  // the file being written, for the status line
+};
+
+}  // namespace qf
