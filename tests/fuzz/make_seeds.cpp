@@ -15,6 +15,7 @@
 #include "base/product.h"
 #include "settings/customisation.h"
 #include "settings/settings_block.h"
+#include "support/pe_image_builder.h"
 
 namespace {
 
@@ -87,35 +88,14 @@ Bytes SettingsInput(std::uint8_t flags, std::string_view server, std::string_vie
 
 // --- Windows executables --------------------------------------------------------------------
 
-void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
-}
+using support::Put16;
+using support::Put32;
 
 // A PE32 (or PE32+) file with one section, .rsrc, holding the payload and licence resources
 // under language 1033, and the settings block between the headers and the section.
 Bytes Executable(bool plus, const Bytes& payload, const Bytes& block) {
-    constexpr std::uint32_t pe = 0x40, sectionRva = 0x1000, rawOffset = 0x400;
-    const std::uint32_t optionalSize = plus ? 240 : 224;
-    const std::uint32_t optional = pe + 24;
-    Bytes file(rawOffset, 0);
-    Put16(file, 0, 0x5A4D);
-    Put32(file, 0x3C, pe);
-    Put32(file, pe, 0x00004550);
-    Put16(file, pe + 4, plus ? 0x8664 : 0x14C);
-    Put16(file, pe + 6, 1);
-    Put16(file, pe + 20, optionalSize);
-    Put16(file, optional, plus ? 0x20B : 0x10B);
-    const std::uint32_t directories = optional + (plus ? 112 : 96);
-    Put32(file, directories + 2 * 8, sectionRva);
-    const std::uint32_t section = optional + optionalSize;
-    std::copy_n(".rsrc", 5, file.begin() + section);
-    std::copy(block.begin(), block.end(), file.begin() + 0x200);
+    constexpr std::uint32_t sectionRva = 0x1000, rawOffset = 0x400;
+    const support::PeLayout layout{plus};
 
     // Root with two types; each type one id; each id one language; then the data entries.
     const Bytes licence = Text("Licence line one.\r\nLine two.\r\n");
@@ -138,22 +118,20 @@ Bytes Executable(bool plus, const Bytes& payload, const Bytes& block) {
         rsrc.insert(rsrc.end(), data[i]->begin(), data[i]->end());
         rsrc.resize((rsrc.size() + 3) & ~std::size_t{3});
     }
-    Put32(file, directories + 2 * 8 + 4, static_cast<std::uint32_t>(rsrc.size()));
-    Put32(file, section + 8, static_cast<std::uint32_t>(rsrc.size()));
-    Put32(file, section + 12, sectionRva);
-    Put32(file, section + 16, static_cast<std::uint32_t>(rsrc.size()));
-    Put32(file, section + 20, rawOffset);
+    const auto size = static_cast<std::uint32_t>(rsrc.size());
+    Bytes file = support::PeHeaders(layout, rawOffset, {".rsrc", sectionRva, size, rawOffset});
+    support::SetDirectory(file, layout, support::ResourceDirectory, sectionRva, size);
+    std::copy(block.begin(), block.end(), file.begin() + 0x200);
     return Cat({file, rsrc});
 }
 
 // The executable as signed: an 8-byte certificate table after it, which directory 4 names,
 // followed by `after` bytes more (then the table cannot be cut off cleanly).
 Bytes Signed(bool plus, Bytes file, std::size_t after) {
-    const std::uint32_t directories = 0x40 + 24 + (plus ? 112 : 96);
-    Put32(file, directories - 4, 16);  // data directories
-    Put32(file, directories + 4 * 8, static_cast<std::uint32_t>(file.size()));
-    Put32(file, directories + 4 * 8 + 4, 8);
-    return Cat({file, Bytes(8, 0xA5), Bytes(after, 0)});
+    const support::PeLayout layout{plus};
+    Put32(file, layout.DirectoryCountField(), 16);
+    support::AppendCertificateTable(file, layout, 8);
+    return Cat({file, Bytes(after, 0)});
 }
 
 struct Seed {

@@ -14,6 +14,7 @@
 
 #include "fuzz_support.h"
 #include "settings/pe_image.h"
+#include "support/le_bytes.h"
 
 using fuzz::Check;
 
@@ -28,18 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto headers = qf::ReadPeHeaders(image);
     Check(headers.has_value() && table.size > 0 && table.offset < size && table.offset + table.size == size);
 
-    const bool checksumSet = headers->checksumField + 4 <= size &&
-                             (image[headers->checksumField] | image[headers->checksumField + 1] |
-                              image[headers->checksumField + 2] | image[headers->checksumField + 3]) != 0;
+    const bool checksumSet = headers->checksumField + 4 <= size && support::Get32(image, headers->checksumField) != 0;
     const std::size_t length = qf::StripCertificateTable(image, table);
     Check(length == table.offset);
     const std::span<const std::uint8_t> stripped = image.first(length);
     Check(qf::FindCertificateTable(stripped).kind == qf::CertificateTableKind::None);
     if (checksumSet) {
         const auto expected = qf::ComputePeChecksum(stripped);
-        const std::uint8_t* field = &image[headers->checksumField];
-        const std::uint32_t stored = field[0] | field[1] << 8 | field[2] << 16 | std::uint32_t{field[3]} << 24;
-        Check(expected && *expected == stored);
+        Check(expected && *expected == support::Get32(image, headers->checksumField));
     }
     return 0;
 }

@@ -4,17 +4,19 @@
 
 #include <memory>
 #include <numeric>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "archive/archive_writer.h"
+#include "support/le_bytes.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes WithChecksum(Bytes archive, std::uint32_t checksum) {
-    for (int i = 0; i < 4; ++i) archive[1 + i] = static_cast<std::uint8_t>(checksum >> (8 * i));
+    support::Put32(archive, 1, checksum);
     return archive;
 }
 
@@ -128,6 +130,8 @@ struct Malformed {
     const char* what;
     Bytes archive;
 };
+
+void PrintTo(const Malformed& c, std::ostream* out) { *out << c.what; }
 
 class MalformedArchive : public testing::TestWithParam<Malformed> {};
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 namespace {
 
 using qf::RunMode;
@@ -12,6 +15,8 @@ struct ModeCase {
     bool quiet;
     bool noCheck;
 };
+
+void PrintTo(const ModeCase& c, std::ostream* out) { *out << testing::PrintToString(std::string(c.tail)); }
 
 class Classification : public testing::TestWithParam<ModeCase> {};
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "pe_fixture.h"
+#include "support/pe_image_builder.h"
 #include "settings/pe_image.h"
 
 namespace {
@@ -77,10 +77,10 @@ TEST(Customisation, PatchesOnlyANeverCustomisedBlock) {
 // A signature over the installer would not match the copy's bytes: the copy goes without it.
 TEST(Customisation, ACopyOfASignedImageCarriesNoSignature) {
     const std::span<const std::uint8_t> key(qf::EmbeddedSettings, qf::SettingsKeySize);
-    const fixture::PeShape shape{false, 0x40, fixture::StaleChecksum, 0xB8};
+    const support::PeShape shape{false, 0x40, support::StaleChecksum, 0xB8};
     const qf::CustomisationChoice choice{true, "srv", 1, false, ""};
     auto withBlockAt = [&](std::size_t at) {
-        std::vector<std::uint8_t> image = fixture::PeImage(shape);
+        std::vector<std::uint8_t> image = support::PeImage(shape);
         std::copy_n(qf::EmbeddedSettings, qf::SettingsBlockSize, image.begin() + static_cast<std::ptrdiff_t>(at));
         return image;
     };
@@ -88,15 +88,15 @@ TEST(Customisation, ACopyOfASignedImageCarriesNoSignature) {
     std::vector<std::uint8_t> image = withBlockAt(0x220);
     const qf::CustomiseResult made = qf::CustomiseImage(image, key, choice);
     ASSERT_EQ(made.outcome, Outcome::Made);
-    ASSERT_EQ(made.length, fixture::TableAt);
+    ASSERT_EQ(made.length, support::TableAt);
     EXPECT_EQ(image[0x220], 1);
-    EXPECT_EQ(fixture::Get32(image, fixture::CertificateEntry(shape)), 0u);
-    EXPECT_EQ(fixture::Get32(image, fixture::CertificateEntry(shape) + 4), 0u);
-    image.resize(fixture::TableAt);
-    EXPECT_EQ(fixture::Get32(image, fixture::ChecksumField(shape)), qf::ComputePeChecksum(image));
+    EXPECT_EQ(support::Get32(image, shape.CertificateEntry()), 0u);
+    EXPECT_EQ(support::Get32(image, shape.CertificateEntry() + 4), 0u);
+    image.resize(support::TableAt);
+    EXPECT_EQ(support::Get32(image, shape.Layout().ChecksumField()), qf::ComputePeChecksum(image));
 
     // The key is never looked for inside the signature.
-    std::vector<std::uint8_t> keyInTable = withBlockAt(fixture::TableAt);
+    std::vector<std::uint8_t> keyInTable = withBlockAt(support::TableAt);
     EXPECT_EQ(qf::CustomiseImage(keyInTable, key, choice).outcome, Outcome::NoBlock);
 
     // A table that cannot be cut off cleanly refuses the copy, told apart from a missing block,
@@ -104,7 +104,7 @@ TEST(Customisation, ACopyOfASignedImageCarriesNoSignature) {
     // so that a long server name written into it overwrites where the PE header is.
     std::vector<std::uint8_t> followed = withBlockAt(0x220);
     followed.push_back(0);
-    std::vector<std::uint8_t> overHeaders = fixture::PeImage(shape);
+    std::vector<std::uint8_t> overHeaders = support::PeImage(shape);
     std::copy_n(qf::EmbeddedSettings, qf::SettingsKeySize, overHeaders.begin() + 2);
     struct Case {
         const char* what;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -10,6 +11,8 @@ struct DesktopCase {
     std::u16string profile;
     std::u16string desktop;
 };
+
+void PrintTo(const DesktopCase& c, std::ostream* out) { *out << testing::PrintToString(c.profile); }
 
 class AllUsersDesktop : public testing::TestWithParam<DesktopCase> {};
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -18,6 +19,8 @@ struct PlanCase {
     std::optional<Mode> mode;  // nothing: refused
     std::uint32_t ordinal;
 };
+
+void PrintTo(const PlanCase& c, std::ostream* out) { *out << testing::PrintToString(std::u16string(c.text)); }
 
 class PlanText : public testing::TestWithParam<PlanCase> {};
 

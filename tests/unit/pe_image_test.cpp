@@ -4,15 +4,15 @@
 
 #include <vector>
 
-#include "pe_fixture.h"
+#include "support/pe_image_builder.h"
 
 namespace {
 
-using fixture::PeImage;
-using fixture::PeShape;
+using support::PeImage;
+using support::PeShape;
 using Bytes = std::vector<std::uint8_t>;
 using Kind = qf::CertificateTableKind;
-using fixture::StaleChecksum;
+using support::StaleChecksum;
 
 TEST(PeImage, FindsTheCertificateTableOnlyWhereItCanBeCutOff) {
     struct Case {
@@ -22,11 +22,11 @@ TEST(PeImage, FindsTheCertificateTableOnlyWhereItCanBeCutOff) {
     };
     const PeShape signed32{false, 0x40, StaleChecksum, 0x38}, signed64{true, 0x40, StaleChecksum, 0x38};
     auto changed = [](Bytes image, std::size_t at, std::uint32_t value) {
-        fixture::Put32(image, at, value);
+        support::Put32(image, at, value);
         return image;
     };
-    const std::size_t entry = fixture::CertificateEntry(signed32);
-    const std::size_t optional = fixture::OptionalHeader(signed32);
+    const std::size_t entry = signed32.CertificateEntry();
+    const std::size_t optional = signed32.Layout().OptionalHeader();
     Bytes followed = PeImage(signed32);
     followed.push_back(0);
     Bytes notMz = PeImage(signed32);
@@ -56,7 +56,7 @@ TEST(PeImage, FindsTheCertificateTableOnlyWhereItCanBeCutOff) {
         const qf::CertificateTable table = qf::FindCertificateTable(c.image);
         EXPECT_EQ(table.kind, c.kind);
         if (c.kind == Kind::AtEnd) {
-            EXPECT_EQ(table.offset, fixture::TableAt);
+            EXPECT_EQ(table.offset, support::TableAt);
             EXPECT_EQ(table.size, 0x38u);
         }
     }
@@ -84,8 +84,8 @@ TEST(PeImage, StrippingGivesTheUnsignedImageWithItsChecksumComputedAgain) {
         Bytes image = PeImage(c.shape);
         const qf::CertificateTable table = qf::FindCertificateTable(image);
         ASSERT_EQ(table.kind, Kind::AtEnd);
-        ASSERT_EQ(qf::StripCertificateTable(image, table), fixture::TableAt);
-        image.resize(fixture::TableAt);
+        ASSERT_EQ(qf::StripCertificateTable(image, table), support::TableAt);
+        image.resize(support::TableAt);
         PeShape unsigned_ = c.shape;
         unsigned_.tableSize = 0;
         unsigned_.checksum = c.checksum;
@@ -103,7 +103,7 @@ TEST(PeImage, StripLeavesAnImageWithoutATableAlone) {
     const Bytes original = PeImage({false, 0x40, StaleChecksum, 0x38});
     for (const Kind kind : {Kind::None, Kind::Malformed}) {
         Bytes image = original;
-        EXPECT_EQ(qf::StripCertificateTable(image, {kind, fixture::TableAt, 0x38}), image.size());
+        EXPECT_EQ(qf::StripCertificateTable(image, {kind, support::TableAt, 0x38}), image.size());
         EXPECT_EQ(image, original);
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -11,6 +12,8 @@ struct NumberCase {
     std::string name;
     std::int32_t number;
 };
+
+void PrintTo(const NumberCase& c, std::ostream* out) { *out << testing::PrintToString(c.name); }
 
 class ReleaseNumberOf : public testing::TestWithParam<NumberCase> {};
 
@@ -61,6 +64,8 @@ struct CompareCase {
     std::int32_t than;
     bool newer;
 };
+
+void PrintTo(const CompareCase& c, std::ostream* out) { *out << c.number << " than " << c.than; }
 
 class NewerRelease : public testing::TestWithParam<CompareCase> {};
 

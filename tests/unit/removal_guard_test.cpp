@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -31,6 +32,8 @@ const qf::ProtectedDirectories Machine{Windir, KnownFolders};
 bool Removable(std::u16string_view location, std::u16string_view windir) {
     return qf::JudgeLocation(location, {windir, {}}) == qf::LocationVerdict::Removable;
 }
+
+void PrintTo(const LocationCase& c, std::ostream* out) { *out << testing::PrintToString(c.location); }
 
 class RemovableLocation : public testing::TestWithParam<LocationCase> {};
 
