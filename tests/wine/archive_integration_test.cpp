@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,8 @@ struct VerifyCase {
     std::vector<std::uint32_t> shown;  // VerifyProgress at each repaint
 };
 
+void PrintTo(const VerifyCase& c, std::ostream* out) { *out << c.length << " bytes"; }
+
 class VerifyRepaints : public testing::TestWithParam<VerifyCase> {};
 
 TEST_P(VerifyRepaints, RepaintsAtEachMultipleOf112323BelowTheLength) {
@@ -221,6 +224,8 @@ struct RepaintCase {
     std::vector<int> repaintedBefore;  // 1-based numbers of the files shown at each repaint
 };
 
+void PrintTo(const RepaintCase& c, std::ostream* out) { *out << c.files << " files"; }
+
 class ExtractRepaints : public testing::TestWithParam<RepaintCase> {};
 
 TEST_P(ExtractRepaints, ShowTheFileAboutToBeWrittenOnEvery13th) {
@@ -267,6 +272,8 @@ struct CorruptedCase {
     const char* what;
     Bytes record;
 };
+
+void PrintTo(const CorruptedCase& c, std::ostream* out) { *out << c.what; }
 
 class ExtractCorrupted : public testing::TestWithParam<CorruptedCase> {};
 
@@ -349,6 +356,8 @@ struct ShortcutCase {
     const wchar_t* target;  // relative to the installation directory; null: no shortcut
     const wchar_t* workingDirectory;
 };
+
+void PrintTo(const ShortcutCase& c, std::ostream* out) { *out << c.name; }
 
 class Shortcut : public testing::TestWithParam<ShortcutCase> {};
 

@@ -2,6 +2,7 @@
 // customised copy, and the administrator warning, driven as a user would.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "e2e_support.h"
@@ -50,6 +51,10 @@ struct RightsCase {
     const wchar_t* args;
     int answer;
 };
+
+void PrintTo(const RightsCase& c, std::ostream* out) {
+    *out << testing::PrintToString(std::wstring(c.args)) << (c.answer == IDYES ? " answered Yes" : " answered No");
+}
 
 class AdministratorWarning : public testing::TestWithParam<RightsCase> {};
 

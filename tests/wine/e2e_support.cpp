@@ -49,16 +49,11 @@ void ResetRegistry() {
 
 bool EmptySmallDrive() {
     if (!Exists(SmallDrive)) return false;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((std::wstring(SmallDrive) + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return true;
-    do {
-        if (found.cFileName == std::wstring(L".") || found.cFileName == std::wstring(L"..")) continue;
-        const std::wstring path = std::wstring(SmallDrive) + found.cFileName;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        RemoveTree(path);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    WalkFolder(SmallDrive, Walk::Folder, [](const FolderEntry& entry) {
+        SetFileAttributesW(entry.path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveTree(entry.path);
+        return true;
+    });
     return true;
 }
 
@@ -71,21 +66,56 @@ bool FillSmallDrive(std::uint64_t left) {
            GetDiskFreeSpaceExW(SmallDrive, &free, nullptr, nullptr) && free.QuadPart <= left;
 }
 
-std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actual) {
+namespace {
+
+std::wstring Below(const std::wstring& folder, const std::wstring& name) {
+    const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+    return separated ? folder + name : folder + L"\\" + name;
+}
+
+// False when the walk was ended.
+bool WalkBelow(const std::wstring& dir, const std::wstring& relative, Walk walk, const FolderVisit& visit,
+               std::vector<std::wstring>& unlisted) {
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((expected + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return L"cannot list " + expected;
-    std::wstring difference;
+    const HANDLE search = FindFirstFileW(Below(dir, L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        unlisted.push_back(dir);
+        return true;
+    }
+    bool going = true;
     do {
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
-        const std::wstring a = expected + L"\\" + name, b = actual + L"\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) difference = CompareTrees(a, b);
-        else if (!Exists(b)) difference = L"missing " + b;
-        else if (ReadAll(a) != ReadAll(b)) difference = L"differs " + b;
-    } while (difference.empty() && FindNextFileW(search, &found));
+        const FolderEntry entry{Below(dir, name), relative.empty() ? name : relative + L"\\" + name,
+                                found.dwFileAttributes};
+        going = visit(entry);
+        const bool enter = walk == Walk::TreeThroughLinks || (walk == Walk::Tree && !entry.IsLink());
+        if (going && enter && entry.IsFolder()) going = WalkBelow(entry.path, entry.relative, walk, visit, unlisted);
+    } while (going && FindNextFileW(search, &found));
     FindClose(search);
-    return difference;
+    return going;
+}
+
+}  // namespace
+
+std::vector<std::wstring> WalkFolder(const std::wstring& dir, Walk walk, const FolderVisit& visit) {
+    std::vector<std::wstring> unlisted;
+    WalkBelow(dir, L"", walk, visit, unlisted);
+    return unlisted;
+}
+
+std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actual) {
+    std::wstring difference;
+    const std::vector<std::wstring> unlisted =
+        WalkFolder(expected, Walk::TreeThroughLinks, [&](const FolderEntry& entry) {
+            const std::wstring other = actual + L"\\" + entry.relative;
+            if (entry.IsFolder()) return true;
+            if (!Exists(other)) difference = L"missing " + other;
+            else if (ReadAll(entry.path) != ReadAll(other)) difference = L"differs " + other;
+            return difference.empty();
+        });
+    // A folder that could not be listed was met before any difference, which ends the walk.
+    return unlisted.empty() ? difference : L"cannot list " + unlisted.front();
 }
 
 std::optional<std::wstring> ReadString(const wchar_t* key, const wchar_t* value) {

@@ -70,6 +70,27 @@ inline const wchar_t* const SmallDrive = L"T:\\";
 bool EmptySmallDrive();
 bool FillSmallDrive(std::uint64_t left);
 
+// An entry a folder walk finds.
+struct FolderEntry {
+    std::wstring path;
+    std::wstring relative;  // below the folder walked, as docs\img\a.gif
+    DWORD attributes;
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool IsLink() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+};
+
+enum class Walk {
+    Folder,            // the folder's own entries
+    Tree,              // and everything below them; a link is named but not entered
+    TreeThroughLinks,  // and what links lead to as well
+};
+
+// Calls visit with every entry of dir but "." and "..", in the order the system lists them,
+// each folder before what it holds; visit answers false to end the walk. The answer: the
+// folders that could not be listed, in the order met (the walk goes on past them).
+using FolderVisit = std::function<bool(const FolderEntry&)>;
+std::vector<std::wstring> WalkFolder(const std::wstring& dir, Walk walk, const FolderVisit& visit);
+
 // Compares two trees file by file; an empty answer means equal, else the first difference.
 std::wstring CompareTrees(const std::wstring& expected, const std::wstring& actual);
 

@@ -24,30 +24,19 @@ const wchar_t* const Links = L"C:\\qf-links";
 
 // Every file and directory below dir, with each file's content; a directory link is listed,
 // not entered.
-void List(const std::wstring& dir, const std::wstring& prefix, std::vector<std::wstring>& out) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::wstring path = dir + L"\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            out.push_back(prefix + name + L" -> link");
-        } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out.push_back(prefix + name + L"\\");
-            List(path, prefix + name + L"\\", out);
-        } else {
-            const std::vector<std::uint8_t> bytes = e2e::ReadAll(path);
-            out.push_back(prefix + name + L" = " + std::wstring(bytes.begin(), bytes.end()));
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
 std::vector<std::wstring> Listing(const std::wstring& dir) {
     std::vector<std::wstring> out;
-    List(dir, L"", out);
+    e2e::WalkFolder(dir, e2e::Walk::Tree, [&](const e2e::FolderEntry& entry) {
+        if (entry.IsLink()) {
+            out.push_back(entry.relative + L" -> link");
+        } else if (entry.IsFolder()) {
+            out.push_back(entry.relative + L"\\");
+        } else {
+            const std::vector<std::uint8_t> bytes = e2e::ReadAll(entry.path);
+            out.push_back(entry.relative + L" = " + std::wstring(bytes.begin(), bytes.end()));
+        }
+        return true;
+    });
     std::sort(out.begin(), out.end());
     return out;
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -232,6 +233,8 @@ struct TextLimitCase {
     bool migrated;
 };
 
+void PrintTo(const TextLimitCase& c, std::ostream* out) { *out << c.length << " characters"; }
+
 class ServerDefaultLimit : public Registration, public testing::WithParamInterface<TextLimitCase> {};
 
 TEST_P(ServerDefaultLimit, ComesOverOnlyWithinItsReadLimit) {
@@ -251,6 +254,8 @@ struct NumberLimitCase {
     Value stored;
     bool migrated;
 };
+
+void PrintTo(const NumberLimitCase& c, std::ostream* out) { PrintTo(c.stored, out); }
 
 class ServerLockLimit : public Registration, public testing::WithParamInterface<NumberLimitCase> {};
 
@@ -290,6 +295,8 @@ struct LongNameCase {
     std::size_t blanks;
     qf::Registration result;
 };
+
+void PrintTo(const LongNameCase& c, std::ostream* out) { *out << c.blanks << " blanks before the number"; }
 
 class LongReleaseName : public Registration, public testing::WithParamInterface<LongNameCase> {};
 
@@ -350,6 +357,11 @@ struct FailureCase {
     std::vector<std::wstring> volatileKeys;  // created in this order
 };
 
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    for (const std::wstring& key : c.volatileKeys)
+        *out << (&key == &c.volatileKeys.front() ? "" : " and ") << std::string(key.begin(), key.end());
+}
+
 class UncreatableKey : public Registration, public testing::WithParamInterface<FailureCase> {};
 
 TEST_P(UncreatableKey, EndsWithTheRegistryErrorAndNothingRegistered) {
@@ -381,6 +393,8 @@ struct SiteCase {
     const char* docPath;
     Values expected;
 };
+
+void PrintTo(const SiteCase& c, std::ostream* out) { *out << c.name; }
 
 class SiteSettings : public Registration, public testing::WithParamInterface<SiteCase> {};
 
