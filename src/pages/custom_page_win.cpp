@@ -44,9 +44,9 @@ bool OnCreate(HWND page, LPARAM createParams) {
     Custom.serverBox = CreateControl(page, L"button", W(text::ServerBox), WS_CHILD | WS_VISIBLE | BS_CHECKBOX,
                                      CustomPageLayout.serverBox, ServerBoxId);
     Custom.serverLabel =
-        CreateControl(page, L"static", W(text::ServerLabel), Disabled, CustomPageLayout.serverLabel, IgnoredControlId);
+        CreateControl(page, L"static", W(text::ServerLabel), Disabled, CustomPageLayout.serverLabel, TextControlId);
     Custom.serverEdit = CreateControl(page, L"edit", nullptr, Disabled | WS_BORDER | ES_AUTOHSCROLL,
-                                      CustomPageLayout.serverEdit, IgnoredControlId);
+                                      CustomPageLayout.serverEdit, TextControlId);
     const char16_t* const lockTexts[LockModes] = {text::LockMode0, text::LockMode1, text::LockMode2};
     for (int n = 0; n < LockModes; ++n) {
         Custom.lockButtons[n] = CreateControl(page, L"button", W(lockTexts[n]), Disabled | BS_RADIOBUTTON,
@@ -55,10 +55,10 @@ bool OnCreate(HWND page, LPARAM createParams) {
     }
     Custom.docPathBox = CreateControl(page, L"button", W(text::DocPathBox), WS_CHILD | WS_VISIBLE | BS_CHECKBOX,
                                       CustomPageLayout.docPathBox, DocPathBoxId);
-    Custom.docPathLabel = CreateControl(page, L"static", W(text::DocPathLabel), Disabled, CustomPageLayout.docPathLabel,
-                                        IgnoredControlId);
+    Custom.docPathLabel =
+        CreateControl(page, L"static", W(text::DocPathLabel), Disabled, CustomPageLayout.docPathLabel, TextControlId);
     Custom.docPathEdit = CreateControl(page, L"edit", nullptr, Disabled | WS_BORDER | ES_AUTOHSCROLL,
-                                       CustomPageLayout.docPathEdit, IgnoredControlId);
+                                       CustomPageLayout.docPathEdit, TextControlId);
     Custom.cancelButton = CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE,
                                         RowButton(m, CustomRowMargin, 1), CancelId);
     Custom.nextButton = CreateControl(page, L"button", W(text::NextButton), WS_CHILD | WS_VISIBLE,
@@ -197,9 +197,8 @@ void CreateCustomisedCopy(HWND page) {
     PostQuitMessage(0);
 }
 
-void OnCommand(HWND page, WPARAM wParam) {
-    const int id = ClickedId(wParam);
-    switch (id) {
+void OnCommand(HWND page, int clickedId) {
+    switch (clickedId) {
         case CancelId: PostQuitMessage(0); break;
         case ForwardId: CreateCustomisedCopy(page); break;
         case ServerBoxId:
@@ -209,28 +208,25 @@ void OnCommand(HWND page, WPARAM wParam) {
         case DocPathBoxId: ToggleGroup(Custom.docPathBox, {Custom.docPathLabel, Custom.docPathEdit}); break;
         case LockButtonId:
         case LockButtonId + 1:
-        case LockButtonId + 2: ChooseLockMode(id - LockButtonId); break;
+        case LockButtonId + 2: ChooseLockMode(clickedId - LockButtonId); break;
         default: break;
     }
 }
 
 }  // namespace
 
-LRESULT CALLBACK CustomPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CREATE: return OnCreate(page, lParam) ? 0 : -1;
-        case WM_PAINT: PaintPage(page, DrawTexts); return 0;
-        case WM_CLOSE: PostQuitMessage(0); return 0;
-        case WM_SIZE:
-        case WM_DESTROY:
-        case WM_KEYDOWN:
-        case WM_CHAR: return 0;
-        case WM_COMMAND: OnCommand(page, wParam); return 0;
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSTATIC: return ControlColour(page, reinterpret_cast<HDC>(wParam));
-        default: return DefWindowProcW(page, message, wParam, lParam);
-    }
-}
+const PageHandlers CustomPageHandlers{
+    .create = OnCreate,
+    .drawTexts = DrawTexts,
+    .command = OnCommand,
+    // The one page a new size does not repaint. The frame has no sizing border, so only a
+    // WM_SIZE sent from outside arrives, and the class styles repaint a real resize anyway.
+    .size = AnswerNothing,
+    // Key presses are swallowed, as on the licence page; the installation page leaves them to
+    // the system.
+    .keyDown = AnswerNothing,
+    // The check boxes, radio buttons and labels show their texts on the page colour.
+    .controlColour = ControlColour,
+};
 
 }  // namespace qf

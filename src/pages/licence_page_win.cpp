@@ -24,15 +24,15 @@ void AddLicenceLine(void* list, const char16_t* line) {
     SendMessageW(static_cast<HWND>(list), LB_INSERTSTRING, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(line));
 }
 
-void OnCreate(HWND page, LPARAM createParams) {
+bool OnCreate(HWND page, LPARAM createParams) {
     if (QuietMode) {
         HandOverToInstallation(page);
-        return;
+        return true;
     }
     const CreationMetrics m = MeasurePage(page, createParams);
     const HWND list = CreateControl(page, L"listbox", nullptr,
                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW,
-                                    PlacePageWide(m, LicenceList), IgnoredControlId);
+                                    PlacePageWide(m, LicenceList), TextControlId);
     CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE, RowButton(m, LicenceRowMargin, 1),
                   CancelId);
     NextButtonWindow = CreateControl(page, L"button", W(text::NextButton), WS_CHILD | WS_VISIBLE,
@@ -41,11 +41,12 @@ void OnCreate(HWND page, LPARAM createParams) {
                                     AcceptBoxRect(m), AcceptBoxId);
     SplitLicenceText(LicenceText.Bytes(), AddLicenceLine, list);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    return true;
 }
 
 void DrawTexts(HWND, HDC dc, int lineHeight) {
-    DrawPageText(dc, lineHeight, W(text::LicenceIntro));
-    DrawPageText(dc, 3 * lineHeight + 5, W(text::LicenceHint));
+    DrawPageText(dc, TextTopY(LicenceIntroTop, lineHeight), W(text::LicenceIntro));
+    DrawPageText(dc, TextTopY(LicenceHintTop, lineHeight), W(text::LicenceHint));
 }
 
 void OnNext(HWND page) {
@@ -58,8 +59,8 @@ void OnNext(HWND page) {
     EnableWindow(NextButtonWindow, TRUE);
 }
 
-void OnCommand(HWND page, WPARAM wParam) {
-    switch (ClickedId(wParam)) {
+void OnCommand(HWND page, int clickedId) {
+    switch (clickedId) {
         case CancelId: PostQuitMessage(0); break;
         case ForwardId: OnNext(page); break;
         default: break;
@@ -68,21 +69,18 @@ void OnCommand(HWND page, WPARAM wParam) {
 
 }  // namespace
 
-LRESULT CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CREATE: OnCreate(page, lParam); return 0;
-        case WM_PAINT: PaintPage(page, DrawTexts); return 0;
-        case WM_SIZE: InvalidateRect(page, nullptr, TRUE); return 0;
-        case WM_CLOSE: PostQuitMessage(0); return 0;
-        case WM_DESTROY:
-        case WM_KEYDOWN:
-        case WM_CHAR: return 0;
-        case WM_COMMAND: OnCommand(page, wParam); return 0;
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSTATIC: return ControlColour(page, reinterpret_cast<HDC>(wParam));
-        default: return DefWindowProcW(page, message, wParam, lParam);
-    }
-}
+const PageHandlers LicencePageHandlers{
+    .create = OnCreate,
+    .drawTexts = DrawTexts,
+    .command = OnCommand,
+    // A new size repaints the page, as on the installation page; the customisation page leaves
+    // its picture as it is.
+    .size = RepaintWhole,
+    // Key presses are swallowed, as on the customisation page; the installation page leaves
+    // them to the system.
+    .keyDown = AnswerNothing,
+    // The acceptance box shows its text on the page colour.
+    .controlColour = ControlColour,
+};
 
 }  // namespace qf

@@ -15,7 +15,6 @@ namespace qf {
 namespace {
 
 constexpr int DirectoryLimit = InstallDirectoryCapacity - 1;
-constexpr int StatusLineFromBottom = 140;
 
 // The page uses only InitCommonControls, which old systems export by ordinal 17 alone. Loaded
 // at run time, after start-up restricted DLL loading to the system directory: comctl32 is not a
@@ -29,16 +28,16 @@ void InitCommonControlsFromSystem() {
     if (init) init();
 }
 
-void OnCreate(HWND page, LPARAM createParams) {
+bool OnCreate(HWND page, LPARAM createParams) {
     const CreationMetrics m = MeasurePage(page, createParams);
     InitCommonControlsFromSystem();
     LocationPage = {};
     LocationPage.directoryEdit =
         CreateControl(page, L"edit", W(text::DefaultInstallDirectory), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
-                      PlacePageWide(m, DirectoryEdit), IgnoredControlId);
+                      PlacePageWide(m, DirectoryEdit), TextControlId);
     if (QuietMode) {
         RunInstallation(page);
-        return;
+        return true;
     }
     SendMessageW(LocationPage.directoryEdit, EM_LIMITTEXT, DirectoryLimit, 0);
     LocationPage.cancelButton = CreateControl(page, L"button", W(text::CancelButton), WS_CHILD | WS_VISIBLE,
@@ -47,19 +46,20 @@ void OnCreate(HWND page, LPARAM createParams) {
                                                RowButton(m, LocationRowMargin, 2), ForwardId);
     LocationPage.backButton = CreateControl(page, L"button", W(text::BackButton), WS_CHILD | WS_VISIBLE,
                                             RowButton(m, LocationRowMargin, 3), BackId);
+    return true;
 }
 
 void DrawTexts(HWND page, HDC dc, int h) {
-    DrawPageText(dc, h, W(text::LocationLine1));
-    DrawPageText(dc, 3 * h, W(text::LocationLine2));
-    DrawPageText(dc, 5 * h, W(text::LocationLine3));
-    DrawPageText(dc, 8 * h, W(text::LocationLabel));
+    DrawPageText(dc, TextTopY(LocationLineTops[0], h), W(text::LocationLine1));
+    DrawPageText(dc, TextTopY(LocationLineTops[1], h), W(text::LocationLine2));
+    DrawPageText(dc, TextTopY(LocationLineTops[2], h), W(text::LocationLine3));
+    DrawPageText(dc, TextTopY(LocationLabelTop, h), W(text::LocationLabel));
     wchar_t status[MessageCapacity + TargetPathCapacity];
     if (StatusLine(Buffer(status), InstallProgressState, VerifyProgress, U(Installation.CurrentTargetPath),
                    UpgradeMode != 0)) {
         RECT client;
         GetClientRect(page, &client);
-        DrawPageText(dc, client.bottom - StatusLineFromBottom, status);
+        DrawPageText(dc, StatusLineTop(client.bottom), status);
     }
 }
 
@@ -68,9 +68,9 @@ void OnBack(HWND page) {
     HandOver(page, LicenceBoxClass, InstallerName);
 }
 
-void OnCommand(HWND page, WPARAM wParam) {
+void OnCommand(HWND page, int clickedId) {
     if (InstallationUnderWay()) return;
-    switch (ClickedId(wParam)) {
+    switch (clickedId) {
         case CancelId: PostQuitMessage(0); break;
         case ForwardId: RunInstallation(page); break;
         case BackId: OnBack(page); break;
@@ -80,17 +80,18 @@ void OnCommand(HWND page, WPARAM wParam) {
 
 }  // namespace
 
-LRESULT CALLBACK LocationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CREATE: OnCreate(page, lParam); return 0;
-        case WM_PAINT: PaintPage(page, DrawTexts); return 0;
-        case WM_SIZE: InvalidateRect(page, nullptr, TRUE); return 0;
-        case WM_CLOSE: PostQuitMessage(0); return 0;
-        case WM_DESTROY:
-        case WM_CHAR: return 0;
-        case WM_COMMAND: OnCommand(page, wParam); return 0;
-        default: return DefWindowProcW(page, message, wParam, lParam);
-    }
-}
+const PageHandlers LocationPageHandlers{
+    .create = OnCreate,
+    .drawTexts = DrawTexts,
+    .command = OnCommand,
+    // The status line keeps its distance from the bottom, so a new size repaints it all.
+    .size = RepaintWhole,
+    // Unlike the other pages, this one leaves key presses to the system; here as there, no key
+    // moves the focus or presses a button.
+    .keyDown = nullptr,
+    // No control-colour answer, unlike the other pages: this page's edit field and push buttons
+    // keep the system's colours.
+    .controlColour = nullptr,
+};
 
 }  // namespace qf

@@ -16,6 +16,10 @@ ControlRect PlacePageWide(const CreationMetrics& m, const PageWideRect& rect) {
     return {rect.x, rect.y, m.cx - rect.widthLess, rect.height};
 }
 
+int TextTopY(const TextTop& top, int lineHeight) { return top.lines * lineHeight + top.pixels; }
+
+int StatusLineTop(int clientBottom) { return clientBottom - StatusLineFromBottom; }
+
 ControlRect LockButtonRect(int n) {
     ControlRect rect = CustomPageLayout.lockButton;
     rect.y += n * CustomPageLayout.lockStep;

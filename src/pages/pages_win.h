@@ -1,12 +1,12 @@
-// The three page window procedures, registered by start-up.
+// The three pages' handlers, which start-up registers with their classes.
 #pragma once
 
-#include <windows.h>
+#include "pages/page_frame_win.h"
 
 namespace qf {
 
-LRESULT CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK LocationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK CustomPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+extern const PageHandlers LicencePageHandlers;
+extern const PageHandlers LocationPageHandlers;
+extern const PageHandlers CustomPageHandlers;
 
 }  // namespace qf

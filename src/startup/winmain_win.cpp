@@ -57,8 +57,9 @@ bool RegisterPageClasses() {
         const char16_t* name;
         WNDPROC proc;
     };
-    const std::array<PageClass, 3> classes{
-        {{LicenceBoxClass, LicencePageProc}, {LocationBoxClass, LocationPageProc}, {CustomBoxClass, CustomPageProc}}};
+    const std::array<PageClass, 3> classes{{{LicenceBoxClass, PageProc<LicencePageHandlers>},
+                                            {LocationBoxClass, PageProc<LocationPageHandlers>},
+                                            {CustomBoxClass, PageProc<CustomPageHandlers>}}};
     for (const PageClass& page : classes) {
         WNDCLASSW wc{};
         wc.style = CS_HREDRAW | CS_VREDRAW;

@@ -46,10 +46,10 @@ Page OpenPage(const driver::Process& p) {
     Page page;
     page.window = driver::WaitWindow(p, CustomBoxClass, CustomisationTitle, WaitMs);
     page.serverBox = driver::Child(page.window, qf::ServerBoxId);
-    page.serverEdit = driver::Child(page.window, qf::IgnoredControlId, L"Edit", 0);
+    page.serverEdit = driver::Child(page.window, qf::TextControlId, L"Edit", 0);
     for (int n = 0; n < qf::LockModes; ++n) page.lock[n] = driver::Child(page.window, qf::LockButtonId + n);
     page.docPathBox = driver::Child(page.window, qf::DocPathBoxId);
-    page.docPathEdit = driver::Child(page.window, qf::IgnoredControlId, L"Edit", 1);
+    page.docPathEdit = driver::Child(page.window, qf::TextControlId, L"Edit", 1);
     page.cancel = driver::Child(page.window, qf::CancelId);
     page.next = driver::Child(page.window, qf::ForwardId);
     return page;
@@ -135,8 +135,8 @@ TEST(CustomPage, OpensWithBothGroupsOffAndLockButtonZeroChecked) {
          BS_CHECKBOX,
          true,
          BST_UNCHECKED},
-        {L"Static", L"Default Server name or IP address:", qf::IgnoredControlId, {39, 100, 339, 120}, -1, false, -1},
-        {L"Edit", L"", qf::IgnoredControlId, {40, 120, 420, 140}, -1, false, -1},
+        {L"Static", L"Default Server name or IP address:", qf::TextControlId, {39, 100, 339, 120}, -1, false, -1},
+        {L"Edit", L"", qf::TextControlId, {40, 120, 420, 140}, -1, false, -1},
         {L"Button",
          L"Allow contents of server field to be changed",
          qf::LockButtonId,
@@ -161,12 +161,12 @@ TEST(CustomPage, OpensWithBothGroupsOffAndLockButtonZeroChecked) {
         {L"Button", L"Documentation Path", qf::DocPathBoxId, {20, 240, 320, 260}, BS_CHECKBOX, true, BST_UNCHECKED},
         {L"Static",
          L"URL or absolute path to documentation files:",
-         qf::IgnoredControlId,
+         qf::TextControlId,
          {40, 260, 340, 280},
          -1,
          false,
          -1},
-        {L"Edit", L"", qf::IgnoredControlId, {40, 280, 420, 300}, -1, false, -1},
+        {L"Edit", L"", qf::TextControlId, {40, 280, 420, 300}, -1, false, -1},
         {L"Button", L"Cancel", qf::CancelId, {}, BS_PUSHBUTTON, true, -1},
         {L"Button", L"Next >", qf::ForwardId, {}, BS_PUSHBUTTON, true, -1},
     };

@@ -61,7 +61,7 @@ protected:
         const HWND page = OpenLocationPage(p);
         EXPECT_NE(page, nullptr);
         if (!page) return {};
-        driver::SetText(driver::Child(page, qf::IgnoredControlId), directory);
+        driver::SetText(driver::Child(page, qf::TextControlId), directory);
         driver::Click(driver::Child(page, qf::ForwardId));
         return CaptionsUntilExit(p, boxes);
     }
@@ -95,7 +95,7 @@ TEST_F(Install, TheWizardInstallsEverything) {
     const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerTitle, WaitMs);
     ASSERT_NE(licence, nullptr);
     const RECT licenceRect = driver::WindowRect(licence);
-    EXPECT_EQ(driver::ListCount(driver::Child(licence, qf::IgnoredControlId, L"ListBox")),
+    EXPECT_EQ(driver::ListCount(driver::Child(licence, qf::TextControlId, L"ListBox")),
               static_cast<int>(LicenceLines()));
 
     // Next without the box: the message, with Next disabled while it shows.
@@ -114,9 +114,9 @@ TEST_F(Install, TheWizardInstallsEverything) {
     const RECT locationRect = driver::WindowRect(location);
     EXPECT_TRUE(EqualRect(&licenceRect, &locationRect));
     EXPECT_FALSE(IsWindow(licence));
-    EXPECT_EQ(driver::TextOf(driver::Child(location, qf::IgnoredControlId)), DefaultInstallDirText);
+    EXPECT_EQ(driver::TextOf(driver::Child(location, qf::TextControlId)), DefaultInstallDirText);
 
-    driver::SetText(driver::Child(location, qf::IgnoredControlId), target);
+    driver::SetText(driver::Child(location, qf::TextControlId), target);
     driver::Click(driver::Child(location, qf::ForwardId));
     ASSERT_TRUE(driver::WaitMessageBox(p, box, 60000));
     e2e::ExpectBox(box, InstallationCompleteCaption, InstallationCompleteMessage, driver::MsgBox::Warning, location);
@@ -183,7 +183,7 @@ TEST_F(Install, TheDirectoryTextIsChecked) {
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    const HWND edit = driver::Child(page, qf::IgnoredControlId);
+    const HWND edit = driver::Child(page, qf::TextControlId);
     const HWND install = driver::Child(page, qf::ForwardId);
     struct Refusal {
         const wchar_t* entry;
@@ -242,7 +242,7 @@ TEST_P(UncreatableDirectory, EndsWithTheDirectoryMessageBeforeTheRegistry) {
     std::vector<driver::MsgBox> boxes;
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, qf::IgnoredControlId), entry);
+    driver::SetText(driver::Child(page, qf::TextControlId), entry);
     driver::Click(driver::Child(page, qf::ForwardId));
     EXPECT_EQ(CaptionsUntilExit(p, &boxes),
               (std::vector<std::wstring>{InstallationErrorCaption, InstallationErrorsCaption}));
@@ -531,14 +531,14 @@ TEST_F(Install, BackOpensAFreshLicencePage) {
     driver::Process p = e2e::Start(installer, L"");
     HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, qf::IgnoredControlId), L"C:\\typed");
+    driver::SetText(driver::Child(page, qf::TextControlId), L"C:\\typed");
     driver::Click(driver::Child(page, qf::BackId));
     const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerName, WaitMs);
     ASSERT_NE(licence, nullptr);
     EXPECT_EQ(driver::CheckState(driver::Child(licence, qf::AcceptBoxId)), BST_UNCHECKED);
     page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(driver::TextOf(driver::Child(page, qf::IgnoredControlId)), DefaultInstallDirText);
+    EXPECT_EQ(driver::TextOf(driver::Child(page, qf::TextControlId)), DefaultInstallDirText);
     driver::ClickClose(page);
     EXPECT_EQ(driver::WaitExit(p, WaitMs), 0);
 }
@@ -663,7 +663,7 @@ TEST_F(Install, AClickSentWhileThePageWaitsStartsNothing) {
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, qf::IgnoredControlId), target);
+    driver::SetText(driver::Child(page, qf::TextControlId), target);
     const HWND install = driver::Child(page, qf::ForwardId);
     driver::Click(install);
     ASSERT_TRUE(driver::WaitUntil([&] { return !driver::IsEnabled(install); }, WaitMs)) << "buttons not disabled";
@@ -706,7 +706,7 @@ TEST_F(Install, ARelativeEntryIsTheFullPathItNames) {
         std::vector<driver::MsgBox> boxes;
         const HWND page = OpenLocationPage(q);
         ASSERT_NE(page, nullptr);
-        driver::SetText(driver::Child(page, qf::IgnoredControlId), L".");
+        driver::SetText(driver::Child(page, qf::TextControlId), L".");
         driver::Click(driver::Child(page, qf::ForwardId));
         driver::MsgBox box;
         ASSERT_TRUE(driver::WaitMessageBox(q, box, WaitMs));
@@ -762,7 +762,7 @@ TEST_F(Install, AHundredCharacterDirectoryIsHeldWhole) {
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    const HWND edit = driver::Child(page, qf::IgnoredControlId);
+    const HWND edit = driver::Child(page, qf::TextControlId);
     ASSERT_TRUE(driver::SetText(edit, directory + L"x"));
     EXPECT_EQ(driver::TextOf(edit), directory);
     driver::Click(driver::Child(page, qf::ForwardId));
@@ -825,7 +825,7 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     const LONG button = WS_CHILD | WS_VISIBLE;
     // clang-format off
     ExpectControls(licence, {
-        {L"ListBox", L"", qf::IgnoredControlId, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW,
+        {L"ListBox", L"", qf::TextControlId, button | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOREDRAW,
          {20, 72, cx - 24, listBottom}},
         {L"Button", L"Cancel", qf::CancelId, button, rowButton(20, 1)},
         {L"Button", L"Next >", qf::ForwardId, button, rowButton(20, 2)},
@@ -835,7 +835,7 @@ TEST_F(Install, ThePagesMakeTheirControlsInOrder) {
     const HWND location = OpenLocationPage(p);
     ASSERT_NE(location, nullptr);
     ExpectControls(location, {
-        {L"Edit", DefaultInstallDirText, qf::IgnoredControlId, button | ES_AUTOHSCROLL, {20, 150, cx - 28, 166}},
+        {L"Edit", DefaultInstallDirText, qf::TextControlId, button | ES_AUTOHSCROLL, {20, 150, cx - 28, 166}},
         {L"Button", L"Cancel", qf::CancelId, button, rowButton(30, 1)},
         {L"Button", L"Install", qf::ForwardId, button, rowButton(30, 2)},
         {L"Button", L"< Back", qf::BackId, button, rowButton(30, 3)},
@@ -901,7 +901,7 @@ TEST_P(UninstallerCopyFailure, IsToldAndTheInstallationGoesOn) {
     driver::Process p = e2e::StartRaw(commandLine, dist, program);
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, qf::IgnoredControlId), directory);
+    driver::SetText(driver::Child(page, qf::TextControlId), directory);
     driver::Click(driver::Child(page, qf::ForwardId));
     std::vector<driver::MsgBox> boxes;
     EXPECT_EQ(CaptionsUntilExit(p, &boxes), (std::vector<std::wstring>{c.caption, InstallationCompleteCaption}));
@@ -946,7 +946,7 @@ TEST_P(StatusLine, TellsAnUpgradeFromAFreshInstallation) {
     driver::Process p = e2e::Start(e2e::Built(L"qfsetup-empty.exe"), GetParam().args);
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, qf::IgnoredControlId), target);
+    driver::SetText(driver::Child(page, qf::TextControlId), target);
     driver::Click(driver::Child(page, qf::ForwardId));
     driver::MsgBox box;
     ASSERT_TRUE(driver::WaitMessageBox(p, box, 60000));
@@ -982,7 +982,7 @@ TEST_P(RegistrationFailure, EndsTheInstallationBeforeExtraction) {
     driver::Process p = e2e::Start(installer, L"");
     const HWND page = OpenLocationPage(p);
     ASSERT_NE(page, nullptr);
-    driver::SetText(driver::Child(page, qf::IgnoredControlId), target);
+    driver::SetText(driver::Child(page, qf::TextControlId), target);
     driver::Click(driver::Child(page, qf::ForwardId));
     std::vector<driver::MsgBox> boxes;
     EXPECT_EQ(CaptionsUntilExit(p, &boxes),

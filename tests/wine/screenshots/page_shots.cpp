@@ -68,7 +68,7 @@ int wmain(int argc, wchar_t** argv) {
     const HWND location = driver::WaitWindow(p, e2e::texts::LocationBoxClass, nullptr, e2e::WaitMs);
     ok &= Shoot(location, out + L"\\installation-page.bmp");
     const std::wstring target = e2e::ScratchDir(L"shots") + L"\\ORIN-6";
-    driver::SetText(driver::Child(location, qf::IgnoredControlId), target);
+    driver::SetText(driver::Child(location, qf::TextControlId), target);
     driver::Click(driver::Child(location, qf::ForwardId));
     // The completion message over the page, whose status line names the last file written.
     driver::MsgBox box;
@@ -83,7 +83,7 @@ int wmain(int argc, wchar_t** argv) {
     const HWND serverBox = custom ? driver::Child(custom, qf::ServerBoxId) : nullptr;
     driver::Click(serverBox);
     driver::WaitUntil([&] { return driver::CheckState(serverBox) == BST_CHECKED; }, e2e::WaitMs);
-    driver::SetText(driver::Child(custom, qf::IgnoredControlId, L"Edit"), L"orin.example.com");
+    driver::SetText(driver::Child(custom, qf::TextControlId, L"Edit"), L"orin.example.com");
     driver::Click(driver::Child(custom, qf::LockButtonId + 1));
     ok &= Shoot(custom, out + L"\\customisation-page.bmp");
     driver::ClickClose(custom);

@@ -104,8 +104,7 @@ Worked WorkLocation(HWND page) {
     const HWND install = driver::Child(page, qf::ForwardId);
     if (!install) return Worked::Stuck;
     if (!driver::IsEnabled(install)) return Worked::Busy;
-    if (const HWND edit = driver::Child(page, qf::IgnoredControlId, L"Edit"))
-        driver::SetText(edit, place::WizardTarget);
+    if (const HWND edit = driver::Child(page, qf::TextControlId, L"Edit")) driver::SetText(edit, place::WizardTarget);
     return driver::Click(install) ? Worked::Acted : Worked::Stuck;
 }
 
@@ -122,11 +121,11 @@ Worked WorkCustomisation(HWND page) {
     const HWND serverBox = driver::Child(page, qf::ServerBoxId);
     const HWND docPathBox = driver::Child(page, qf::DocPathBoxId);
     if (driver::CheckState(serverBox) != BST_CHECKED) ClickTo(serverBox, BST_CHECKED);
-    if (const HWND edit = driver::Child(page, qf::IgnoredControlId, L"Edit", 0))
+    if (const HWND edit = driver::Child(page, qf::TextControlId, L"Edit", 0))
         driver::SetText(edit, L"orin.example.net");
     ClickTo(driver::Child(page, qf::LockButtonId + 1), BST_CHECKED);
     if (driver::CheckState(docPathBox) != BST_CHECKED) ClickTo(docPathBox, BST_CHECKED);
-    if (const HWND edit = driver::Child(page, qf::IgnoredControlId, L"Edit", 1))
+    if (const HWND edit = driver::Child(page, qf::TextControlId, L"Edit", 1))
         driver::SetText(edit, L"\\\\docs\\orin-6");
     return driver::Click(next) ? Worked::Acted : Worked::Stuck;
 }
