@@ -226,9 +226,17 @@ DWORD OpenPathBelow(HANDLE folder, std::wstring_view folderName, std::u16string_
         if (error == ERROR_DIRECTORY) return LinkInTheWayError;  // a file where a folder was
         if (error != ERROR_SUCCESS) return error;
         DWORD attributes = 0;
-        if (KindOfOpenEntry(next.handle, atName, part, attributes) != EntryKind::Itself ||
-            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            return LinkInTheWayError;
+        switch (KindOfOpenEntry(next.handle, atName, part, attributes)) {
+            case EntryKind::Itself:
+                if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) break;
+                return LinkInTheWayError;
+            case EntryKind::Link:
+            case EntryKind::Elsewhere:
+            case EntryKind::Shared: return LinkInTheWayError;
+            // What cannot be examined is no answer: whoever asked meets the failure.
+            case EntryKind::Absent:
+            case EntryKind::Unknown: return ERROR_ACCESS_DENIED;
+        }
         if (!NameOfOpenEntry(next.handle, nextName)) return ERROR_FILENAME_EXCED_RANGE;
         at = next.handle;
         atName = nextName.Text();

@@ -201,6 +201,9 @@ std::size_t Depth(std::string_view name) {
 // carries the archive that was installed), the uninstaller's temporary copy, then the archive's
 // folders, deepest first, each only once nothing else is in it.
 Remains RemoveWrittenFiles(const Folder& top, Walk& walk) {
+    // Without the archive (its resource could not be found or mapped) nothing tells what was
+    // written: the registration stays.
+    if (PayloadArchive.size < ArchiveHeaderSize) return Remains::Left;
     Remains remains = Remains::Nothing;
     std::size_t deepest = 0;
     ArchiveWalk records{PayloadArchive.Bytes()};
