@@ -19,6 +19,7 @@
 #include "e2e_support.h"
 #include "pages/page_layout.h"
 #include "settings/settings_block.h"
+#include "support/pe_image_builder.h"
 
 namespace {
 
@@ -270,9 +271,7 @@ struct CopyCase {
 
 // Where the PE header keeps the file's checksum.
 std::size_t ChecksumField(const std::vector<std::uint8_t>& image) {
-    std::size_t pe = 0;
-    for (int i = 3; i >= 0; --i) pe = pe << 8 | image[0x3C + i];
-    return pe + 24 + 64;
+    return support::PeLayout{false, support::Get32(image, 0x3C)}.ChecksumField();
 }
 
 void PrintTo(const CopyCase& c, std::ostream* out) { *out << Ascii(c.name); }

@@ -72,14 +72,10 @@ protected:
 // The names in a folder.
 std::vector<std::string> FolderNames(const std::wstring& dir) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.emplace_back(name.begin(), name.end());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    e2e::WalkFolder(dir, e2e::Walk::Folder, [&](const e2e::FolderEntry& entry) {
+        names.emplace_back(entry.relative.begin(), entry.relative.end());
+        return true;
+    });
     return names;
 }
 
@@ -335,14 +331,8 @@ TEST_F(Install, AFailedUninstallerCopyLeavesThePreviousOneWhole) {
         const std::wstring dir = c.fullDisk ? L"T:\\ORIN-6" : target;
         const std::wstring uninstaller = dir + L"\\qfsetup.exe";
         const std::wstring filler = L"T:\\filler.bin";
-        if (c.fullDisk) {
-            // The drive is the tests' own; whatever an earlier test left there goes.
-            WIN32_FIND_DATAW found;
-            const HANDLE search = FindFirstFileW(L"T:\\*", &found);
-            for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
-                if (found.cFileName[0] != L'.') e2e::RemoveTree(std::wstring(L"T:\\") + found.cFileName);
-            if (search != INVALID_HANDLE_VALUE) FindClose(search);
-        }
+        // The drive is the tests' own; whatever an earlier test left there goes.
+        if (c.fullDisk) e2e::EmptySmallDrive();
         ASSERT_TRUE(e2e::MakeDirs(dir));
         ASSERT_TRUE(e2e::WriteAll(uninstaller, previous));
         if (c.fullDisk) {
