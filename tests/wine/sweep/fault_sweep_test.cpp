@@ -5,9 +5,15 @@
 // success stands for whole work, a registered uninstaller is a whole installer; then the plain
 // installer repairs and its uninstall undoes, each giving exactly what a clean run gives.
 //
+// Someone else's files (sentinels, two of them inside the folder the shared roads install into)
+// are checked after every faulted run: nothing outside the installation changed. The road's
+// plain runs are checked once for the same, and for what their uninstall leaves in the
+// installation directory; every repair then has to give exactly what they gave.
+//
 // QF_SWEEP_STRIDE=S sweeps every S-th call only (from call 1 + QF_SWEEP_OFFSET), QF_SWEEP_LAST=L
-// none after call L, and QF_SWEEP_ROADS=fresh,upgrade,wizard,uninstall,customise picks roads; the test command runs a
-// stride, scripts/faults.sh the whole sweep. The kept cases below run in either.
+// none after call L, and QF_SWEEP_ROADS picks roads (a comma list of fresh, upgrade, wizard,
+// shared, uninstall, shared-uninstall, customise); the test command runs a stride,
+// scripts/faults.sh the whole sweep. The kept cases below run in either.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
@@ -46,7 +52,9 @@ const wchar_t* ShortNameOf(Road road) {
         case Road::Fresh: return L"fresh";
         case Road::Upgrade: return L"upgrade";
         case Road::Wizard: return L"wizard";
+        case Road::Shared: return L"shared";
         case Road::Uninstall: return L"uninstall";
+        case Road::SharedUninstall: return L"shared-uninstall";
         case Road::Customise: return L"customise";
     }
     return L"";
@@ -94,6 +102,20 @@ const KeptCase KeptCases[] = {
     // fields it had, not the ones its user filled in.
     {Road::Customise, "CreateWindowExW", 2, Mode::Fail},
     {Road::Customise, "CreateWindowExW", 6, Mode::Fail},
+    // The archive could not be found in the program, or measured: the uninstall of an installation
+    // into a folder it shares took it for an archive without names, removed none of its files and
+    // said it was complete.
+    {Road::SharedUninstall, "FindResourceExW", 1, Mode::Fail},
+    {Road::SharedUninstall, "SizeofResource", 1, Mode::Fail},
+    // A folder on the way to one of the archive's names could not be examined: it was taken for a
+    // link that is not the installation's and kept, with the archive's files in it (or its empty
+    // folders), and the uninstall said it was complete.
+    {Road::SharedUninstall, "GetFileInformationByHandleEx", 6, Mode::Fail},
+    {Road::SharedUninstall, "GetFileInformationByHandleEx", 87, Mode::Fail},
+    // Stopped, or failed, after the registration had gone and before the uninstaller: the
+    // uninstaller stayed in the shared folder with nothing to name it.
+    {Road::SharedUninstall, "NtCreateFile", 42, Mode::Stop},
+    {Road::SharedUninstall, "GetFileInformationByHandleEx", 131, Mode::Fail},
 };
 // clang-format on
 
@@ -210,8 +232,6 @@ struct RoadSweep {
     std::vector<Broken> broken;
 };
 
-bool IsInstallRoad(Road road) { return road == Road::Fresh || road == Road::Upgrade || road == Road::Wizard; }
-
 std::wstring EndProblem(const Outcome& outcome, long long expected, const wchar_t* what) {
     if (outcome.exitCode == driver::kTimedOut)
         return std::wstring(what) + L" did not end once its boxes were answered (boxes: " + Captions(outcome.captions) +
@@ -248,7 +268,8 @@ std::wstring Repair(RoadSweep& sweep, const State& after) {
     switch (sweep.road) {
         case Road::Fresh:
         case Road::Upgrade:
-        case Road::Wizard: {
+        case Road::Wizard:
+        case Road::Shared: {
             const Outcome installed = Take(sweep.road, Program::Shipped, L"", RunTimeoutMs);
             const State repaired = Capture(sweep.watched);
             const Outcome removed = PlainUninstall();
@@ -257,7 +278,8 @@ std::wstring Repair(RoadSweep& sweep, const State& after) {
                          ExpectBoxes(removed, ref.undoneCaptions, L"the uninstall after the repair"),
                          Expect(ref.undone, Capture(sweep.watched), L"the uninstall after the repair leaves:")});
         }
-        case Road::Uninstall: {
+        case Road::Uninstall:
+        case Road::SharedUninstall: {
             if (after.count(KeyEntry(UninstallKey)) == 0)
                 return Expect(ref.done, after, L"its registration is gone, but not all of the installation:");
             const Outcome removed = PlainUninstall();
@@ -347,12 +369,19 @@ bool Prepare(RoadSweep& sweep) {
     const Outcome done = Take(sweep.road, plain, L"", RunTimeoutMs);
     ref.done = Capture(sweep.watched);
     ref.doneCaptions = done.captions;
+    EXPECT_EQ(ChangedOutside(sweep.road, ref.start, ref.done), L"") << "the plain road";
     if (IsInstallRoad(sweep.road)) {
         const Outcome undone = PlainUninstall();
         ref.undone = Capture(sweep.watched);
         ref.undoneCaptions = undone.captions;
         EXPECT_EQ(ref.undoneCaptions, std::vector<std::wstring>{e2e::texts::UninstallCompleteCaption});
         EXPECT_EQ(ref.done.count(KeyEntry(UninstallKey)), 1u);
+        EXPECT_EQ(ChangedOutside(sweep.road, ref.start, ref.undone), L"") << "the plain uninstall";
+        EXPECT_EQ(LeftInFolder(sweep.road, ref.undone), L"") << "the plain uninstall";
+    }
+    if (IsUninstallRoad(sweep.road)) {
+        EXPECT_EQ(ref.doneCaptions, std::vector<std::wstring>{e2e::texts::UninstallCompleteCaption});
+        EXPECT_EQ(LeftInFolder(sweep.road, ref.done), L"") << "the plain uninstall";
     }
     EXPECT_EQ(done.exitCode, 0);
     sweep.figures.calls = sweep.counted.calls.size();

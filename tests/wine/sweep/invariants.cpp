@@ -29,8 +29,6 @@ bool HasHash(const std::wstring& what, const std::wstring& hash) {
 
 std::wstring Uninstaller(Road road) { return TargetOf(road) + L"\\qfsetup.exe"; }
 
-bool IsInstallRoad(Road road) { return road == Road::Fresh || road == Road::Upgrade || road == Road::Wizard; }
-
 // The program path of a command line that quotes it, as the uninstall registration does.
 std::wstring QuotedProgram(const std::wstring& value) {
     // A value description reads: sz <size> "<text>".
@@ -43,6 +41,7 @@ std::wstring QuotedProgram(const std::wstring& value) {
 }  // namespace
 
 bool ProductOwned(Road road, const std::wstring& entry) {
+    if (IsOthers(entry)) return false;
     if (road == Road::Customise) return Under(entry, place::FaultyCopy);
     if (Under(entry, TargetOf(road)) || Under(entry, Shortcut)) return true;
     return std::any_of(std::begin(ProductKeys), std::end(ProductKeys),
@@ -60,8 +59,10 @@ bool ReportsSuccess(Road road, bool quietFailure, const std::vector<std::wstring
         case Road::Upgrade:
             return quietFailure && captions.empty() && after.count(KeyEntry(ProductKeys[0])) != 0 &&
                    after.count(KeyEntry(UninstallKey)) != 0;
-        case Road::Wizard: return Shows(captions, InstallationCompleteCaption);
-        case Road::Uninstall: return Shows(captions, UninstallCompleteCaption);
+        case Road::Wizard:
+        case Road::Shared: return Shows(captions, InstallationCompleteCaption);
+        case Road::Uninstall:
+        case Road::SharedUninstall: return Shows(captions, UninstallCompleteCaption);
         case Road::Customise: return Shows(captions, CompletedCaption);
     }
     return false;
@@ -70,7 +71,7 @@ bool ReportsSuccess(Road road, bool quietFailure, const std::vector<std::wstring
 std::wstring NotWhole(Road road, const Reference& reference, const State& after,
                       const std::vector<std::wstring>& captions) {
     std::vector<Difference> missing;
-    if (road == Road::Uninstall) {
+    if (IsUninstallRoad(road)) {
         missing = Compare(reference.done, after, [](const std::wstring&) { return true; });
     } else if (road == Road::Customise) {
         missing = Compare(reference.done, after, [](const std::wstring& e) { return Under(e, place::FaultyCopy); });
@@ -90,6 +91,13 @@ std::wstring NotWhole(Road road, const Reference& reference, const State& after,
         }
     }
     return missing.empty() ? L"" : L"reported as done, but:" + Describe(missing);
+}
+
+std::wstring LeftInFolder(Road road, const State& after) {
+    std::vector<Difference> left;
+    for (const auto& [entry, what] : after)
+        if (Under(entry, TargetOf(road)) && !IsOthers(entry)) left.push_back({entry, L"", what});
+    return left.empty() ? L"" : L"the uninstall left in the installation directory:" + Describe(left);
 }
 
 std::wstring BrokenUninstaller(const Reference& reference, const State& after) {

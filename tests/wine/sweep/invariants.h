@@ -11,9 +11,9 @@
 namespace sweep {
 
 // What the road's plain runs left, taken once before its sweep: the machine it starts from,
-// after the plain road (done), and after the plain uninstall that follows (undone; for the
-// uninstall road the same as done, for the customised copy unused). The boxes of the plain road
-// and of the plain uninstall. The hashes of the two installers (ContentHash).
+// after the plain road (done), and after the plain uninstall that follows (undone; unused for
+// the uninstall roads, whose done it is, and for the customised copy). The boxes of the plain
+// road and of the plain uninstall. The hashes of the two installers (ContentHash).
 struct Reference {
     State start;
     State done;
@@ -25,7 +25,8 @@ struct Reference {
 };
 
 // What the road may change: its installation directory (for the customised copy, the copy),
-// the desktop shortcut and the product's keys.
+// the desktop shortcut and the product's keys; never the files laid out there as someone
+// else's, nor the folders holding them (IsOthers).
 bool ProductOwned(Road road, const std::wstring& entry);
 
 // Anything else that changed.
@@ -41,6 +42,11 @@ bool ReportsSuccess(Road road, bool quietFailure, const std::vector<std::wstring
 // best effort and never reported, so its absence is not counted.
 std::wstring NotWhole(Road road, const Reference& reference, const State& after,
                       const std::vector<std::wstring>& captions);
+
+// What a completed uninstall left in the installation directory besides someone else's files and
+// the folders holding them: in a folder the installation shared, those stay as they were and
+// nothing else does; a folder of its own goes whole.
+std::wstring LeftInFolder(Road road, const State& after);
 
 // A registered uninstaller that is there but is no whole copy of either installer.
 std::wstring BrokenUninstaller(const Reference& reference, const State& after);

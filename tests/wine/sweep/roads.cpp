@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "driver/driver.h"
@@ -24,8 +26,8 @@ constexpr DWORD SettleMs = 2000;
 constexpr int WorkLimit = 3;
 
 // What a faulted run must leave alone: files beside and above the installation directories
-// (the shipped default and the wizard's own), on the desktop, and keys beside the product's, an
-// older release's settings among them.
+// (the shipped default and the wizard's own), inside the one an installation shares with them,
+// on the desktop, and keys beside the product's, an older release's settings among them.
 struct Sentinel {
     const wchar_t* path;
     const char* text;
@@ -36,6 +38,8 @@ const Sentinel SentinelFiles[] = {
     {L"C:\\qf-sweep\\apps\\ORIN-6.txt", "a name the installation directory begins"},
     {L"C:\\qf-sweep\\apps\\ORIN-6 old\\qfsetup.exe", "an older installation's uninstaller"},
     {L"C:\\qf-sweep\\apps\\ORIN-6 old\\docs\\index.html", "an older installation's page"},
+    {L"C:\\qf-sweep\\apps\\Shared Tools\\notes.txt", "someone else's, where an installation goes"},
+    {L"C:\\qf-sweep\\apps\\Shared Tools\\docs\\mine.html", "someone else's, in a folder the archive has too"},
     {L"C:\\Program Files\\qf-beside.txt", "beside the default installation"},
     {L"C:\\Program Files\\Quenfield old\\qfmgr.exe", "an older client"},
     {L"C:\\users\\All Users\\Desktop\\notes.txt", "on the desktop"},
@@ -70,6 +74,7 @@ void LaySentinels() {
 void RemoveProduct() {
     e2e::RemoveTree(place::QuietTarget);
     e2e::RemoveTree(place::WizardTarget);
+    e2e::RemoveTree(place::SharedTarget);
     for (const wchar_t* file : {Shortcut, place::FaultyCopy})
         driver::WaitUntil([&] { return DeleteFileW(file) || GetLastError() == ERROR_FILE_NOT_FOUND; }, SettleMs);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, UninstallKey);
@@ -99,12 +104,12 @@ Worked WorkLicence(HWND page) {
     return driver::Click(next) ? Worked::Acted : Worked::Stuck;
 }
 
-// The installation page: the wizard's own directory typed in, then Install.
-Worked WorkLocation(HWND page) {
+// The installation page: the road's directory typed in, then Install.
+Worked WorkLocation(HWND page, const std::wstring& target) {
     const HWND install = driver::Child(page, qf::ForwardId);
     if (!install) return Worked::Stuck;
     if (!driver::IsEnabled(install)) return Worked::Busy;
-    if (const HWND edit = driver::Child(page, qf::TextControlId, L"Edit")) driver::SetText(edit, place::WizardTarget);
+    if (const HWND edit = driver::Child(page, qf::TextControlId, L"Edit")) driver::SetText(edit, target);
     return driver::Click(install) ? Worked::Acted : Worked::Stuck;
 }
 
@@ -130,17 +135,18 @@ Worked WorkCustomisation(HWND page) {
     return driver::Click(next) ? Worked::Acted : Worked::Stuck;
 }
 
-Worked WorkPage(HWND page) {
+Worked WorkPage(HWND page, const std::wstring& target) {
     if (IsPage(page, LicenceBoxClass)) return WorkLicence(page);
-    if (IsPage(page, LocationBoxClass)) return WorkLocation(page);
+    if (IsPage(page, LocationBoxClass)) return WorkLocation(page, target);
     if (IsPage(page, CustomBoxClass)) return WorkCustomisation(page);
     return Worked::Busy;
 }
 
 // Works the program until it ends or the time is up: each message box answered with its first
-// button, each page worked; a page that cannot be worked, or that stays as it was after being
-// worked WorkLimit times, closed as a person would close it.
-Outcome WorkUntilExit(driver::Process& p, DWORD timeoutMs) {
+// button, each page worked (target typed as the installation directory); a page that cannot be
+// worked, or that stays as it was after being worked WorkLimit times, closed as a person would
+// close it.
+Outcome WorkUntilExit(driver::Process& p, DWORD timeoutMs, const std::wstring& target) {
     Outcome outcome;
     std::map<HWND, int> worked;
     const ULONGLONG start = GetTickCount64();
@@ -157,7 +163,7 @@ Outcome WorkUntilExit(driver::Process& p, DWORD timeoutMs) {
         for (const HWND window : driver::TopLevelWindows(p)) {
             if (driver::ClassOf(window) == L"#32770") continue;
             int& times = worked[window];
-            const Worked done = times < WorkLimit ? WorkPage(window) : Worked::Stuck;
+            const Worked done = times < WorkLimit ? WorkPage(window, target) : Worked::Stuck;
             if (done == Worked::Busy) continue;
             ++times;
             if (done == Worked::Stuck) driver::ClickClose(window);
@@ -185,11 +191,19 @@ const wchar_t* NameOf(Road road) {
         case Road::Fresh: return L"fresh quiet install";
         case Road::Upgrade: return L"quiet install over the same release";
         case Road::Wizard: return L"install through the wizard";
+        case Road::Shared: return L"install through the wizard into a folder holding other files";
         case Road::Uninstall: return L"uninstall";
+        case Road::SharedUninstall: return L"uninstall from a folder holding other files";
         case Road::Customise: return L"customised copy";
     }
     return L"";
 }
+
+bool IsInstallRoad(Road road) {
+    return road == Road::Fresh || road == Road::Upgrade || road == Road::Wizard || road == Road::Shared;
+}
+
+bool IsUninstallRoad(Road road) { return road == Road::Uninstall || road == Road::SharedUninstall; }
 
 bool PlaceInstallers() {
     // Wine's shell hands every shortcut saved to its menu builder, which then holds the file for
@@ -201,6 +215,11 @@ bool PlaceInstallers() {
            e2e::CopyTo(e2e::Built(L"qfsetup-faults.exe"), place::Faulty);
 }
 
+bool IsOthers(const std::wstring& entry) {
+    return std::any_of(std::begin(SentinelFiles), std::end(SentinelFiles),
+                       [&](const Sentinel& s) { return Under(s.path, entry); });
+}
+
 Watched WatchedPlaces() {
     return {{place::Root, L"C:\\Program Files", L"C:\\users\\All Users\\Desktop"},
             {L"C:"},
@@ -210,6 +229,8 @@ Watched WatchedPlaces() {
 std::wstring TargetOf(Road road) {
     switch (road) {
         case Road::Wizard: return place::WizardTarget;
+        case Road::Shared:
+        case Road::SharedUninstall: return place::SharedTarget;
         case Road::Fresh:
         case Road::Upgrade:
         case Road::Uninstall: return place::QuietTarget;
@@ -221,8 +242,8 @@ std::wstring TargetOf(Road road) {
 void LayOut(Road road) {
     RemoveProduct();
     LaySentinels();
-    if (road != Road::Upgrade && road != Road::Uninstall) return;
-    Take(Road::Fresh, Program::Shipped, L"", e2e::WaitMs);
+    if (road != Road::Upgrade && !IsUninstallRoad(road)) return;
+    Take(road == Road::SharedUninstall ? Road::Shared : Road::Fresh, Program::Shipped, L"", e2e::WaitMs);
     // Settings changed in the client since: an upgrade keeps them, and never takes the older
     // release's in their place.
     e2e::WriteString(ReleaseKey, L"ServerDefault", L"orin.changed.example");
@@ -236,13 +257,15 @@ Outcome Take(Road road, Program program, const std::wstring& plan, unsigned long
     switch (road) {
         case Road::Fresh:
         case Road::Upgrade: arguments = L"/q"; break;
-        case Road::Wizard: break;
-        case Road::Uninstall: arguments = L"/uninstall"; break;
+        case Road::Wizard:
+        case Road::Shared: break;
+        case Road::Uninstall:
+        case Road::SharedUninstall: arguments = L"/uninstall"; break;
         case Road::Customise: arguments = L"/custom"; break;
     }
     driver::Process p = e2e::Start(exe, arguments);
     SetPlan(L"");
-    return WorkUntilExit(p, timeoutMs);
+    return WorkUntilExit(p, timeoutMs, TargetOf(road));
 }
 
 void ClearUp() {

@@ -13,15 +13,21 @@
 namespace sweep {
 
 enum class Road {
-    Fresh,      // quiet install where the product never was (an older release's settings are there)
-    Upgrade,    // quiet install over the same release, installed
-    Wizard,     // both pages of the wizard, into a folder of its own
-    Uninstall,  // the uninstall of an installation
-    Customise,  // the customisation page writing its copy
+    Fresh,            // quiet install where the product never was (an older release's settings are there)
+    Upgrade,          // quiet install over the same release, installed
+    Wizard,           // both pages of the wizard, into a folder of its own
+    Shared,           // both pages of the wizard, into a folder that already holds someone else's files
+    Uninstall,        // the uninstall of an installation
+    SharedUninstall,  // the uninstall of an installation into a folder it shares
+    Customise,        // the customisation page writing its copy
 };
-inline constexpr Road Roads[] = {Road::Fresh, Road::Upgrade, Road::Wizard, Road::Uninstall, Road::Customise};
+inline constexpr Road Roads[] = {Road::Fresh,     Road::Upgrade,         Road::Wizard,   Road::Shared,
+                                 Road::Uninstall, Road::SharedUninstall, Road::Customise};
 
 const wchar_t* NameOf(Road road);
+
+bool IsInstallRoad(Road road);
+bool IsUninstallRoad(Road road);
 
 // Where the sweep works, all on C: of the prefix. The installers are copies of the built ones,
 // each named qfsetup.exe in a folder of its own.
@@ -31,6 +37,9 @@ inline const wchar_t* const Shipped = L"C:\\qf-sweep\\dist\\qfsetup.exe";
 inline const wchar_t* const Faulty = L"C:\\qf-sweep\\faulty\\qfsetup.exe";
 inline const wchar_t* const FaultyCopy = L"C:\\qf-sweep\\faulty\\qfsetup-custom.exe";
 inline const wchar_t* const WizardTarget = L"C:\\qf-sweep\\apps\\ORIN-6";
+// Holds files of someone else's before any installation: a name the archive does not carry, and
+// one in a folder ("docs") that the archive has too.
+inline const wchar_t* const SharedTarget = L"C:\\qf-sweep\\apps\\Shared Tools";
 inline const wchar_t* const QuietTarget = e2e::paths::DefaultInstallDir;  // where /q installs
 }  // namespace place
 
@@ -51,11 +60,16 @@ bool PlaceInstallers();
 // What the sweep records of the machine.
 Watched WatchedPlaces();
 
+// Whether entry is a file the sweep laid out as someone else's (beside, above or inside an
+// installation directory), or a folder holding one: what no road may change or remove.
+bool IsOthers(const std::wstring& entry);
+
 // The installation directory of an install road (empty for the customisation page).
 std::wstring TargetOf(Road road);
 
 // The machine as the road starts from it: the sentinels, the older release, and for the
-// upgrade and uninstall roads a plain installation. Assumes nothing of what came before.
+// upgrade and the uninstall roads a plain installation (into the folder it shares, for the
+// shared folder's uninstall). Assumes nothing of what came before.
 void LayOut(Road road);
 
 // Takes the road with the program; for Program::Faulty with QF_FAULTS set to plan (empty: not
