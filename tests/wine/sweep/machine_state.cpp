@@ -8,6 +8,8 @@
 #include <cwctype>
 #include <vector>
 
+#include "e2e_support.h"
+
 namespace sweep {
 namespace {
 
@@ -58,24 +60,17 @@ std::wstring ShortcutDescription(const std::wstring& path) {
 }
 
 void CaptureFolder(const std::wstring& folder, bool deep, State& state) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::wstring path = folder + L"\\" + name;
-        const DWORD attributes = found.dwFileAttributes & KeptAttributes;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            state[path] = L"folder " + Hex(attributes);
-            if (deep && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) CaptureFolder(path, deep, state);
-            continue;
+    e2e::WalkFolder(folder, deep ? e2e::Walk::Tree : e2e::Walk::Folder, [&](const e2e::FolderEntry& entry) {
+        const DWORD attributes = entry.attributes & KeptAttributes;
+        if (entry.IsFolder()) {
+            state[entry.path] = L"folder " + Hex(attributes);
+            return true;
         }
         std::wstring shortcut;
-        if (EndsWith(name, L".lnk")) shortcut = ShortcutDescription(path);
-        state[path] = shortcut.empty() ? L"file " + Hex(attributes) + L" " + ContentHash(path) : shortcut;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+        if (EndsWith(entry.path, L".lnk")) shortcut = ShortcutDescription(entry.path);
+        state[entry.path] = shortcut.empty() ? L"file " + Hex(attributes) + L" " + ContentHash(entry.path) : shortcut;
+        return true;
+    });
 }
 
 std::wstring ValueDescription(DWORD type, const std::vector<BYTE>& data) {
