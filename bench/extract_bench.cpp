@@ -75,7 +75,7 @@ HWND MakePage() {
 bool Installer(HWND page) {
     qf::ExtractedFileCount = 0;
     // Each round writes into a directory made for it, as a fresh installation does.
-    qf::ExtractFailure failure;
+    qf::StepFailure failure;
     return qf::ExtractPayloadArchive(page, Installation, failure) == qf::ExtractResult::Completed;
 }
 

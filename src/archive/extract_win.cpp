@@ -23,7 +23,7 @@ constexpr std::size_t DepthCapacity = DirectoryPathCapacity / 2;
 
 // Where the extraction stopped: a path that fitted its buffer, or as much of a refused one as
 // fits there.
-ExtractResult Fail(ExtractFailure& failure, ExtractResult result, const wchar_t* path, DWORD error = ERROR_SUCCESS) {
+ExtractResult Fail(StepFailure& failure, ExtractResult result, const wchar_t* path, DWORD error = ERROR_SUCCESS) {
     CopyWhatFits(Buffer(failure.path), {U(path)});
     failure.error = error;
     return result;
@@ -134,7 +134,7 @@ std::string_view FolderOf(std::string_view name) {
 
 // An existing directory is what an upgrade finds; parents are never created, each has its own
 // record ahead of its contents.
-ExtractResult ExtractDirectory(Folders& folders, std::string_view name, ExtractFailure& failure) {
+ExtractResult ExtractDirectory(Folders& folders, std::string_view name, StepFailure& failure) {
     wchar_t path[DirectoryPathCapacity];
     if (!JoinArchiveName(Buffer(path), U(folders.installDirectory), name)) {
         JoinArchiveNameForMessage(Buffer(path), U(folders.installDirectory), name);
@@ -172,8 +172,9 @@ DWORD WriteRecord(const Folders& folders, std::u16string_view name, std::span<co
     return WriteWhole(file.handle, data);
 }
 
-ExtractResult ExtractFile(HWND page, Folders& folders, const ArchiveRecord& record, wchar_t* target,
-                          ExtractFailure& failure) {
+ExtractResult ExtractFile(HWND page, Folders& folders, const ArchiveRecord& record, InstallRun& run,
+                          StepFailure& failure) {
+    wchar_t* const target = run.CurrentTargetPath;
     const std::span<char16_t> targetPath{U(target), TargetPathCapacity};
     if (!JoinArchiveName(targetPath, U(folders.installDirectory), record.name)) {
         wchar_t shown[TargetPathCapacity];
@@ -188,13 +189,13 @@ ExtractResult ExtractFile(HWND page, Folders& folders, const ArchiveRecord& reco
     DWORD error = WidenBytes(name, last) ? MoveTo(folders, folder, false) : PathTooLongError;
     if (error == ERROR_SUCCESS) error = WriteRecord(folders, {name, last.size()}, record.data);
     if (error != ERROR_SUCCESS) return Fail(failure, ExtractResult::FileFailed, target, error);
-    if (IsClientExecutable(U(target))) CreateClientShortcut(target);
+    if (IsClientExecutable(U(target))) run.shortcutError = CreateClientShortcut(target);
     return ExtractResult::Completed;
 }
 
 }  // namespace
 
-ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, ExtractFailure& failure) {
+ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, StepFailure& failure) {
     // Some 8 KB of handles and offsets: the heap's, for one extraction.
     HeapBlock block;
     if (!block.Allocate(sizeof(Folders))) return Fail(failure, ExtractResult::DirectoryFailed, run.InstallDirectory);
@@ -213,7 +214,7 @@ ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, ExtractFailure& 
             case WalkStep::Record: {
                 const ExtractResult result = record.type == RecordType::Directory
                                                  ? ExtractDirectory(folders, record.name, failure)
-                                                 : ExtractFile(page, folders, record, run.CurrentTargetPath, failure);
+                                                 : ExtractFile(page, folders, record, run, failure);
                 if (result != ExtractResult::Completed) return result;
             }
         }

@@ -17,13 +17,6 @@ enum class ExtractResult {
     FileFailed,       // the file failure.path could not be written, for failure.error
 };
 
-// Where an extraction stopped: the path (as much of it as fits, ending in "..." when cut, for
-// the message only) and, for a file, the system's error number.
-struct ExtractFailure {
-    wchar_t path[DirectoryPathCapacity];
-    DWORD error;
-};
-
 // Whether PayloadArchive matches its stored checksum (true: valid, false: corrupted),
 // repainting page at every offset that is a multiple of 112,323 with VerifyProgress at that
 // offset. A missing archive, or one shorter than its header, is corrupted.
@@ -32,10 +25,12 @@ bool VerifyPayloadArchive(HWND page);
 // Writes every directory and file of PayloadArchive under run.InstallDirectory, in archive order
 // (each file's path in run.CurrentTargetPath while it is written), and the desktop shortcut for
 // each executable written. Every name is opened relative to its folder's open handle and never
-// written through a link. Stops at the first failure, which failure describes.
-ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, ExtractFailure& failure);
+// written through a link. Stops at the first failure, which failure describes; a shortcut that
+// could not be made leaves why in run.shortcutError.
+ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, StepFailure& failure);
 
-// "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. Fails silently.
-void CreateClientShortcut(const wchar_t* exePath);
+// "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. A shortcut that cannot be made
+// fails nothing else: ERROR_SUCCESS, or why there is none (a system error or a COM result).
+DWORD CreateClientShortcut(const wchar_t* exePath);
 
 }  // namespace qf

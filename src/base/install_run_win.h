@@ -17,6 +17,15 @@ struct InstallRun {
     // the installer wrote.
     bool sharedFolder;
     wchar_t CurrentTargetPath[TargetPathCapacity];  // the file being written, for the status line
+    // Why the desktop shortcut was not made; ERROR_SUCCESS when it was, or none was due.
+    DWORD shortcutError;
+};
+
+// Where a step of an installation stopped: the path (as much of it as fits, ending in "..."
+// when cut, for the message only) and the system's error number, where the step has them.
+struct StepFailure {
+    wchar_t path[DirectoryPathCapacity];
+    DWORD error;
 };
 
 }  // namespace qf

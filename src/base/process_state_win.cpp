@@ -11,6 +11,7 @@ MappedResource PayloadArchive;
 MappedResource LicenceText;
 PagePlacement PageGeometry;
 std::uint32_t QuietMode;
+std::uint32_t SilentMode;
 std::uint32_t NoCheckMode;
 std::uint32_t UpgradeMode;
 std::uint32_t VerifyProgress;

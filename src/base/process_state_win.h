@@ -23,6 +23,8 @@ extern MappedResource LicenceText;
 extern PagePlacement PageGeometry;
 extern std::uint32_t QuietMode;
 extern std::uint32_t NoCheckMode;
+// The silent modes: no window, no box; every step goes to the log.
+extern std::uint32_t SilentMode;
 extern std::uint32_t UpgradeMode;
 
 // Shown by the installation page's status line.

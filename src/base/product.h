@@ -62,6 +62,12 @@ inline constexpr char16_t UninstallCommandFormat[] = u"\"%s\\%s\" /uninstall";
 // The machine-wide lock that lets one installation or uninstallation run at a time, whichever
 // copy of the installer starts it and in whichever session.
 inline constexpr char16_t RunLockName[] = u"Global\\Quenfield ORIN-6 Setup";
+// How long a silent run waits for another run to finish before it gives up (exit code 1618).
+inline constexpr unsigned long SilentRunLockLimitMs = 10 * 60 * 1000;
+
+// The silent modes' logs in the temporary folder, unless "/log=" names another.
+inline constexpr char16_t SilentInstallLogName[] = u"orin6-setup.log";
+inline constexpr char16_t SilentUninstallLogName[] = u"orin6-uninstall.log";
 
 // Resources of the executable.
 inline constexpr int PayloadResourceType = 500;

@@ -1,5 +1,7 @@
 #include "base/run_lock_win.h"
 
+#include <algorithm>
+
 #include "base/product.h"
 #include "base/wide_win.h"
 
@@ -39,15 +41,24 @@ HANDLE OpenLock() {
 
 }  // namespace
 
-void TakeRunLock() {
-    if (Lock) return;
+bool TakeRunLock(DWORD limitMs) {
+    if (Lock) return true;
     Lock = OpenLock();
-    if (!Lock) return;
+    if (!Lock) return true;
+    const ULONGLONG start = GetTickCount64();
     for (;;) {
-        const DWORD woken = MsgWaitForMultipleObjects(1, &Lock, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE);
+        const ULONGLONG waited = GetTickCount64() - start;
+        const DWORD left =
+            limitMs == INFINITE ? INFINITE : limitMs - static_cast<DWORD>(std::min<ULONGLONG>(waited, limitMs));
+        const DWORD woken = MsgWaitForMultipleObjects(1, &Lock, FALSE, left, QS_PAINT | QS_SENDMESSAGE);
         // Abandoned: the run before ended without letting go (it was killed); the lock is ours
         // all the same, and this run does its whole work as usual.
-        if (woken == WAIT_OBJECT_0 || woken == WAIT_ABANDONED_0) return;
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_ABANDONED_0) return true;
+        if (woken == WAIT_TIMEOUT) {
+            CloseHandle(Lock);
+            Lock = nullptr;
+            return false;
+        }
         if (woken != WAIT_OBJECT_0 + 1) break;
         // Only paints are handled here (messages sent from elsewhere are answered on the way;
         // the page has disabled its buttons and starts nothing meanwhile).
@@ -56,6 +67,7 @@ void TakeRunLock() {
     }
     CloseHandle(Lock);
     Lock = nullptr;
+    return true;
 }
 
 void ReleaseRunLock() {

@@ -15,8 +15,9 @@ namespace qf {
 inline constexpr DWORD RunLockRights = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 
 // Waits until no other run holds the lock, then holds it; a page shown meanwhile keeps
-// painting. Where the lock cannot be had at all, the run goes on without it.
-void TakeRunLock();
+// painting. Where the lock cannot be had at all, the run goes on without it. False only when
+// another run still held it after limitMs.
+bool TakeRunLock(DWORD limitMs = INFINITE);
 
 // Lets go of the lock, if this run holds it.
 void ReleaseRunLock();

@@ -147,4 +147,69 @@ inline constexpr char16_t CopyCreatedFormat[] =
 inline constexpr char16_t UninstallCompleteCaption[] = u"Uninstall Complete";
 inline constexpr char16_t UninstallCompleteMessage[] = u"The ORIN-6 system has been uninstalled from the system.";
 
+// --- The silent modes' log ------------------------------------------------------------------
+// Each line is the parts named, one after another; a failure's line ends in the system's error
+// number and text.
+inline constexpr char16_t LogInstallStart[] = u"silent installation of ORIN-6 Version ";
+inline constexpr char16_t LogUninstallStart[] = u"silent uninstall of ORIN-6 Version ";
+inline constexpr char16_t LogArguments[] = u", arguments: ";
+inline constexpr char16_t LogArgumentRejected[] = u"argument not understood: ";
+inline constexpr char16_t LogNotAdministrator[] =
+    u"not run as an administrator: the installation needs an administrator's rights";
+inline constexpr char16_t LogLockTimedOut[] =
+    u"another installation or uninstallation still runs after ten minutes: nothing done";
+inline constexpr char16_t LogDirectory[] = u"installation directory: ";
+inline constexpr char16_t LogDirectoryBlank[] = u"no installation directory given";
+inline constexpr char16_t LogDirectoryTooLong[] = u"installation directory too long (at most 100 characters): ";
+inline constexpr char16_t LogDirectoryRefused[] =
+    u"directory refused: a root, the Windows folder or one below it, a known folder or a folder "
+    u"holding one, or a link: ";
+inline constexpr char16_t LogArchiveVerified[] = u"archive verified";
+inline constexpr char16_t LogArchiveCorrupted[] =
+    u"the installer's archive is damaged: get a new copy of the installer";
+inline constexpr char16_t LogNewerRelease[] =
+    u"a newer release of ORIN-6 is installed: nothing written; uninstall it first to install this one";
+inline constexpr char16_t LogSharingUntold[] =
+    u"cannot tell whether the directory holds other files (registration or directory unreadable)";
+inline constexpr char16_t LogDirectoryMade[] = u"directory created: ";
+inline constexpr char16_t LogDirectoryFound[] = u"directory already there: ";
+inline constexpr char16_t LogDirectoryShared[] =
+    u"the directory holds other files: its uninstall removes only what this installation writes";
+inline constexpr char16_t LogDirectoryNotCreated[] = u"cannot create the installation directory ";
+inline constexpr char16_t LogUninstallerWritten[] = u"uninstaller written";
+inline constexpr char16_t LogUninstallerNotWritten[] = u"cannot write the uninstaller ";
+inline constexpr char16_t LogUpgrade[] = u"an earlier installation is there: its settings are carried over";
+inline constexpr char16_t LogRegistered[] = u"registered in the machine registry";
+inline constexpr char16_t LogRegistryFailed[] = u"cannot write the product's registry keys";
+inline constexpr char16_t LogReleasesUncounted[] = u"cannot list the product's release keys";
+inline constexpr char16_t LogFilesWritten[] = u" files written";
+inline constexpr char16_t LogFolderNotCreated[] = u"cannot create the folder ";
+inline constexpr char16_t LogFileNotWritten[] = u"cannot write the file ";
+inline constexpr char16_t LogShortcutWritten[] = u"desktop shortcut written: ";
+inline constexpr char16_t LogShortcutNotWritten[] = u"cannot write the desktop shortcut ";
+inline constexpr char16_t LogRegistrationMissing[] = u"ORIN-6 is not installed: no uninstall registration";
+inline constexpr char16_t LogRegistrationUnreadable[] = u"cannot read the uninstall registration";
+inline constexpr char16_t LogInstallationFound[] = u"installation at ";
+inline constexpr char16_t LogInstallationGone[] =
+    u"installation directory gone, removing what is left of the installation: ";
+inline constexpr char16_t LogInstallationRefused[] =
+    u"the installation directory is not removed: refused, on a drive or share that is not there, or "
+    u"changed since it was judged: ";
+inline constexpr char16_t LogWholeFolder[] = u"removing the whole directory";
+inline constexpr char16_t LogWrittenFilesOnly[] = u"removing only the files the installation wrote";
+inline constexpr char16_t LogNotRemoved[] = u"cannot remove ";
+inline constexpr char16_t LogFilesRemoved[] = u"files removed";
+inline constexpr char16_t LogFilesLeft[] =
+    u"some files could not be removed: run the uninstall again once they are free";
+inline constexpr char16_t LogShortcutNotRemoved[] = u"cannot remove the desktop shortcut ";
+inline constexpr char16_t LogShortcutRemoved[] = u"desktop shortcut removed";
+inline constexpr char16_t LogReleaseKeyNotRemoved[] = u"cannot remove this release's registry key";
+inline constexpr char16_t LogReleaseKeyRemoved[] = u"release key removed";
+inline constexpr char16_t LogUninstallerNotRemoved[] = u"cannot remove the uninstaller or its directory";
+inline constexpr char16_t LogUninstallerRemoved[] = u"uninstaller and directory removed";
+inline constexpr char16_t LogRegistrationNotRemoved[] = u"cannot remove the uninstall registration";
+inline constexpr char16_t LogRegistrationRemoved[] = u"uninstall registration removed";
+inline constexpr char16_t LogOutcome[] = u"outcome: ";
+inline constexpr char16_t LogExitCode[] = u", exit code ";
+
 }  // namespace qf::text

@@ -13,6 +13,7 @@
 #include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/run_lock_win.h"
+#include "base/run_log_win.h"
 #include "base/text.h"
 #include "base/texts.h"
 #include "base/ui_win.h"
@@ -40,40 +41,51 @@ enum class InstallTarget {
 // for its turn nor while it works.
 bool UnderWay;
 
-// Takes the directory text into Installation.InstallDirectory, less one trailing separator, made a full path
-// by the system's own rules: a relative entry ("Apps", ".") against the current directory, and
-// in every entry "." and ".." resolved, separators made one, and the dots and blanks that end a
-// name dropped ("C:\\Apps\\Quenfield." is the folder C:\\Apps\\Quenfield, as Windows creates it). So
-// the directory judged, created, registered and later uninstalled is the one the file system
-// has. False when the page must stay as it is.
-bool TakeInstallDirectory(HWND page) {
-    const int length = GetWindowTextLengthW(LocationPage.directoryEdit);
-    if (length == 0) {
-        ShowMessage(page, text::BlankDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
-        return false;
-    }
-    // Only a text set from outside the edit's limit can be longer, or an entry whose full path
-    // is; it is refused, never cut.
-    constexpr DWORD capacity = InstallDirectoryCapacity;
-    if (length >= static_cast<int>(capacity)) {
-        ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
-        return false;
-    }
-    GetWindowTextW(LocationPage.directoryEdit, Installation.InstallDirectory, capacity);
+// Takes the directory text into Installation.InstallDirectory, less one trailing separator, made a
+// full path by the system's own rules: a relative entry ("Apps", ".") against the current
+// directory, and in every entry "." and ".." resolved, separators made one, and the dots and
+// blanks that end a name dropped ("C:\\Apps\\Quenfield." is the folder C:\\Apps\\Quenfield, as
+// Windows creates it). So the directory judged, created, registered and later uninstalled is the
+// one the file system has. Only a blank text, or one whose full path does not fit, is refused,
+// never cut.
+enum class DirectoryTaken { Taken, Blank, TooLong };
 
-    const std::u16string_view directory = WithoutTrailingSeparator(U(Installation.InstallDirectory));
-    Installation.InstallDirectory[directory.size()] = L'\0';
+DirectoryTaken TakeDirectoryText(std::u16string_view typed) {
+    if (typed.empty()) return DirectoryTaken::Blank;
+    if (!CopyText(Buffer(Installation.InstallDirectory), WithoutTrailingSeparator(typed)))
+        return DirectoryTaken::TooLong;
+    const std::u16string_view directory = U(Installation.InstallDirectory);
     // Nothing to resolve, and "C:" would resolve to that drive's current directory: both are
     // judged as they stand (and refused: no folder, a root).
-    if (directory.empty() || (directory.size() == 2 && directory[1] == u':')) return true;
+    if (directory.empty() || (directory.size() == 2 && directory[1] == u':')) return DirectoryTaken::Taken;
+    constexpr DWORD capacity = InstallDirectoryCapacity;
     wchar_t full[InstallDirectoryCapacity];
     const DWORD fullLength = GetFullPathNameW(Installation.InstallDirectory, capacity, full, nullptr);
-    if (fullLength == 0 || fullLength >= capacity) {
-        ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
-        return false;
-    }
+    if (fullLength == 0 || fullLength >= capacity) return DirectoryTaken::TooLong;
     CopyText(Buffer(Installation.InstallDirectory), WithoutTrailingSeparator(U(full)));
-    return true;
+    return DirectoryTaken::Taken;
+}
+
+// The page's text; false when the page must stay as it is.
+bool TakeInstallDirectory(HWND page) {
+    const int length = GetWindowTextLengthW(LocationPage.directoryEdit);
+    // Only a text set from outside the edit's limit can be longer; it is refused, never cut.
+    wchar_t typed[InstallDirectoryCapacity];
+    const DirectoryTaken taken =
+        length >= static_cast<int>(InstallDirectoryCapacity)
+            ? DirectoryTaken::TooLong
+            : TakeDirectoryText({U(typed), static_cast<std::size_t>(GetWindowTextW(LocationPage.directoryEdit, typed,
+                                                                                   InstallDirectoryCapacity))});
+    switch (taken) {
+        case DirectoryTaken::Taken: return true;
+        case DirectoryTaken::Blank:
+            ShowMessage(page, text::BlankDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
+            return false;
+        case DirectoryTaken::TooLong:
+            ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
+            return false;
+    }
+    return false;
 }
 
 // What its own uninstall would refuse to remove is no installation directory: the Windows
@@ -100,6 +112,7 @@ std::optional<InstallTarget> CreateInstallDirectory() {
     if (error == ERROR_ALREADY_EXISTS) return InstallTarget::Found;
     if (error == ERROR_PATH_NOT_FOUND) error = SHCreateDirectoryExW(nullptr, Installation.InstallDirectory, nullptr);
     if (error == ERROR_SUCCESS) return InstallTarget::Made;
+    SetLastError(error);
     return std::nullopt;
 }
 
@@ -107,6 +120,12 @@ std::optional<InstallTarget> CreateInstallDirectory() {
 // cannot be measured or read is told as a copy that could not be written, since the
 // installation would otherwise end as if whole, with no uninstaller. True when it told one.
 bool TellCopyFailure(HWND page, UninstallerCopy copy, const wchar_t* ownPath, const UninstallerPaths& paths) {
+    if (SilentMode) {
+        if (copy == UninstallerCopy::Copied) Log({text::LogUninstallerWritten});
+        else if (copy != UninstallerCopy::NothingToCopy)
+            LogError({text::LogUninstallerNotWritten, U(paths.target)}, GetLastError());
+        return false;
+    }
     switch (copy) {
         case UninstallerCopy::Copied:
         case UninstallerCopy::NothingToCopy: return false;
@@ -147,11 +166,13 @@ InstallEnd EndOfRegistration(Registration registration) {
     return InstallEnd::RegistryFailed;
 }
 
-// The steps of an installation once its directory is accepted, to the first that ends it.
-InstallEnd Install(HWND page, ExtractFailure& failure) {
+// The steps of an installation once its directory is accepted, to the first that ends it;
+// failure.error says why a step failed where the system said.
+InstallEnd Install(HWND page, StepFailure& failure) {
     InstallProgressState = InstallProgress::Verifying;
     RepaintNow(page);
     if (!VerifyPayloadArchive(page)) return InstallEnd::ArchiveCorrupted;
+    Log({text::LogArchiveVerified});
     InstallProgressState = InstallProgress::Writing;
     // An older installer must not touch a newer release's installation, nor leave a directory
     // behind: look before creating anything.
@@ -159,10 +180,19 @@ InstallEnd Install(HWND page, ExtractFailure& failure) {
     // Told before anything is written into it: a folder with other files in it is never emptied
     // by this installation's uninstall.
     const FolderSharing sharing = SharesItsFolder(Installation.InstallDirectory);
-    if (sharing == FolderSharing::Unknown) return InstallEnd::SharingUntold;
+    if (sharing == FolderSharing::Unknown) {
+        failure.error = GetLastError();
+        return InstallEnd::SharingUntold;
+    }
     Installation.sharedFolder = sharing == FolderSharing::Shared;
     std::optional<InstallTarget> target = CreateInstallDirectory();
-    if (!target) return InstallEnd::DirectoryNotCreated;
+    if (!target) {
+        failure.error = GetLastError();
+        return InstallEnd::DirectoryNotCreated;
+    }
+    Log({*target == InstallTarget::Made ? text::LogDirectoryMade : text::LogDirectoryFound,
+         U(Installation.InstallDirectory)});
+    if (Installation.sharedFolder) Log({text::LogDirectoryShared});
 
     // The running program's own file as the system names it: a program started by a bare name
     // through PATH, or by a relative path, copies itself all the same.
@@ -174,18 +204,38 @@ InstallEnd Install(HWND page, ExtractFailure& failure) {
     UninstallerPaths paths;
     const UninstallerCopy copy =
         CopyUninstaller(ownPath, ownPathFits, Installation.InstallDirectory, *target == InstallTarget::Found, paths);
+    const bool copied = copy == UninstallerCopy::Copied || copy == UninstallerCopy::NothingToCopy;
     if (TellCopyFailure(page, copy, ownPath, paths)) {
         const InstallEnd again = LookAgain();
         if (again != InstallEnd::Completed) return again;
     }
-    if (!NoCheckMode && DetectPreviousInstallation()) UpgradeMode = 1;
+    if (!NoCheckMode && DetectPreviousInstallation()) {
+        UpgradeMode = 1;
+        Log({text::LogUpgrade});
+    }
 
     JoinPath(Buffer(Installation.CurrentTargetPath), U(Installation.InstallDirectory), ClientFileName);
     CopyText(Buffer(Installation.DisplayIconPath), U(Installation.CurrentTargetPath));
 
     const InstallEnd registered = EndOfRegistration(RegisterProduct(Installation));
-    if (registered != InstallEnd::Completed) return registered;
-    return EndOfExtraction(ExtractPayloadArchive(page, Installation, failure));
+    if (registered != InstallEnd::Completed) {
+        failure.error = GetLastError();
+        return registered;
+    }
+    Log({text::LogRegistered});
+    const InstallEnd extracted = EndOfExtraction(ExtractPayloadArchive(page, Installation, failure));
+    if (extracted != InstallEnd::Completed) return extracted;
+    char16_t count[12];
+    FormatText(count, u"%u", {ExtractedFileCount});
+    Log({count, text::LogFilesWritten});
+    char16_t shortcut[ShortcutPathCapacity];
+    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, shortcut)) shortcut[0] = u'\0';
+    if (Installation.shortcutError != ERROR_SUCCESS) {
+        LogError({text::LogShortcutNotWritten, shortcut}, Installation.shortcutError);
+        return copied ? InstallEnd::CompletedWithoutShortcut : InstallEnd::CompletedWithoutUninstaller;
+    }
+    Log({text::LogShortcutWritten, shortcut});
+    return copied ? InstallEnd::Completed : InstallEnd::CompletedWithoutUninstaller;
 }
 
 }  // namespace
@@ -202,12 +252,15 @@ InstallEnd EndOfExtraction(ExtractResult result) {
     return InstallEnd::ExtractFileFailed;
 }
 
-void FinishInstallation(HWND page, InstallEnd end, const ExtractFailure* failure) {
+void FinishInstallation(HWND page, InstallEnd end, const StepFailure* failure) {
     // Each box on the way lets go of the run lock; none is held while a box waits.
     ReleaseRunLock();
     bool failed = true;
     switch (end) {
+        // The missing uninstaller was told on the way; a missing shortcut is not told at all.
         case InstallEnd::Completed:
+        case InstallEnd::CompletedWithoutUninstaller:
+        case InstallEnd::CompletedWithoutShortcut:
             failed = false;
             if (!QuietMode)
                 ShowMessage(page, text::InstallationCompleteMessage, text::InstallationCompleteCaption,
@@ -225,6 +278,7 @@ void FinishInstallation(HWND page, InstallEnd end, const ExtractFailure* failure
             ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
             break;
         case InstallEnd::SharingUntold: break;
+        case InstallEnd::DirectoryTooLong:
         case InstallEnd::DirectoryNotCreated:
             ShowMessage(page, text::DirectoryNotCreatedMessage, text::InstallationErrorCaption, MB_OK);
             break;
@@ -264,9 +318,24 @@ void RunInstallation(HWND page) {
         EnableButtons(true);
         return;
     }
-    ExtractFailure failure;
+    StepFailure failure{};
     const InstallEnd end = Install(page, failure);
     FinishInstallation(page, end, &failure);
+}
+
+InstallEnd RunSilentInstallation(std::u16string_view directory, StepFailure& failure) {
+    UnderWay = true;
+    switch (TakeDirectoryText(directory.empty() ? std::u16string_view(text::DefaultInstallDirectory) : directory)) {
+        case DirectoryTaken::Taken: break;
+        case DirectoryTaken::Blank:
+        case DirectoryTaken::TooLong:
+            CopyWhatFits(Buffer(failure.path), {directory});
+            return InstallEnd::DirectoryTooLong;
+    }
+    CopyText(Buffer(failure.path), U(Installation.InstallDirectory));
+    Log({text::LogDirectory, U(Installation.InstallDirectory)});
+    if (CheckLocation(Installation.InstallDirectory) == LocationVerdict::Protected) return InstallEnd::DirectoryRefused;
+    return Install(nullptr, failure);
 }
 
 }  // namespace qf

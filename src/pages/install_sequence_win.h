@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "archive/payload_win.h"
 #include "base/install_run_win.h"
+#include "pages/install_end.h"
 
 namespace qf {
 
@@ -32,21 +35,6 @@ void RunInstallation(HWND page);
 // after a refusal that gives the page back: the page then answers no command.
 bool InstallationUnderWay();
 
-// How an installation ended, as each step tells it.
-enum class InstallEnd {
-    Completed,
-    QuietRefusal,            // a quiet install's directory refused (the refusal is told)
-    ArchiveCorrupted,        // the checksum, or a record, is wrong
-    NewerRelease,            // a newer release is installed: nothing written
-    SharingUntold,           // whether the folder holds other files cannot be told
-    DirectoryNotCreated,     // the installation directory cannot be made
-    DirectoryRefused,        // looked at again, it is now a directory never installed into
-    RegistryFailed,          // a key or value cannot be opened, read or written
-    ReleasesUncounted,       // the release keys cannot be counted or listed
-    ExtractDirectoryFailed,  // a folder of the archive cannot be made
-    ExtractFileFailed,       // a file of the archive cannot be written
-};
-
 // The end an extraction's result makes.
 InstallEnd EndOfExtraction(ExtractResult result);
 
@@ -54,6 +42,12 @@ InstallEnd EndOfExtraction(ExtractResult result);
 // registry's and the newer release's with none) and then "Installation Errors" (not after a
 // newer release), the completion unless quiet; then the quit message. failure names the path
 // of an extraction that stopped.
-void FinishInstallation(HWND page, InstallEnd end, const ExtractFailure* failure = nullptr);
+void FinishInstallation(HWND page, InstallEnd end, const StepFailure* failure = nullptr);
+
+// The silent mode's installation into directory (as typed: made a full path, judged and
+// refused as the page does), or the default directory when it is empty; with no window and no
+// box, every step in the log (run_log_win.h). The caller holds the run lock. failure names the
+// path and the system's error number of the step that ended it, where it has them.
+InstallEnd RunSilentInstallation(std::u16string_view directory, StepFailure& failure);
 
 }  // namespace qf

@@ -78,18 +78,18 @@ const MigratedValue WriteOrder[] = {
 bool SetText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
     const std::size_t length = TextLength({U(text.data()), text.size()});
     if (length == text.size()) return true;  // no terminator: nothing to stop at
-    return RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                          static_cast<DWORD>((length + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    return Told(RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                               static_cast<DWORD>((length + 1) * sizeof(wchar_t)))) == ERROR_SUCCESS;
 }
 
 bool SetNumber(HKEY key, const char16_t* name, std::uint32_t number) {
     const DWORD data = number;
-    return RegSetValueExW(key, W(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+    return Told(RegSetValueExW(key, W(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data)) ==
            ERROR_SUCCESS;
 }
 
 bool DeleteValue(HKEY key, const char16_t* name) {
-    const LONG result = RegDeleteValueW(key, W(name));
+    const LONG result = Told(RegDeleteValueW(key, W(name)));
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
@@ -102,8 +102,8 @@ bool SetOrDeleteText(HKEY key, const char16_t* name, std::span<const wchar_t> te
 // 0 when none reads as a number. False when the subkeys cannot be counted.
 bool FindHighestRelease(HKEY family, std::int32_t& highest) {
     DWORD count = 0;
-    if (RegQueryInfoKeyW(family, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
+    if (Told(RegQueryInfoKeyW(family, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr)) != ERROR_SUCCESS)
         return false;
     highest = 0;
     for (DWORD i = 0; i < count; ++i) {
@@ -111,7 +111,7 @@ bool FindHighestRelease(HKEY family, std::int32_t& highest) {
         DWORD length = ReleaseNameCapacity;
         // A name too long for the buffer, or a key removed meanwhile, is passed over; any other
         // failure could hide the release whose settings are carried over.
-        const LONG listed = RegEnumKeyExA(family, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+        const LONG listed = Told(RegEnumKeyExA(family, i, name, &length, nullptr, nullptr, nullptr, nullptr));
         if (listed == ERROR_MORE_DATA || listed == ERROR_NO_MORE_ITEMS) continue;
         if (listed != ERROR_SUCCESS) return false;
         const std::int32_t number = ReleaseNumber(std::string_view(name, length));
@@ -144,10 +144,10 @@ bool CreateReleaseKey(HKEY family, std::int32_t highest, Key& release) {
     if (highest == ReleaseNumber(std::u16string_view(ReleaseKeyName)))
         return CreateKey(family, ReleaseKeyName, release) && WriteMigratedSettings(release.handle);
     // A draft left by a stopped run is written afresh.
-    const LONG cleared = RegDeleteKeyW(family, W(ReleaseDraftKeyName));
+    const LONG cleared = Told(RegDeleteKeyW(family, W(ReleaseDraftKeyName)));
     if (cleared != ERROR_SUCCESS && cleared != ERROR_FILE_NOT_FOUND) return false;
     if (CreateKey(family, ReleaseDraftKeyName, release) && WriteMigratedSettings(release.handle) &&
-        RegRenameKey(family, W(ReleaseDraftKeyName), W(ReleaseKeyName)) == ERROR_SUCCESS)
+        Told(RegRenameKey(family, W(ReleaseDraftKeyName), W(ReleaseKeyName))) == ERROR_SUCCESS)
         return true;
     release.Close();
     RegDeleteKeyW(family, W(ReleaseDraftKeyName));  // else the next installation clears it
@@ -238,7 +238,8 @@ bool ReadMigratedSettings(HKEY key) {
     for (const MigratedValue& value : ReadOrder) {
         void* field = value.number ? static_cast<void*>(value.number) : value.text.data();
         DWORD size = value.number ? NumberReadLimit : TextReadLimit;
-        const LONG read = RegQueryValueExW(key, W(value.name), nullptr, nullptr, static_cast<BYTE*>(field), &size);
+        const LONG read =
+            Told(RegQueryValueExW(key, W(value.name), nullptr, nullptr, static_cast<BYTE*>(field), &size));
         if (read == ERROR_SUCCESS) continue;
         if (read != ERROR_FILE_NOT_FOUND && read != ERROR_MORE_DATA) return false;
         // A value too large for its limit may have left part of itself behind.

@@ -15,9 +15,15 @@ void Key::Close() {
     handle = nullptr;
 }
 
+LONG Told(LONG status) {
+    if (status != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(status));
+    return status;
+}
+
 namespace {
 
 Lookup LookupOf(LONG result) {
+    Told(result);
     if (result == ERROR_SUCCESS) return Lookup::Found;
     return result == ERROR_FILE_NOT_FOUND ? Lookup::Missing : Lookup::Failed;
 }
@@ -35,8 +41,8 @@ bool OpenKey(HKEY parent, const char16_t* name, REGSAM access, Key& key) {
 
 bool CreateKey(HKEY parent, const char16_t* name, Key& key) {
     key.Close();
-    return RegCreateKeyExW(parent, W(name), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key.handle,
-                           nullptr) == ERROR_SUCCESS;
+    return Told(RegCreateKeyExW(parent, W(name), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                &key.handle, nullptr)) == ERROR_SUCCESS;
 }
 
 namespace {
@@ -80,7 +86,7 @@ Lookup ReadText(HKEY key, const char16_t* name, std::span<wchar_t> text) {
 Lookup ReadNumber(HKEY key, const char16_t* name, DWORD& number) {
     DWORD bytes = sizeof number;
     DWORD type = REG_NONE;
-    const LONG result = RegQueryValueExW(key, W(name), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes);
+    const LONG result = Told(RegQueryValueExW(key, W(name), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes));
     // A value too long for a number is some other value by that name (a text written by hand).
     Lookup read = result == ERROR_MORE_DATA ? Lookup::Missing : LookupOf(result);
     if (read == Lookup::Found && (type != REG_DWORD || bytes != sizeof number)) read = Lookup::Missing;
@@ -114,7 +120,7 @@ Lookup OpenProductEntry(HKEY software, REGSAM access, Key& list, Key& product) {
 
 Lookup ReadSubkeyName(HKEY key, DWORD index, std::span<wchar_t> name) {
     DWORD length = static_cast<DWORD>(name.size());
-    const LONG listed = RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    const LONG listed = Told(RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr));
     if (listed == ERROR_NO_MORE_ITEMS) return Lookup::Missing;
     return listed == ERROR_SUCCESS ? Lookup::Found : Lookup::Failed;
 }

@@ -19,6 +19,10 @@ struct Key {
     void Close();
 };
 
+// A registry call's status, left as the thread's last error when it failed, so that whoever
+// tells the failure (the silent mode's log) has the reason, as for any other system call.
+LONG Told(LONG status);
+
 // A look-up's outcome where a key or value that is not there is an answer, not a failure.
 enum class Lookup { Found, Missing, Failed };
 

@@ -15,6 +15,8 @@
 #include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/run_lock_win.h"
+#include "base/run_log_win.h"
+#include "base/texts.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "registration/location_check_win.h"
@@ -124,6 +126,17 @@ Attempt RemoveOpened(const Folder& folder, std::u16string_view name, Expect expe
     return {false, Remains::Left};
 }
 
+// An entry that was to go and stays: told in the log with the folder as the file system names it.
+Remains LeftBehind(const Folder& folder, std::u16string_view name, DWORD error) {
+    VolumeName folderName;
+    const std::wstring_view where =
+        NameOfOpenEntry(folder.handle, folderName) ? folderName.Text() : std::wstring_view();
+    const std::u16string_view path(U(where.data()), where.size());
+    if (error == ERROR_SUCCESS) Log({text::LogNotRemoved, path, u"\\", name});
+    else LogError({text::LogNotRemoved, path, u"\\", name}, error);
+    return Remains::Left;
+}
+
 // Removes the entry name below folder: opened relative to the folder's handle, never through a
 // link, examined on that very handle and deleted through it. An entry held for a moment is
 // opened again, and must again be the entry the listing showed (listedId, when there is one)
@@ -137,15 +150,16 @@ Remains RemoveNamed(const Folder& folder, std::u16string_view name, Expect expec
         DWORD error = OpenBelow(folder.handle, name, use, entry);
         if (error == ERROR_SUCCESS) {
             const Attempt tried = RemoveOpened(folder, name, expect, identity, walk, entry, error);
-            if (tried.done) return tried.remains;
+            if (tried.done) return tried.remains == Remains::Left ? LeftBehind(folder, name, error) : tried.remains;
         } else if (IsAbsence(error)) {
             return Remains::Nothing;  // gone meanwhile
         } else if (error == ERROR_DIRECTORY) {
-            return identity.listed ? Remains::Left : Remains::Kept;  // a file where a folder was
+            // A file where a folder was.
+            return identity.listed ? LeftBehind(folder, name, error) : Remains::Kept;
         } else if (!MayBeHeldForAMoment(error)) {
-            return Remains::Left;
+            return LeftBehind(folder, name, error);
         }
-        if (attempt == std::size(RetryPausesMs)) return Remains::Left;
+        if (attempt == std::size(RetryPausesMs)) return LeftBehind(folder, name, error);
         entry.Close();
         Sleep(RetryPausesMs[attempt]);
     }
@@ -169,7 +183,7 @@ Remains EmptyFolder(const Folder& folder, Walk& walk, std::u16string_view passOv
         below = Worse(below, RemoveNamed(folder, name, entered ? Expect::Tree : Expect::File, &found.fileId, walk));
     }
     // A listing that broke off may have left anything unseen.
-    return listing.error == ERROR_NO_MORE_FILES ? below : Remains::Left;
+    return listing.error == ERROR_NO_MORE_FILES ? below : LeftBehind(folder, u".", listing.error);
 }
 
 // Removes the entry at an archive name ("docs/guide/a.html") below the installation folder: the
@@ -363,37 +377,69 @@ Remains RemoveUninstaller(Installation& installation) {
 
 }  // namespace
 
+namespace {
+
+// A step that stops the uninstall, told in the log with the reason the system gave.
+UninstallResult StoppedAt(const char16_t* step, DWORD error = GetLastError()) {
+    LogError({step}, error);
+    return UninstallResult::Stopped;
+}
+
+}  // namespace
+
 UninstallResult RunUninstall() {
     TakeRunLock();
     Key software;
     Key uninstall;
     Key product;
-    if (!OpenSoftwareKey(KEY_READ, software) ||
-        OpenProductEntry(software.handle, KEY_READ | DELETE, uninstall, product) != Lookup::Found)
-        return UninstallResult::Stopped;
+    if (!OpenSoftwareKey(KEY_READ, software)) return StoppedAt(text::LogRegistrationUnreadable);
+    switch (OpenProductEntry(software.handle, KEY_READ | DELETE, uninstall, product)) {
+        case Lookup::Found: break;
+        case Lookup::Missing: Log({text::LogRegistrationMissing}); return UninstallResult::NotInstalled;
+        case Lookup::Failed: return StoppedAt(text::LogRegistrationUnreadable);
+    }
     PathBuffer location;
     if (ReadText(product.handle, InstallLocationValueName, location) != Lookup::Found || location[0] == L'\0')
-        return UninstallResult::Stopped;
+        return StoppedAt(text::LogRegistrationUnreadable, ERROR_BADKEY);
 
     Installation installation;
     const Found found = FindInstallation(location, installation);
-    if (found == Found::Refused) return UninstallResult::Stopped;
+    if (found == Found::Refused) {
+        Log({text::LogInstallationRefused, U(location)});
+        return UninstallResult::Stopped;
+    }
     if (found == Found::There) {
+        Log({text::LogInstallationFound, U(location)});
         Road road;
-        if (!ChooseRoad(product.handle, installation, road)) return UninstallResult::Stopped;
+        if (!ChooseRoad(product.handle, installation, road)) return StoppedAt(text::LogRegistrationUnreadable);
+        Log({road == Road::Whole ? text::LogWholeFolder : text::LogWrittenFilesOnly});
         const Remains files = road == Road::Whole
                                   ? EmptyFolder(TopOf(installation), installation.walk, UninstallerFileName)
                                   : RemoveWrittenFiles(TopOf(installation), installation.walk);
         // Whatever of the installation stays keeps its registration, so the uninstall can be run
         // again once the cause is gone (a file closed, a read-only flag cleared).
-        if (files == Remains::Left) return UninstallResult::Stopped;
+        if (files == Remains::Left) {
+            Log({text::LogFilesLeft});
+            return UninstallResult::Stopped;
+        }
+        Log({text::LogFilesRemoved});
+    } else {
+        Log({text::LogInstallationGone, U(location)});
     }
-    if (!DeleteShortcut() || !DeleteReleaseKey(software.handle)) return UninstallResult::Stopped;
-    if (found == Found::There && RemoveUninstaller(installation) == Remains::Left) return UninstallResult::Stopped;
+    if (!DeleteShortcut()) return StoppedAt(text::LogShortcutNotRemoved);
+    Log({text::LogShortcutRemoved});
+    if (!DeleteReleaseKey(software.handle)) return StoppedAt(text::LogReleaseKeyNotRemoved);
+    Log({text::LogReleaseKeyRemoved});
+    if (found == Found::There) {
+        if (RemoveUninstaller(installation) == Remains::Left) return StoppedAt(text::LogUninstallerNotRemoved);
+        Log({text::LogUninstallerRemoved});
+    }
     // The registration goes last: it is what any later run finds the rest by. A run that stops
     // after the uninstaller went finds the folder empty or gone, and finishes.
     product.Close();
-    if (RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName)) != ERROR_SUCCESS) return UninstallResult::Stopped;
+    const LONG removed = RegDeleteKeyW(uninstall.handle, W(ProductUninstallKeyName));
+    if (removed != ERROR_SUCCESS) return StoppedAt(text::LogRegistrationNotRemoved, static_cast<DWORD>(removed));
+    Log({text::LogRegistrationRemoved});
     return UninstallResult::Completed;
 }
 

@@ -1,18 +1,13 @@
 #pragma once
 
-namespace qf {
+#include "registration/uninstall_result.h"
 
-enum class UninstallResult {
-    Completed,
-    // Stopped at a step that failed, with the registration in place for a run that finishes:
-    // what could not be removed, or could not be told, stays.
-    Stopped,
-};
+namespace qf {
 
 // The uninstall mode, once the user has answered the rights question: removes the installed
 // files, the desktop shortcut, this release's key, the uninstaller and the uninstall
-// registration. Shows nothing; the caller tells a completed uninstall, and a stopped one ends
-// without a word.
+// registration. Shows nothing, and writes each step to the log (run_log_win.h); the caller tells
+// a completed uninstall, and a stopped one ends without a word.
 UninstallResult RunUninstall();
 
 }  // namespace qf

@@ -20,6 +20,7 @@
 #include "startup/admin_query_win.h"
 #include "startup/command_line.h"
 #include "startup/desktop_path.h"
+#include "startup/silent_win.h"
 
 namespace qf {
 namespace {
@@ -112,6 +113,8 @@ int Start(HINSTANCE instance, const char* commandLine) {
                 ShowMessage(nullptr, text::UninstallCompleteMessage, text::UninstallCompleteCaption,
                             MB_OK | MB_ICONEXCLAMATION);
             return 0;
+        case RunMode::SilentInstall:
+        case RunMode::SilentUninstall: return RunSilently(modes.mode);
         case RunMode::Install: {
             QuietMode = modes.quiet;
             NoCheckMode = modes.noCheck;

@@ -51,8 +51,22 @@ void CheckTailAndMode(std::string_view commandLine) {
 
     const qf::RunModes modes = qf::ClassifyCommandLine(tail);
     Check(qf::ClassifyCommandLine(FlipCase(tail)) == modes);
-    const bool prefixRule = modes.mode != qf::RunMode::Install || modes.quiet;
+    const bool silent = modes.mode == qf::RunMode::SilentInstall || modes.mode == qf::RunMode::SilentUninstall;
+    const bool prefixRule = (modes.mode != qf::RunMode::Install || modes.quiet) && !silent;
     if (prefixRule) Check(qf::ClassifyCommandLine(std::string(tail) + "x") == modes);
+    if (!silent) return;
+
+    // The silent modes' paths are views into the tail, never empty when given, and a tail that
+    // is understood again once an argument is added only if that argument is.
+    std::u16string wide(tail.begin(), tail.end());
+    const qf::SilentArguments parsed = qf::ParseSilentArguments(wide, modes.mode);
+    const auto inside = [&](std::u16string_view part) {
+        return part.empty() || (part.data() >= wide.data() && part.data() + part.size() <= wide.data() + wide.size());
+    };
+    Check(inside(parsed.directory) && inside(parsed.log) && inside(parsed.rejected));
+    Check(parsed.understood == parsed.rejected.empty());
+    if (modes.mode == qf::RunMode::SilentUninstall) Check(parsed.directory.empty());
+    if (parsed.understood) Check(!qf::ParseSilentArguments(wide + u" /bogus", modes.mode).understood);
 }
 
 // A buffer of exactly capacity units, apart from everything else.

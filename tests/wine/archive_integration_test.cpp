@@ -105,7 +105,7 @@ Outcome Extract(const Bytes& archive, const std::wstring& installDirectory, cons
     const HWND page = TestPage();
     SettlePage();
     BoxWatcher watcher;
-    qf::ExtractFailure failure;
+    qf::StepFailure failure;
     const qf::ExtractResult result = qf::ExtractPayloadArchive(page, Installation, failure);
     // As the install sequence ends an extraction that stopped.
     if (result != qf::ExtractResult::Completed) qf::FinishInstallation(page, qf::EndOfExtraction(result), &failure);

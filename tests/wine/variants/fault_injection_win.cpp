@@ -64,6 +64,14 @@ constexpr auto SetsError = [](auto...) {
 template <auto Value>
 constexpr auto Returns = [](auto...) { return Value; };
 
+// The run lock's wait: one with a limit runs out (another run holds the lock that long); one
+// without fails as the system does for a handle gone bad.
+constexpr auto LockWaitEnds = [](DWORD, const HANDLE*, BOOL, DWORD limitMs, DWORD) -> DWORD {
+    if (limitMs != INFINITE) return WAIT_TIMEOUT;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+};
+
 // Reading and writing as a full disk, a share that went away, a file another program holds or
 // a folder without the right give them.
 constexpr auto FailedRead = [](HANDLE, LPVOID, DWORD, LPDWORD done, LPOVERLAPPED) {
@@ -166,6 +174,7 @@ const Hook Hooks[] = {
     QF_HOOK(SetDllDirectoryW, SetsError<FALSE, ERROR_NOT_ENOUGH_MEMORY>),
     // The run lock.
     QF_HOOK(CreateMutexExW, SetsError<nullptr, ERROR_ACCESS_DENIED>),
+    QF_HOOK(MsgWaitForMultipleObjects, LockWaitEnds),
     // The registry.
     QF_HOOK(RegOpenKeyExW, Returns<RegistryRefusal>),
     QF_HOOK(RegCreateKeyExW, Returns<RegistryRefusal>),
@@ -207,8 +216,10 @@ constexpr std::string_view LeftOut[] = {
     "SetSecurityDescriptorDacl",
     // Cannot fail: the process's own values, waits and pure computations.
     "GetCommandLineA", "GetCommandLineW", "GetModuleHandleW", "GetProcessHeap", "GetLastError", "SetLastError",
-    "ExitProcess", "Sleep", "lstrlenW", "CompareStringOrdinal", "MsgWaitForMultipleObjects", "abort", "memchr",
+    "ExitProcess", "Sleep", "lstrlenW", "CompareStringOrdinal", "GetTickCount64", "abort", "memchr",
     "memmove", "memcpy", "memset", "memcmp", "strlen", "wcslen", "RtlNtStatusToDosError",
+    // The time and the system's text of an error, for a log line that is written without them.
+    "GetLocalTime", "FormatMessageW",
     // The program's own windows and its message loop.
     "DefWindowProcW", "DispatchMessageW", "TranslateMessage", "GetMessageW", "PeekMessageW", "PostQuitMessage",
     "SendMessageA", "SendMessageW", "EnableWindow", "ShowWindow", "UpdateWindow", "RedrawWindow",
