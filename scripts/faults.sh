@@ -4,7 +4,7 @@
 # test command sweeps every 25th call; this sweeps them all, in a Wine prefix of its own, and ends
 # with the line "fault sweep: R roads, C calls, 2C runs, B broken".
 #   scripts/faults.sh [STRIDE [ROADS]]   ROADS: a comma list of fresh,upgrade,wizard,shared,uninstall,
-#                                        shared-uninstall,customise
+#                                        shared-uninstall,customise,silent,silent-uninstall
 set -euo pipefail
 source "$(dirname "$0")/prologue.sh"
 source scripts/wine-env.sh

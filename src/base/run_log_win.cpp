@@ -46,7 +46,8 @@ HANDLE OpenOwnFile(const wchar_t* path) {
         if (!found) DeleteOpenEntry(file.handle);
         return INVALID_HANDLE_VALUE;
     }
-    if (found && !SetEndOfFile(file.handle)) return INVALID_HANDLE_VALUE;
+    // Emptied whether it was there or not, so that every run makes the same calls.
+    if (!SetEndOfFile(file.handle)) return INVALID_HANDLE_VALUE;
     const HANDLE opened = file.handle;
     file.handle = INVALID_HANDLE_VALUE;
     return opened;

@@ -64,6 +64,9 @@ bool ReportsSuccess(Road road, bool quietFailure, const std::vector<std::wstring
         case Road::Uninstall:
         case Road::SharedUninstall: return Shows(captions, UninstallCompleteCaption);
         case Road::Customise: return Shows(captions, CompletedCaption);
+        // Told by the exit code alone.
+        case Road::SilentInstall:
+        case Road::SilentUninstall: return false;
     }
     return false;
 }

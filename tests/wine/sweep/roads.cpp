@@ -195,15 +195,22 @@ const wchar_t* NameOf(Road road) {
         case Road::Uninstall: return L"uninstall";
         case Road::SharedUninstall: return L"uninstall from a folder holding other files";
         case Road::Customise: return L"customised copy";
+        case Road::SilentInstall: return L"silent install";
+        case Road::SilentUninstall: return L"silent uninstall";
     }
     return L"";
 }
 
 bool IsInstallRoad(Road road) {
-    return road == Road::Fresh || road == Road::Upgrade || road == Road::Wizard || road == Road::Shared;
+    return road == Road::Fresh || road == Road::Upgrade || road == Road::Wizard || road == Road::Shared ||
+           road == Road::SilentInstall;
 }
 
-bool IsUninstallRoad(Road road) { return road == Road::Uninstall || road == Road::SharedUninstall; }
+bool IsUninstallRoad(Road road) {
+    return road == Road::Uninstall || road == Road::SharedUninstall || road == Road::SilentUninstall;
+}
+
+bool IsSilentRoad(Road road) { return road == Road::SilentInstall || road == Road::SilentUninstall; }
 
 bool PlaceInstallers() {
     // Wine's shell hands every shortcut saved to its menu builder, which then holds the file for
@@ -233,7 +240,9 @@ std::wstring TargetOf(Road road) {
         case Road::SharedUninstall: return place::SharedTarget;
         case Road::Fresh:
         case Road::Upgrade:
-        case Road::Uninstall: return place::QuietTarget;
+        case Road::Uninstall:
+        case Road::SilentInstall:
+        case Road::SilentUninstall: return place::QuietTarget;
         case Road::Customise: return L"";
     }
     return L"";
@@ -262,6 +271,9 @@ Outcome Take(Road road, Program program, const std::wstring& plan, unsigned long
         case Road::Uninstall:
         case Road::SharedUninstall: arguments = L"/uninstall"; break;
         case Road::Customise: arguments = L"/custom"; break;
+        // The log goes to the temporary folder, which the sweep does not watch.
+        case Road::SilentInstall: arguments = L"/silent"; break;
+        case Road::SilentUninstall: arguments = L"/silent-uninstall"; break;
     }
     driver::Process p = e2e::Start(exe, arguments);
     SetPlan(L"");

@@ -20,14 +20,19 @@ enum class Road {
     Uninstall,        // the uninstall of an installation
     SharedUninstall,  // the uninstall of an installation into a folder it shares
     Customise,        // the customisation page writing its copy
+    SilentInstall,    // the silent mode's install where the product never was, as Fresh
+    SilentUninstall,  // the silent mode's uninstall of an installation
 };
-inline constexpr Road Roads[] = {Road::Fresh,     Road::Upgrade,         Road::Wizard,   Road::Shared,
-                                 Road::Uninstall, Road::SharedUninstall, Road::Customise};
+inline constexpr Road Roads[] = {Road::Fresh,     Road::Upgrade,       Road::Wizard,
+                                 Road::Shared,    Road::Uninstall,     Road::SharedUninstall,
+                                 Road::Customise, Road::SilentInstall, Road::SilentUninstall};
 
 const wchar_t* NameOf(Road road);
 
 bool IsInstallRoad(Road road);
 bool IsUninstallRoad(Road road);
+// The roads that show nothing and end with an exit code the run is judged by.
+bool IsSilentRoad(Road road);
 
 // Where the sweep works, all on C: of the prefix. The installers are copies of the built ones,
 // each named qfsetup.exe in a folder of its own.
