@@ -93,12 +93,15 @@ int Start(HINSTANCE instance, const char* commandLine) {
     DeriveDesktop();
     InstallProgressState = InstallProgress::NotStarted;
     ExtractedFileCount = 0;
-    if (!RegisterPageClasses()) return 0;
+    const RunModes modes = ClassifyCommandLine(commandLine);
+    // The silent modes make no window, so they need no page class; a registration that fails
+    // would end them with exit code 0, as though installed.
+    const bool silent = modes.mode == RunMode::SilentInstall || modes.mode == RunMode::SilentUninstall;
+    if (!silent && !RegisterPageClasses()) return 0;
     PayloadArchive = MapResource(Instance, PayloadResourceType, PayloadResourceId);
     LicenceText = MapResource(Instance, LicenceResourceType, LicenceResourceId);
     PageGeometry = CentrePage(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
 
-    const RunModes modes = ClassifyCommandLine(commandLine);
     switch (modes.mode) {
         case RunMode::Customise:
             if (IsCustomised(EmbeddedSettings)) {
