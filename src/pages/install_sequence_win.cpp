@@ -172,8 +172,8 @@ InstallEnd Install(HWND page, ExtractFailure& failure) {
     if (!ownPathFits) ownPath[ownLength == 0 ? 0 : TargetPathCapacity - 1] = L'\0';
     RepaintNow(page);
     UninstallerPaths paths;
-    const UninstallerCopy copy =
-        CopyUninstaller(ownPath, ownPathFits, Installation.InstallDirectory, *target == InstallTarget::Found, paths);
+    const UninstallerCopy copy = CopyUninstaller(ownPath, ownPathFits, Installation.InstallDirectory,
+                                                 *target == InstallTarget::Found, paths, Installation.UninstallerSize);
     if (TellCopyFailure(page, copy, ownPath, paths)) {
         const InstallEnd again = LookAgain();
         if (again != InstallEnd::Completed) return again;

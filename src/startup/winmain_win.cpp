@@ -101,8 +101,8 @@ int Start(HINSTANCE instance, const char* commandLine) {
     switch (modes.mode) {
         case RunMode::Customise:
             if (IsCustomised(EmbeddedSettings)) {
-                ShowMessage(nullptr, text::AlreadyCustomisedMessage, text::AlreadyCustomisedCaption,
-                            MB_OK | MB_ICONERROR);
+                ShowFormattedMessage(nullptr, text::AlreadyCustomisedFormat, {ReleasePageUrl},
+                                     text::AlreadyCustomisedCaption, MB_OK | MB_ICONERROR);
                 return 0;
             }
             return RunMessageLoop(CustomBoxClass, CustomisationTitle);

@@ -79,6 +79,18 @@ std::vector<std::string> FolderNames(const std::wstring& dir) {
     return names;
 }
 
+// Bytes of every file below a folder.
+std::uint64_t BytesBelow(const std::wstring& dir) {
+    std::uint64_t bytes = 0;
+    e2e::WalkFolder(dir, e2e::Walk::Tree, [&](const e2e::FolderEntry& entry) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!entry.IsFolder() && GetFileAttributesExW(entry.path.c_str(), GetFileExInfoStandard, &data))
+            bytes += static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+        return true;
+    });
+    return bytes;
+}
+
 std::size_t LicenceLines() {
     const auto text = e2e::ReadAll(e2e::LicenceFile());
     std::size_t lines = 0;
@@ -87,6 +99,7 @@ std::size_t LicenceLines() {
 }
 
 TEST_F(Install, TheWizardInstallsEverything) {
+    const std::wstring dayBefore = e2e::LocalDate();
     driver::Process p = e2e::Start(installer, L"");
     const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerTitle, WaitMs);
     ASSERT_NE(licence, nullptr);
@@ -129,6 +142,18 @@ TEST_F(Install, TheWizardInstallsEverything) {
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayIcon"), target + L"\\qfmgr.exe");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"UninstallString"), L"\"" + target + L"\\qfsetup.exe\" /uninstall");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), target);
+    // What Apps & features and the deployment tools read, each of its type; the size is what the
+    // folder holds now, counted before any of it was written.
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayVersion"), DisplayVersion);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"Publisher"), Publisher);
+    EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"EstimatedSize"), (BytesBelow(target) + 1023) / 1024);
+    const auto date = e2e::ReadString(UninstallKey, L"InstallDate");
+    EXPECT_TRUE(date == dayBefore || date == e2e::LocalDate()) << (date ? std::string(date->begin(), date->end()) : "");
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"URLInfoAbout"), ReleasePage);
+    EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"NoModify"), 1u);
+    EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"NoRepair"), 1u);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"QuietUninstallString"),
+              L"\"" + target + L"\\qfsetup.exe\" /silent-uninstall");
 }
 
 TEST_F(Install, QuietInstallAsksNothingAndSaysNothing) {

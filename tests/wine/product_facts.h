@@ -41,6 +41,10 @@ inline const wchar_t* const CustomBoxClass = L"CustomBox";
 // The installation directory's field as the page opens, and the registered display name.
 inline const wchar_t* const DefaultInstallDirText = L"C:\\Program Files\\Quenfield\\";
 inline const wchar_t* const DisplayName = L"ORIN-6 Version 2019 12 20";
+// What the uninstall registration tells Apps & features beside the name.
+inline const wchar_t* const DisplayVersion = L"2019.12.20";
+inline const wchar_t* const Publisher = L"Quenfield";
+inline const wchar_t* const ReleasePage = L"https://releases.quenfield.example/orin-6/";
 inline const wchar_t* const ShortcutDescription = L"Shortcut to qfmgr.exe";
 // The status line's words before the client's path.
 inline const wchar_t* const InstallingPrefix = L"Installing: ";

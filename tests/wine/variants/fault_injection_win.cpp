@@ -208,7 +208,7 @@ constexpr std::string_view LeftOut[] = {
     // Cannot fail: the process's own values, waits and pure computations.
     "GetCommandLineA", "GetCommandLineW", "GetModuleHandleW", "GetProcessHeap", "GetLastError", "SetLastError",
     "ExitProcess", "Sleep", "lstrlenW", "CompareStringOrdinal", "MsgWaitForMultipleObjects", "abort", "memchr",
-    "memmove", "memcpy", "memset", "memcmp", "strlen", "wcslen", "RtlNtStatusToDosError",
+    "memmove", "memcpy", "memset", "memcmp", "strlen", "wcslen", "RtlNtStatusToDosError", "GetLocalTime",
     // The program's own windows and its message loop.
     "DefWindowProcW", "DispatchMessageW", "TranslateMessage", "GetMessageW", "PeekMessageW", "PostQuitMessage",
     "SendMessageA", "SendMessageW", "EnableWindow", "ShowWindow", "UpdateWindow", "RedrawWindow",
