@@ -35,7 +35,7 @@ bool VerifyPayloadArchive(HWND page);
 // written through a link. Stops at the first failure, which failure describes.
 ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, ExtractFailure& failure);
 
-// "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. Fails silently.
+// "ORIN-6 Client.lnk" on ShortcutDesktop, pointing at exePath. Fails silently.
 void CreateClientShortcut(const wchar_t* exePath);
 
 }  // namespace qf

@@ -40,7 +40,7 @@ void SaveShortcut(IShellLinkW* link, const wchar_t* exePath, const wchar_t* shor
         return;
     }
     char16_t temporary[ShortcutPathCapacity];
-    if (kind == EntryKind::Unknown || !ShortcutPath(U(AllUsersDesktop), ShortcutTemporaryName, temporary) ||
+    if (kind == EntryKind::Unknown || !ShortcutPath(U(ShortcutDesktop), ShortcutTemporaryName, temporary) ||
         ExaminePath(W(temporary)).kind != EntryKind::Absent)
         return;
     if (!SaveShellLink(link, exePath, W(temporary)) ||
@@ -51,9 +51,9 @@ void SaveShortcut(IShellLinkW* link, const wchar_t* exePath, const wchar_t* shor
 }  // namespace
 
 void CreateClientShortcut(const wchar_t* exePath) {
-    // An empty AllUsersDesktop means the profile path did not fit: no desktop, no shortcut.
+    // An empty desktop means neither the profile's nor the system's could be named: no shortcut.
     char16_t shortcutPath[ShortcutPathCapacity];
-    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, shortcutPath)) return;
+    if (!ShortcutPath(U(ShortcutDesktop), ShortcutFileName, shortcutPath)) return;
     CoInitialize(nullptr);
     IShellLinkW* link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,

@@ -311,9 +311,7 @@ bool ChooseRoad(HKEY product, Installation& installation, Road& road) {
 // False when the shortcut stays though it should go: it could not be examined or deleted. A
 // shortcut the file system names elsewhere (a Unix link under Wine) stays by design: its name
 // cannot be removed without taking what it leads to.
-bool DeleteShortcut() {
-    char16_t path[ShortcutPathCapacity];
-    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, path)) return true;
+bool DeleteShortcut(const char16_t* path) {
     switch (ExaminePath(W(path)).kind) {
         case EntryKind::Absent:
         case EntryKind::Elsewhere: return true;
@@ -324,6 +322,16 @@ bool DeleteShortcut() {
     }
     const DWORD error = RemoveName(W(path));
     return error == ERROR_SUCCESS || IsAbsence(error);
+}
+
+// The shortcut may be on either desktop, whichever account installed: the one derived from the
+// profile, or the system's common desktop (the system account's, or where the derived one was
+// not there). A derived desktop that could not be named never took it; a common desktop that
+// could not be named may hold it unseen, and the uninstall stops with its registration.
+bool DeleteShortcuts() {
+    char16_t path[ShortcutPathCapacity];
+    if (ShortcutPath(U(AllUsersDesktop), ShortcutFileName, path) && !DeleteShortcut(path)) return false;
+    return ShortcutPath(U(CommonDesktop), ShortcutFileName, path) && DeleteShortcut(path);
 }
 
 // This release's key with every key below it (settings the client keeps in a key of its own);
@@ -388,7 +396,7 @@ UninstallResult RunUninstall() {
         // again once the cause is gone (a file closed, a read-only flag cleared).
         if (files == Remains::Left) return UninstallResult::Stopped;
     }
-    if (!DeleteShortcut() || !DeleteReleaseKey(software.handle)) return UninstallResult::Stopped;
+    if (!DeleteShortcuts() || !DeleteReleaseKey(software.handle)) return UninstallResult::Stopped;
     if (found == Found::There && RemoveUninstaller(installation) == Remains::Left) return UninstallResult::Stopped;
     // The registration goes last: it is what any later run finds the rest by. A run that stops
     // after the uninstaller went finds the folder empty or gone, and finishes.

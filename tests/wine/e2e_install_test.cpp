@@ -27,6 +27,7 @@ protected:
         e2e::ResetRegistry();
         e2e::RemoveTree(DefaultInstallDir);
         e2e::RemoveTree(Shortcut);
+        e2e::RemoveTree(CommonShortcut);
         e2e::MakeDirs(Desktop);
         dist = e2e::ScratchDir(L"dist");
         installer = dist + L"\\qfsetup.exe";
@@ -751,6 +752,45 @@ TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
     EXPECT_TRUE(e2e::KeyExists(ServersKey));
 }
+
+// Where the shortcut goes under each account, and that an uninstall finds it there. The system
+// account's profile lies below the Windows folder, and a deployment tool installs as that account.
+struct DesktopCase {
+    const char* name;
+    const wchar_t* installProfile;  // USERPROFILE of the installation; nullptr: the prefix's user
+    bool derivedThere;              // C:\users\All Users\Desktop, derived from the user's profile
+    const wchar_t* uninstallProfile;
+};
+
+class ShortcutDesktop : public Install, public testing::WithParamInterface<DesktopCase> {};
+
+TEST_P(ShortcutDesktop, IsTheCommonOneWhereTheDerivedOneCannotTakeIt) {
+    const DesktopCase& c = GetParam();
+    if (!c.derivedThere) e2e::RemoveTree(Desktop);
+    wchar_t own[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"USERPROFILE", own, MAX_PATH);
+    const auto startAs = [&](const wchar_t* profile, const wchar_t* arguments) {
+        if (profile) SetEnvironmentVariableW(L"USERPROFILE", profile);
+        driver::Process p = e2e::Start(installer, arguments);
+        SetEnvironmentVariableW(L"USERPROFILE", own);
+        return p;
+    };
+    driver::Process p = startAs(c.installProfile, L"/q");
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
+    EXPECT_TRUE(e2e::Exists(CommonShortcut));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    driver::Process u = startAs(c.uninstallProfile, L"/uninstall");
+    EXPECT_EQ(CaptionsUntilExit(u), std::vector<std::wstring>{UninstallCompleteCaption});
+    EXPECT_FALSE(e2e::Exists(CommonShortcut));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(Accounts, ShortcutDesktop,
+                         testing::Values(DesktopCase{"TheSystemAccount", SystemProfile, true, SystemProfile},
+                                         DesktopCase{"TheSystemAccountsUninstalledByAUser", SystemProfile, true,
+                                                     nullptr},
+                                         DesktopCase{"AUserWithoutTheDerivedFolder", nullptr, false, nullptr}),
+                         [](const testing::TestParamInfo<DesktopCase>& info) { return std::string(info.param.name); });
 
 // Cancel ends the program at once on either page: no question, nothing written.
 TEST_F(Install, CancelEndsAtOnceWithNothingWritten) {

@@ -23,6 +23,11 @@ inline const wchar_t* const DefaultInstallDir = L"C:\\Program Files\\Quenfield";
 inline const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
 inline const wchar_t* const ShortcutName = L"ORIN-6 Client.lnk";
 inline const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
+// The desktop every account shows, which takes the shortcut where the one derived from the
+// profile cannot: the system account's (its profile lies below the Windows folder), or one that
+// is not there.
+inline const wchar_t* const CommonShortcut = L"C:\\users\\Public\\Desktop\\ORIN-6 Client.lnk";
+inline const wchar_t* const SystemProfile = L"C:\\windows\\system32\\config\\systemprofile";
 // The machine-wide lock that one installation or uninstallation holds at a time.
 inline const wchar_t* const RunLockName = L"Global\\Quenfield ORIN-6 Setup";
 }  // namespace paths
