@@ -29,7 +29,7 @@ bool VerifyPayloadArchive(HWND page);
 // could not be made leaves why in run.shortcutError.
 ExtractResult ExtractPayloadArchive(HWND page, InstallRun& run, StepFailure& failure);
 
-// "ORIN-6 Client.lnk" on AllUsersDesktop, pointing at exePath. A shortcut that cannot be made
+// "ORIN-6 Client.lnk" on ShortcutDesktop, pointing at exePath. A shortcut that cannot be made
 // fails nothing else: ERROR_SUCCESS, or why there is none (a system error or a COM result).
 DWORD CreateClientShortcut(const wchar_t* exePath);
 

@@ -43,7 +43,7 @@ DWORD SaveShortcut(IShellLinkW* link, const wchar_t* exePath, const wchar_t* sho
     const EntryKind kind = ExaminePath(shortcutPath).kind;
     if (kind == EntryKind::Absent || kind == EntryKind::Itself) return SaveShellLink(link, exePath, shortcutPath);
     char16_t temporary[ShortcutPathCapacity];
-    if (kind == EntryKind::Unknown || !ShortcutPath(U(AllUsersDesktop), ShortcutTemporaryName, temporary) ||
+    if (kind == EntryKind::Unknown || !ShortcutPath(U(ShortcutDesktop), ShortcutTemporaryName, temporary) ||
         ExaminePath(W(temporary)).kind != EntryKind::Absent)
         return kind == EntryKind::Unknown ? ERROR_ACCESS_DENIED : ERROR_ALREADY_EXISTS;
     DWORD error = SaveShellLink(link, exePath, W(temporary));
@@ -57,9 +57,9 @@ DWORD SaveShortcut(IShellLinkW* link, const wchar_t* exePath, const wchar_t* sho
 }  // namespace
 
 DWORD CreateClientShortcut(const wchar_t* exePath) {
-    // An empty AllUsersDesktop means the profile path did not fit: no desktop, no shortcut.
+    // An empty desktop means neither the profile's nor the system's could be named: no shortcut.
     char16_t shortcutPath[ShortcutPathCapacity];
-    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, shortcutPath)) return ERROR_FILENAME_EXCED_RANGE;
+    if (!ShortcutPath(U(ShortcutDesktop), ShortcutFileName, shortcutPath)) return ERROR_FILENAME_EXCED_RANGE;
     CoInitialize(nullptr);
     IShellLinkW* link = nullptr;
     const HRESULT made = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,

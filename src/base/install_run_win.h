@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "base/product.h"
 
 namespace qf {
@@ -16,6 +18,9 @@ struct InstallRun {
     // registration records it (SharedFolderValueName), and the uninstall then removes only what
     // the installer wrote.
     bool sharedFolder;
+    // The size of the uninstaller the installation copies (the running installer's own file),
+    // for the size the registration records; 0 when it could not be measured.
+    std::uint32_t UninstallerSize;
     wchar_t CurrentTargetPath[TargetPathCapacity];  // the file being written, for the status line
     // Why the desktop shortcut was not made; ERROR_SUCCESS when it was, or none was due.
     DWORD shortcutError;

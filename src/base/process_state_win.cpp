@@ -5,6 +5,8 @@ namespace qf {
 HINSTANCE Instance;
 HBRUSH PageBackgroundBrush;
 wchar_t AllUsersDesktop[PathCapacity];
+wchar_t CommonDesktop[PathCapacity];
+const wchar_t* ShortcutDesktop = AllUsersDesktop;
 InstallProgress InstallProgressState;
 std::uint32_t ExtractedFileCount;
 MappedResource PayloadArchive;

@@ -1,5 +1,6 @@
 // The process-wide state that start-up prepares and the pages and the install sequence share.
-// Everything lives in static storage, starts zeroed and is never freed.
+// Everything lives in static storage, starts zeroed (ShortcutDesktop aside, which starts at
+// AllUsersDesktop) and is never freed.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +16,12 @@ namespace qf {
 
 extern HINSTANCE Instance;
 extern HBRUSH PageBackgroundBrush;
-extern wchar_t AllUsersDesktop[PathCapacity];
+extern wchar_t AllUsersDesktop[PathCapacity];  // derived from the profile
+// The system's common desktop (empty when the system did not name it), and the desktop the
+// shortcut goes to: AllUsersDesktop, or CommonDesktop where start-up found the derived folder
+// unable to take it (the system account's). The uninstall looks on both.
+extern wchar_t CommonDesktop[PathCapacity];
+extern const wchar_t* ShortcutDesktop;
 extern InstallProgress InstallProgressState;
 extern std::uint32_t ExtractedFileCount;
 extern MappedResource PayloadArchive;

@@ -58,6 +58,28 @@ inline constexpr char16_t SharedFolderValueName[] = u"SharedFolder";
 // The program path is quoted: Windows runs the value as a command line, and an unquoted path
 // with a blank ("Program Files") would lose "/uninstall" and start the install wizard.
 inline constexpr char16_t UninstallCommandFormat[] = u"\"%s\\%s\" /uninstall";
+// The same program, quoted alike, for the deployment tools that uninstall with nobody at the
+// screen.
+inline constexpr char16_t QuietUninstallCommandFormat[] = u"\"%s\\%s\" /silent-uninstall";
+
+// What Apps & features and the deployment tools' detection rules read beside the uninstall
+// command, written after it.
+inline constexpr char16_t DisplayVersionValueName[] = u"DisplayVersion";
+inline constexpr char16_t DisplayVersionText[] = u"2019.12.20";
+inline constexpr char16_t PublisherValueName[] = u"Publisher";
+inline constexpr char16_t PublisherText[] = u"Quenfield";
+// REG_DWORD: KiB the installation writes, the archive's files and the uninstaller.
+inline constexpr char16_t EstimatedSizeValueName[] = u"EstimatedSize";
+// REG_SZ: the local date of the installation, YYYYMMDD.
+inline constexpr char16_t InstallDateValueName[] = u"InstallDate";
+inline constexpr char16_t UrlInfoAboutValueName[] = u"URLInfoAbout";
+// The maker's release page, where a copy of the installer is to be had.
+inline constexpr char16_t ReleasePageUrl[] = u"https://releases.quenfield.example/orin-6/";
+// REG_DWORD 1 each: the installation has no change or repair of its own to offer, so that Apps &
+// features offers only Uninstall.
+inline constexpr char16_t NoModifyValueName[] = u"NoModify";
+inline constexpr char16_t NoRepairValueName[] = u"NoRepair";
+inline constexpr char16_t QuietUninstallStringValueName[] = u"QuietUninstallString";
 
 // The machine-wide lock that lets one installation or uninstallation run at a time, whichever
 // copy of the installer starts it and in whichever session.
@@ -88,6 +110,7 @@ inline constexpr std::size_t DirectoryPathCapacity = 1024;
 inline constexpr std::size_t MessageCapacity = 256;
 inline constexpr std::size_t InstallDirectoryCapacity = 101;  // 100 characters and the terminator
 inline constexpr std::size_t DisplayIconPathCapacity = 255;
+inline constexpr std::size_t InstallDateCapacity = 12;  // YYYYMMDD, room for a longer year
 // The desktop shortcut's path and the name it is first saved under: a path Windows opens
 // without the \\?\ form, as saving the shortcut and deleting it both need.
 inline constexpr std::size_t ShortcutPathCapacity = 260;

@@ -19,10 +19,10 @@ inline constexpr char16_t AdminRightsMessage[] =
     u"administrator rights.";
 
 inline constexpr char16_t AlreadyCustomisedCaption[] = u"Can't cutomize";
-inline constexpr char16_t AlreadyCustomisedMessage[] =
+// %s: the maker's release page (ReleasePageUrl), which the uninstall registration names too.
+inline constexpr char16_t AlreadyCustomisedFormat[] =
     u"This install program has already been customized and may not be used to create another "
-    u"customized version.  Please obtain a non-customized copy from "
-    u"https://releases.quenfield.example/orin-6/"
+    u"customized version.  Please obtain a non-customized copy from %s"
     u" in order to be able to create a customized install file.";
 
 // --- Page controls -------------------------------------------------------------------------

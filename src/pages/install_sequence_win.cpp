@@ -202,8 +202,8 @@ InstallEnd Install(HWND page, StepFailure& failure) {
     if (!ownPathFits) ownPath[ownLength == 0 ? 0 : TargetPathCapacity - 1] = L'\0';
     RepaintNow(page);
     UninstallerPaths paths;
-    const UninstallerCopy copy =
-        CopyUninstaller(ownPath, ownPathFits, Installation.InstallDirectory, *target == InstallTarget::Found, paths);
+    const UninstallerCopy copy = CopyUninstaller(ownPath, ownPathFits, Installation.InstallDirectory,
+                                                 *target == InstallTarget::Found, paths, Installation.UninstallerSize);
     const bool copied = copy == UninstallerCopy::Copied || copy == UninstallerCopy::NothingToCopy;
     if (TellCopyFailure(page, copy, ownPath, paths)) {
         const InstallEnd again = LookAgain();
@@ -229,7 +229,7 @@ InstallEnd Install(HWND page, StepFailure& failure) {
     FormatText(count, u"%u", {ExtractedFileCount});
     Log({count, text::LogFilesWritten});
     char16_t shortcut[ShortcutPathCapacity];
-    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, shortcut)) shortcut[0] = u'\0';
+    if (!ShortcutPath(U(ShortcutDesktop), ShortcutFileName, shortcut)) shortcut[0] = u'\0';
     if (Installation.shortcutError != ERROR_SUCCESS) {
         LogError({text::LogShortcutNotWritten, shortcut}, Installation.shortcutError);
         return copied ? InstallEnd::CompletedWithoutShortcut : InstallEnd::CompletedWithoutUninstaller;

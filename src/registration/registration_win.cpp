@@ -17,6 +17,7 @@
 #include "base/wide_win.h"
 #include "registration/registry_win.h"
 #include "registration/release_number.h"
+#include "registration/uninstall_entry.h"
 #include "settings/settings_block.h"
 
 namespace qf {
@@ -80,6 +81,12 @@ bool SetText(HKEY key, const char16_t* name, std::span<const wchar_t> text) {
     if (length == text.size()) return true;  // no terminator: nothing to stop at
     return Told(RegSetValueExW(key, W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
                                static_cast<DWORD>((length + 1) * sizeof(wchar_t)))) == ERROR_SUCCESS;
+}
+
+// A fixed text of the program's own.
+template <std::size_t N>
+bool SetText(HKEY key, const char16_t* name, const char16_t (&text)[N]) {
+    return SetText(key, name, std::span<const wchar_t>(W(text), N));
 }
 
 bool SetNumber(HKEY key, const char16_t* name, std::uint32_t number) {
@@ -179,15 +186,30 @@ bool RegisterUninstaller(HKEY software, const InstallRun& run) {
         return false;
     wchar_t name[MessageCapacity];
     wchar_t command[MessageCapacity];
+    wchar_t quietCommand[MessageCapacity];
+    wchar_t date[InstallDateCapacity];
     FormatText(Buffer(name), text::DisplayNameFormat, {ReleaseDateText});
     FormatText(Buffer(command), UninstallCommandFormat, {U(run.InstallDirectory), UninstallerFileName});
+    FormatText(Buffer(quietCommand), QuietUninstallCommandFormat, {U(run.InstallDirectory), UninstallerFileName});
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    FormatInstallDate(today.wYear, today.wMonth, today.wDay, Buffer(date));
+    // The files are not written yet: what they will take is counted from the archive.
+    const std::uint32_t size = InstalledSizeKiB(PayloadArchive.Bytes(), run.UninstallerSize);
     // The mark first: an installation stopped after the location but before the mark would be
     // told by an earlier registration's mark, which may say a folder it shares is its own.
     return SetNumber(product.handle, SharedFolderValueName, run.sharedFolder ? 1 : 0) &&
            SetText(product.handle, u"DisplayName", name) &&
            SetText(product.handle, u"DisplayIcon", run.DisplayIconPath) &&
            SetText(product.handle, UninstallStringValueName, command) &&
-           SetText(product.handle, InstallLocationValueName, run.InstallDirectory);
+           SetText(product.handle, InstallLocationValueName, run.InstallDirectory) &&
+           SetText(product.handle, DisplayVersionValueName, DisplayVersionText) &&
+           SetText(product.handle, PublisherValueName, PublisherText) &&
+           SetNumber(product.handle, EstimatedSizeValueName, size) &&
+           SetText(product.handle, InstallDateValueName, date) &&
+           SetText(product.handle, UrlInfoAboutValueName, ReleasePageUrl) &&
+           SetNumber(product.handle, NoModifyValueName, 1) && SetNumber(product.handle, NoRepairValueName, 1) &&
+           SetText(product.handle, QuietUninstallStringValueName, quietCommand);
 }
 
 }  // namespace

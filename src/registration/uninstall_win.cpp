@@ -325,9 +325,7 @@ bool ChooseRoad(HKEY product, Installation& installation, Road& road) {
 // False when the shortcut stays though it should go: it could not be examined or deleted. A
 // shortcut the file system names elsewhere (a Unix link under Wine) stays by design: its name
 // cannot be removed without taking what it leads to.
-bool DeleteShortcut() {
-    char16_t path[ShortcutPathCapacity];
-    if (!ShortcutPath(U(AllUsersDesktop), ShortcutFileName, path)) return true;
+bool DeleteShortcut(const char16_t* path) {
     switch (ExaminePath(W(path)).kind) {
         case EntryKind::Absent:
         case EntryKind::Elsewhere: return true;
@@ -338,6 +336,16 @@ bool DeleteShortcut() {
     }
     const DWORD error = RemoveName(W(path));
     return error == ERROR_SUCCESS || IsAbsence(error);
+}
+
+// The shortcut may be on either desktop, whichever account installed: the one derived from the
+// profile, or the system's common desktop (the system account's, or where the derived one was
+// not there). A derived desktop that could not be named never took it; a common desktop that
+// could not be named may hold it unseen, and the uninstall stops with its registration.
+bool DeleteShortcuts() {
+    char16_t path[ShortcutPathCapacity];
+    if (ShortcutPath(U(AllUsersDesktop), ShortcutFileName, path) && !DeleteShortcut(path)) return false;
+    return ShortcutPath(U(CommonDesktop), ShortcutFileName, path) && DeleteShortcut(path);
 }
 
 // This release's key with every key below it (settings the client keeps in a key of its own);
@@ -426,7 +434,7 @@ UninstallResult RunUninstall() {
     } else {
         Log({text::LogInstallationGone, U(location)});
     }
-    if (!DeleteShortcut()) return StoppedAt(text::LogShortcutNotRemoved);
+    if (!DeleteShortcuts()) return StoppedAt(text::LogShortcutNotRemoved);
     Log({text::LogShortcutRemoved});
     if (!DeleteReleaseKey(software.handle)) return StoppedAt(text::LogReleaseKeyNotRemoved);
     Log({text::LogReleaseKeyRemoved});

@@ -74,7 +74,8 @@ constexpr DWORD CopyBufferSize = 1 << 20;
 }  // namespace
 
 UninstallerCopy CopyUninstaller(const wchar_t* ownPath, bool ownPathFits, const wchar_t* installDirectory,
-                                bool folderFound, UninstallerPaths& paths) {
+                                bool folderFound, UninstallerPaths& paths, std::uint32_t& ownSize) {
+    ownSize = 0;
     const bool targetFits = JoinPath(Buffer(paths.target), U(installDirectory), UninstallerFileName) &&
                             JoinPath(Buffer(paths.temporary), U(installDirectory), UninstallerTemporaryName);
     Source source{ownPathFits ? CreateFileW(ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -88,6 +89,7 @@ UninstallerCopy CopyUninstaller(const wchar_t* ownPath, bool ownPathFits, const 
     const bool measured = source.size != INVALID_FILE_SIZE || GetLastError() == ERROR_SUCCESS;
     if (measured && (source.size == 0 || source.size == INVALID_FILE_SIZE || high != 0))
         return UninstallerCopy::NothingToCopy;
+    if (measured) ownSize = source.size;
     HeapBlock buffer;
     if (!measured || !buffer.Allocate(std::min(source.size, CopyBufferSize))) return UninstallerCopy::SourceUnreadable;
     if (!targetFits || !MayTakeTheCopy(paths.temporary, paths.target, folderFound))

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "base/product.h"
 
 namespace qf {
@@ -30,8 +32,10 @@ struct UninstallerPaths {
 // Copies ownPath (the running program's own file; ownPathFits false when its path did not fit)
 // into installDirectory as the uninstaller: written beside it and moved over it, so
 // that the uninstaller is the old one or the new one, never a part of either. In a directory
-// found there (folderFound), the names are looked at first. Shows nothing.
+// found there (folderFound), the names are looked at first. ownSize receives the own file's
+// size, 0 until it is measured (the registration records what the installation writes). Shows
+// nothing.
 UninstallerCopy CopyUninstaller(const wchar_t* ownPath, bool ownPathFits, const wchar_t* installDirectory,
-                                bool folderFound, UninstallerPaths& paths);
+                                bool folderFound, UninstallerPaths& paths, std::uint32_t& ownSize);
 
 }  // namespace qf

@@ -7,6 +7,7 @@
 #include <array>
 #include <string_view>
 
+#include "base/entry_win.h"
 #include "base/process_state_win.h"
 #include "base/product.h"
 #include "base/text.h"
@@ -48,9 +49,37 @@ void DeriveDesktop() {
         }
         CoTaskMemFree(known);
     }
-    // A profile that does not fit leaves the desktop unknown, so no shortcut is made or removed.
+    // A profile that does not fit leaves the derived desktop unknown: nothing is made or removed
+    // through a cut path.
     if (length >= PathCapacity) return;
     DeriveAllUsersDesktop(std::u16string_view(U(profile), length), Buffer(AllUsersDesktop));
+}
+
+// A folder that cannot be looked at (no rights) may be there.
+FolderPresence PresenceOf(const wchar_t* folder) {
+    if (folder[0] == L'\0') return FolderPresence::Missing;
+    const DWORD attributes = GetFileAttributesW(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return IsAbsence(GetLastError()) ? FolderPresence::Missing : FolderPresence::Untold;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? FolderPresence::There : FolderPresence::Missing;
+}
+
+// The system account's profile lies below System32\config, so the desktop derived from it is a
+// folder no one sees, if it is there at all; deployment tools install as that account. There,
+// and wherever the derived folder is not there, the shortcut goes to the desktop every account
+// shows.
+void ChooseShortcutDesktop() {
+    PWSTR common = nullptr;
+    // Named whether or not it is there yet: the uninstall must look wherever it may be.
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_PublicDesktop, KF_FLAG_DONT_VERIFY, nullptr, &common)) && common)
+        CopyText(Buffer(CommonDesktop), U(common));
+    CoTaskMemFree(common);
+    if (CommonDesktop[0] == L'\0') return;
+    wchar_t windows[PathCapacity];
+    const UINT length = GetSystemWindowsDirectoryW(windows, PathCapacity);
+    const std::u16string_view windowsFolder(U(windows), length < PathCapacity ? length : 0);
+    if (UsesCommonDesktop(U(AllUsersDesktop), PresenceOf(AllUsersDesktop), windowsFolder))
+        ShortcutDesktop = CommonDesktop;
 }
 
 bool RegisterPageClasses() {
@@ -91,6 +120,7 @@ int Start(HINSTANCE instance, const char* commandLine) {
     Instance = instance;
     PageBackgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     DeriveDesktop();
+    ChooseShortcutDesktop();
     InstallProgressState = InstallProgress::NotStarted;
     ExtractedFileCount = 0;
     const RunModes modes = ClassifyCommandLine(commandLine);
@@ -105,8 +135,8 @@ int Start(HINSTANCE instance, const char* commandLine) {
     switch (modes.mode) {
         case RunMode::Customise:
             if (IsCustomised(EmbeddedSettings)) {
-                ShowMessage(nullptr, text::AlreadyCustomisedMessage, text::AlreadyCustomisedCaption,
-                            MB_OK | MB_ICONERROR);
+                ShowFormattedMessage(nullptr, text::AlreadyCustomisedFormat, {ReleasePageUrl},
+                                     text::AlreadyCustomisedCaption, MB_OK | MB_ICONERROR);
                 return 0;
             }
             return RunMessageLoop(CustomBoxClass, CustomisationTitle);

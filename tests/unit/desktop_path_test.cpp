@@ -41,4 +41,37 @@ TEST(AllUsersDesktopLimits, RefusesAPathThatDoesNotFit) {
     EXPECT_EQ(out[0], u'\0');
 }
 
+struct ChoiceCase {
+    const char* what;
+    std::u16string derived;
+    qf::FolderPresence presence;
+    std::u16string windows;
+    bool common;
+};
+
+TEST(ShortcutDesktop, TheCommonDesktopWhereTheDerivedFolderCannotTakeIt) {
+    using enum qf::FolderPresence;
+    const std::u16string windows = u"C:\\Windows";
+    const std::u16string users = u"C:\\Users\\All Users\\Desktop";
+    const std::u16string system = u"C:\\Windows\\system32\\config\\All Users\\Desktop";
+    // clang-format off
+    const ChoiceCase cases[] = {
+        {"a user's, there",                         users,  There,   windows, false},
+        {"a user's, not there",                     users,  Missing, windows, true},
+        {"a user's, not to be looked at",           users,  Untold,  windows, false},
+        {"the system account's",                    system, There,   windows, true},
+        {"the system account's, missing",           system, Missing, windows, true},
+        {"the system account's, untold",            system, Untold,  windows, true},
+        {"below it, in another case and spelling",  u"c:/WINDOWS/system32/config/All Users/Desktop", There,
+                                                                     u"C:\\windows\\", true},
+        {"a folder whose name begins alike",        u"C:\\Windows2\\All Users\\Desktop", There, windows, false},
+        {"the same name on another drive",          u"D:\\Windows\\All Users\\Desktop", There, windows, false},
+        {"no Windows folder known",                 system, There,   u"",     false},
+        {"no folder derived",                       u"",    Untold,  windows, true},
+    };
+    // clang-format on
+    for (const ChoiceCase& c : cases)
+        EXPECT_EQ(qf::UsesCommonDesktop(c.derived, c.presence, c.windows), c.common) << c.what;
+}
+
 }  // namespace

@@ -27,6 +27,7 @@ protected:
         e2e::ResetRegistry();
         e2e::RemoveTree(DefaultInstallDir);
         e2e::RemoveTree(Shortcut);
+        e2e::RemoveTree(CommonShortcut);
         e2e::MakeDirs(Desktop);
         dist = e2e::ScratchDir(L"dist");
         installer = dist + L"\\qfsetup.exe";
@@ -79,6 +80,18 @@ std::vector<std::string> FolderNames(const std::wstring& dir) {
     return names;
 }
 
+// Bytes of every file below a folder.
+std::uint64_t BytesBelow(const std::wstring& dir) {
+    std::uint64_t bytes = 0;
+    e2e::WalkFolder(dir, e2e::Walk::Tree, [&](const e2e::FolderEntry& entry) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!entry.IsFolder() && GetFileAttributesExW(entry.path.c_str(), GetFileExInfoStandard, &data))
+            bytes += static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+        return true;
+    });
+    return bytes;
+}
+
 std::size_t LicenceLines() {
     const auto text = e2e::ReadAll(e2e::LicenceFile());
     std::size_t lines = 0;
@@ -87,6 +100,7 @@ std::size_t LicenceLines() {
 }
 
 TEST_F(Install, TheWizardInstallsEverything) {
+    const std::wstring dayBefore = e2e::LocalDate();
     driver::Process p = e2e::Start(installer, L"");
     const HWND licence = driver::WaitWindow(p, LicenceBoxClass, InstallerTitle, WaitMs);
     ASSERT_NE(licence, nullptr);
@@ -129,6 +143,18 @@ TEST_F(Install, TheWizardInstallsEverything) {
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayIcon"), target + L"\\qfmgr.exe");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"UninstallString"), L"\"" + target + L"\\qfsetup.exe\" /uninstall");
     EXPECT_EQ(e2e::ReadString(UninstallKey, L"InstallLocation"), target);
+    // What Apps & features and the deployment tools read, each of its type; the size is what the
+    // folder holds now, counted before any of it was written.
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayVersion"), DisplayVersion);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"Publisher"), Publisher);
+    EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"EstimatedSize"), (BytesBelow(target) + 1023) / 1024);
+    const auto date = e2e::ReadString(UninstallKey, L"InstallDate");
+    EXPECT_TRUE(date == dayBefore || date == e2e::LocalDate()) << (date ? std::string(date->begin(), date->end()) : "");
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"URLInfoAbout"), ReleasePage);
+    EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"NoModify"), 1u);
+    EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"NoRepair"), 1u);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"QuietUninstallString"),
+              L"\"" + target + L"\\qfsetup.exe\" /silent-uninstall");
 }
 
 TEST_F(Install, QuietInstallAsksNothingAndSaysNothing) {
@@ -726,6 +752,45 @@ TEST_F(Install, TheRegisteredUninstallCommandRemovesTheInstallation) {
     EXPECT_FALSE(e2e::KeyExists(UninstallKey));
     EXPECT_TRUE(e2e::KeyExists(ServersKey));
 }
+
+// Where the shortcut goes under each account, and that an uninstall finds it there. The system
+// account's profile lies below the Windows folder, and a deployment tool installs as that account.
+struct DesktopCase {
+    const char* name;
+    const wchar_t* installProfile;  // USERPROFILE of the installation; nullptr: the prefix's user
+    bool derivedThere;              // C:\users\All Users\Desktop, derived from the user's profile
+    const wchar_t* uninstallProfile;
+};
+
+class ShortcutDesktop : public Install, public testing::WithParamInterface<DesktopCase> {};
+
+TEST_P(ShortcutDesktop, IsTheCommonOneWhereTheDerivedOneCannotTakeIt) {
+    const DesktopCase& c = GetParam();
+    if (!c.derivedThere) e2e::RemoveTree(Desktop);
+    wchar_t own[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"USERPROFILE", own, MAX_PATH);
+    const auto startAs = [&](const wchar_t* profile, const wchar_t* arguments) {
+        if (profile) SetEnvironmentVariableW(L"USERPROFILE", profile);
+        driver::Process p = e2e::Start(installer, arguments);
+        SetEnvironmentVariableW(L"USERPROFILE", own);
+        return p;
+    };
+    driver::Process p = startAs(c.installProfile, L"/q");
+    EXPECT_EQ(CaptionsUntilExit(p), std::vector<std::wstring>{});
+    EXPECT_TRUE(e2e::Exists(CommonShortcut));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    driver::Process u = startAs(c.uninstallProfile, L"/uninstall");
+    EXPECT_EQ(CaptionsUntilExit(u), std::vector<std::wstring>{UninstallCompleteCaption});
+    EXPECT_FALSE(e2e::Exists(CommonShortcut));
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(Accounts, ShortcutDesktop,
+                         testing::Values(DesktopCase{"TheSystemAccount", SystemProfile, true, SystemProfile},
+                                         DesktopCase{"TheSystemAccountsUninstalledByAUser", SystemProfile, true,
+                                                     nullptr},
+                                         DesktopCase{"AUserWithoutTheDerivedFolder", nullptr, false, nullptr}),
+                         [](const testing::TestParamInfo<DesktopCase>& info) { return std::string(info.param.name); });
 
 // Cancel ends the program at once on either page: no question, nothing written.
 TEST_F(Install, CancelEndsAtOnceWithNothingWritten) {

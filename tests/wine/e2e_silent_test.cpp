@@ -71,6 +71,7 @@ protected:
         e2e::ResetRegistry();
         e2e::RemoveTree(DefaultInstallDir);
         e2e::RemoveTree(Shortcut);
+        e2e::RemoveTree(CommonShortcut);
         e2e::MakeDirs(Desktop);
         e2e::RemoveTree(LogDir);
         e2e::MakeDirs(LogDir);
@@ -156,6 +157,42 @@ INSTANTIATE_TEST_SUITE_P(Roads, SilentRoad, testing::Values(
              "argument not understood: /dir=C:\\x", "exit code 87", Installed}),
     [](const testing::TestParamInfo<RoadCase>& info) { return std::string(info.param.name); });
 // clang-format on
+
+// What Apps & features and a detection rule read, and the registered quiet uninstall, which
+// removes it all (the installation's own copy of the uninstaller stays while it runs, by design).
+TEST_F(Silent, RegistersWhatEnginesReadAndItsQuietUninstallRemovesIt) {
+    ASSERT_EQ(Install().exitCode, 0);
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"DisplayVersion"), L"2019.12.20");
+    EXPECT_EQ(e2e::ReadString(UninstallKey, L"Publisher"), L"Quenfield");
+    EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"NoModify"), 1u);
+    EXPECT_EQ(e2e::ReadNumber(UninstallKey, L"NoRepair"), 1u);
+    const std::wstring quiet = L"\"" + std::wstring(DefaultInstallDir) + L"\\qfsetup.exe\" /silent-uninstall";
+    ASSERT_EQ(e2e::ReadString(UninstallKey, L"QuietUninstallString"), quiet);
+    driver::Process p = e2e::StartRaw(quiet, L"", std::wstring(DefaultInstallDir) + L"\\qfsetup.exe");
+    EXPECT_EQ(driver::WaitExit(p, SilentWaitMs), 0);
+    EXPECT_FALSE(e2e::KeyExists(UninstallKey));
+    EXPECT_FALSE(e2e::KeyExists(ReleaseKey));
+    EXPECT_FALSE(e2e::Exists(Shortcut));
+    EXPECT_FALSE(e2e::Exists(std::wstring(DefaultInstallDir) + L"\\qfmgr.exe"));
+}
+
+// Deployment engines run as the system account, whose profile lies below the Windows folder.
+TEST_F(Silent, UnderTheSystemProfileTheShortcutIsOnTheCommonDesktop) {
+    wchar_t profile[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+    SetEnvironmentVariableW(L"USERPROFILE", SystemProfile);
+    const Ended installed = Install();
+    const std::vector<std::string> lines = LogLines(Log);
+    const bool shortcutThere = e2e::Exists(CommonShortcut);
+    const Ended removed = Uninstall();
+    SetEnvironmentVariableW(L"USERPROFILE", profile);
+    EXPECT_EQ(installed.exitCode, 0);
+    EXPECT_TRUE(HasLine(lines, "desktop shortcut written: C:\\users\\Public\\Desktop\\ORIN-6 Client.lnk"));
+    EXPECT_TRUE(shortcutThere);
+    EXPECT_EQ(removed.exitCode, 0);
+    EXPECT_FALSE(e2e::Exists(CommonShortcut));
+    EXPECT_TRUE(NothingInstalled());
+}
 
 TEST_F(Silent, AFileInUseStopsTheUninstallWhichFinishesOnceItIsFree) {
     ASSERT_EQ(Install().exitCode, 0);

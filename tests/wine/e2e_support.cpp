@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 
@@ -218,6 +219,14 @@ std::wstring CustomisedCopy(const std::wstring& dir, std::uint8_t mode, const ch
     qf::PatchEmbeddedSettings(image, *offset, mode, server, docPath);
     const std::wstring path = dir + L"\\qfsetup-custom.exe";
     return WriteAll(path, image) ? path : L"";
+}
+
+std::wstring LocalDate() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[16];
+    swprintf(text, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return text;
 }
 
 }  // namespace e2e

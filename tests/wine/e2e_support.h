@@ -105,4 +105,7 @@ bool CreateKey(const wchar_t* key, DWORD options = 0);
 bool WriteString(const wchar_t* key, const wchar_t* value, const std::wstring& data);
 bool WriteNumber(const wchar_t* key, const wchar_t* value, DWORD data);
 
+// Today's local date as the uninstall registration records it, YYYYMMDD.
+std::wstring LocalDate();
+
 }  // namespace e2e

@@ -23,6 +23,11 @@ inline const wchar_t* const DefaultInstallDir = L"C:\\Program Files\\Quenfield";
 inline const wchar_t* const Desktop = L"C:\\users\\All Users\\Desktop";
 inline const wchar_t* const ShortcutName = L"ORIN-6 Client.lnk";
 inline const wchar_t* const Shortcut = L"C:\\users\\All Users\\Desktop\\ORIN-6 Client.lnk";
+// The desktop every account shows, which takes the shortcut where the one derived from the
+// profile cannot: the system account's (its profile lies below the Windows folder), or one that
+// is not there.
+inline const wchar_t* const CommonShortcut = L"C:\\users\\Public\\Desktop\\ORIN-6 Client.lnk";
+inline const wchar_t* const SystemProfile = L"C:\\windows\\system32\\config\\systemprofile";
 // The machine-wide lock that one installation or uninstallation holds at a time.
 inline const wchar_t* const RunLockName = L"Global\\Quenfield ORIN-6 Setup";
 }  // namespace paths
@@ -41,6 +46,10 @@ inline const wchar_t* const CustomBoxClass = L"CustomBox";
 // The installation directory's field as the page opens, and the registered display name.
 inline const wchar_t* const DefaultInstallDirText = L"C:\\Program Files\\Quenfield\\";
 inline const wchar_t* const DisplayName = L"ORIN-6 Version 2019 12 20";
+// What the uninstall registration tells Apps & features beside the name.
+inline const wchar_t* const DisplayVersion = L"2019.12.20";
+inline const wchar_t* const Publisher = L"Quenfield";
+inline const wchar_t* const ReleasePage = L"https://releases.quenfield.example/orin-6/";
 inline const wchar_t* const ShortcutDescription = L"Shortcut to qfmgr.exe";
 // The status line's words before the client's path.
 inline const wchar_t* const InstallingPrefix = L"Installing: ";

@@ -15,6 +15,7 @@
 
 #include "box_watcher.h"
 #include "e2e_support.h"
+#include "archive/archive_writer.h"
 #include "registration/registration_win.h"
 #include "base/process_state_win.h"
 #include "base/run_lock_win.h"
@@ -166,7 +167,19 @@ protected:
 };
 
 TEST_F(Registration, CleanMachineCreatesTheKeysAndTheUninstallValues) {
+    // What the installation is to write, before a byte of it is: two files of 1,000 and 1,500
+    // bytes and an uninstaller of 500, 3,000 bytes in all, which take 3 KiB.
+    std::vector<std::uint8_t> archive = qf::StartArchive();
+    qf::AppendDirectoryRecord(archive, "docs");
+    qf::AppendFileRecord(archive, "docs\\index.html", std::vector<std::uint8_t>(1000, 'a'));
+    qf::AppendFileRecord(archive, "qfmgr.exe", std::vector<std::uint8_t>(1500, 'b'));
+    qf::FinishArchive(archive);
+    qf::PayloadArchive = {archive.data(), static_cast<std::uint32_t>(archive.size())};
+    Installation.UninstallerSize = 500;
+    const std::wstring today = e2e::LocalDate();
     const Outcome outcome = Register();
+    qf::PayloadArchive = {};
+    if (e2e::LocalDate() != today) GTEST_SKIP() << "the date changed while the registration ran";
     EXPECT_EQ(outcome.result, qf::Registration::Registered);
     EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(SubkeysOf(FamilyKey), (std::vector<std::wstring>{L"20191220", L"Servers"}));
@@ -175,13 +188,23 @@ TEST_F(Registration, CleanMachineCreatesTheKeysAndTheUninstallValues) {
     EXPECT_TRUE(SubkeysOf(ServersKey).empty());
     // REG_SZ of (length + 1) x 2 bytes each; the program path quoted, so that
     // the command line keeps "/uninstall" under a directory with a blank. The mark says the
-    // folder was the installation's alone.
-    EXPECT_EQ(ValuesOf(UninstallKey),
-              Sorted({{L"SharedFolder", Number(0)},
-                      {L"DisplayName", Text(DisplayName)},
-                      {L"DisplayIcon", Text(L"C:\\Program Files\\Quenfield\\qfmgr.exe")},
-                      {L"UninstallString", Text(L"\"C:\\Program Files\\Quenfield\\qfsetup.exe\" /uninstall")},
-                      {L"InstallLocation", Text(L"C:\\Program Files\\Quenfield")}}));
+    // folder was the installation's alone. Beside them, what Apps & features and the deployment
+    // tools read.
+    EXPECT_EQ(
+        ValuesOf(UninstallKey),
+        Sorted({{L"SharedFolder", Number(0)},
+                {L"DisplayName", Text(DisplayName)},
+                {L"DisplayIcon", Text(L"C:\\Program Files\\Quenfield\\qfmgr.exe")},
+                {L"UninstallString", Text(L"\"C:\\Program Files\\Quenfield\\qfsetup.exe\" /uninstall")},
+                {L"InstallLocation", Text(L"C:\\Program Files\\Quenfield")},
+                {L"DisplayVersion", Text(DisplayVersion)},
+                {L"Publisher", Text(Publisher)},
+                {L"EstimatedSize", Number(3)},
+                {L"InstallDate", Text(today)},
+                {L"URLInfoAbout", Text(ReleasePage)},
+                {L"NoModify", Number(1)},
+                {L"NoRepair", Number(1)},
+                {L"QuietUninstallString", Text(L"\"C:\\Program Files\\Quenfield\\qfsetup.exe\" /silent-uninstall")}}));
 }
 
 TEST_F(Registration, OlderReleaseIsMigratedAndKept) {
@@ -457,7 +480,7 @@ TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
     ASSERT_TRUE(e2e::CopyTo(e2e::Built(L"qfsetup.exe"), std::wstring(DefaultInstallDir) + L"\\qfsetup.exe"));
     ASSERT_EQ(Register().result, qf::Registration::Registered);
     const std::optional<Values> values = ValuesOf(UninstallKey);
-    ASSERT_TRUE(values && values->size() == 5);
+    ASSERT_TRUE(values && values->size() == 13);
     const auto command =
         std::find_if(values->begin(), values->end(), [](const auto& v) { return v.first == L"UninstallString"; });
     ASSERT_NE(command, values->end());

@@ -116,8 +116,8 @@ const KeptCase KeptCases[] = {
     {Road::SharedUninstall, "GetFileInformationByHandleEx", 87, Mode::Fail},
     // Stopped, or failed, after the registration had gone and before the uninstaller: the
     // uninstaller stayed in the shared folder with nothing to name it.
-    {Road::SharedUninstall, "NtCreateFile", 42, Mode::Stop},
-    {Road::SharedUninstall, "GetFileInformationByHandleEx", 131, Mode::Fail},
+    {Road::SharedUninstall, "NtCreateFile", 43, Mode::Stop},
+    {Road::SharedUninstall, "GetFileInformationByHandleEx", 132, Mode::Fail},
 };
 // clang-format on
 

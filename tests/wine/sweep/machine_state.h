@@ -14,7 +14,9 @@ namespace sweep {
 // Entry -> what it is. A file or folder is named by its path ("C:\..."), a key by
 // "HKLM\...\", a value by its key and "|name". What it is: a folder's attributes; a file's
 // attributes, size and a hash of its bytes; a shortcut's target, working folder and
-// description (its bytes change with the times of its target); a value's type and data.
+// description (its bytes change with the times of its target); a value's type and data (its
+// type alone for the uninstall registration's date and size, which tell when and by which
+// program it ran).
 using State = std::map<std::wstring, std::wstring>;
 
 struct Watched {

@@ -218,7 +218,8 @@ constexpr std::string_view LeftOut[] = {
     "GetCommandLineA", "GetCommandLineW", "GetModuleHandleW", "GetProcessHeap", "GetLastError", "SetLastError",
     "ExitProcess", "Sleep", "lstrlenW", "CompareStringOrdinal", "GetTickCount64", "abort", "memchr",
     "memmove", "memcpy", "memset", "memcmp", "strlen", "wcslen", "RtlNtStatusToDosError",
-    // The time and the system's text of an error, for a log line that is written without them.
+    // The time (of a log line, the installation date) and the system's text of an error, for a
+    // log line that is written without it.
     "GetLocalTime", "FormatMessageW",
     // The program's own windows and its message loop.
     "DefWindowProcW", "DispatchMessageW", "TranslateMessage", "GetMessageW", "PeekMessageW", "PostQuitMessage",
