@@ -2,8 +2,9 @@
 # The quiet install side by side with its references, at payloads of several sizes:
 #   qfsetup   qfsetup.exe /q: the installer, built for that tree
 #   required  bench/required_work.cpp: only what an installation must do (the checksum pass, the
-#             uninstaller copy by CopyFileW, one painted window, the product's keys and uninstall
-#             values, one WriteFile per file, the desktop shortcut); the yardstick
+#             uninstaller copy by CopyFileW, one painted window with the page's edit box under the
+#             installer's manifest, the product's keys and uninstall values, one WriteFile per
+#             file, the desktop shortcut); the yardstick
 #   bare      bench/bare_writer.cpp: the directories and one WriteFile per file, nothing else
 #   nsis      an NSIS stored installer of the same tree (bench/peer.nsi), on the 32-bit road only:
 #             NSIS makes 32-bit programs

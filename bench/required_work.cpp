@@ -1,6 +1,8 @@
 // The reference for the installer's quiet install: the work an installation cannot do without,
 // each step the plainest way the system offers, and nothing around it:
-//   - one window, shown and painted;
+//   - one window, shown and painted, with the installation page's edit box on it, under the
+//     installer's own manifest: the common controls of version 6 that it asks for are loaded
+//     to make the box, as they are for the page;
 //   - the archive summed by the installer's own checksum pass, from its one resource;
 //   - the installation directory created and this program copied into it as the uninstaller,
 //     by the system's file copy (CopyFileW);
@@ -27,6 +29,7 @@
 #include "base/texts.h"
 #include "base/wide_win.h"
 #include "minimal_writer.h"
+#include "pages/page_layout.h"
 #include "target_argument.h"
 #include "startup/desktop_path.h"
 
@@ -42,7 +45,18 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return 0;
 }
 
-// The window, shown, and painted before this returns.
+// The installation page's directory field, as the page makes it.
+bool AddEditBox(HWND window, HINSTANCE instance) {
+    const qf::ControlRect place = qf::PlacePageWide({qf::PageWidth, qf::PageHeight, 0, 0}, qf::DirectoryEdit);
+    const HWND edit = CreateWindowExW(
+        0, L"edit", qf::W(qf::text::DefaultInstallDirectory), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, place.x, place.y,
+        place.width, place.height, window, reinterpret_cast<HMENU>(qf::TextControlId), instance, nullptr);
+    if (!edit) return false;
+    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), TRUE);
+    return true;
+}
+
+// The window with its edit box, shown, and painted before this returns.
 HWND ShowWindowPainted(HINSTANCE instance) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
@@ -54,7 +68,8 @@ HWND ShowWindowPainted(HINSTANCE instance) {
     const HWND window =
         CreateWindowExW(0, wc.lpszClassName, qf::W(qf::InstallerName), WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
                         CW_USEDEFAULT, qf::PageWidth, qf::PageHeight, nullptr, nullptr, instance, nullptr);
-    if (window) UpdateWindow(window);
+    if (!window || !AddEditBox(window, instance)) return nullptr;
+    UpdateWindow(window);
     return window;
 }
 

@@ -90,9 +90,10 @@ bool TakeInstallDirectory(HWND page) {
 
 // What its own uninstall would refuse to remove is no installation directory: the Windows
 // folder and all below it, roots, the known folders and what holds one of them, and a
-// directory that is a link.
+// directory that is a link; a folder not there yet, outside the accounts' folders, by its text
+// without the known folders (CheckInstallLocation).
 bool IsAcceptedDirectory(HWND page) {
-    if (CheckLocation(Installation.InstallDirectory) != LocationVerdict::Protected) return true;
+    if (CheckInstallLocation(Installation.InstallDirectory) != LocationVerdict::Protected) return true;
     ShowMessage(page, text::SystemDirectoryMessage, text::InvalidPathCaption, MB_OK | MB_ICONERROR);
     return false;
 }
@@ -152,7 +153,8 @@ bool TellCopyFailure(HWND page, UninstallerCopy copy, const wchar_t* ownPath, co
 // meanwhile, registration tells.
 InstallEnd LookAgain() {
     TakeRunLock();
-    if (CheckLocation(Installation.InstallDirectory) == LocationVerdict::Protected) return InstallEnd::DirectoryRefused;
+    if (CheckInstallLocation(Installation.InstallDirectory) == LocationVerdict::Protected)
+        return InstallEnd::DirectoryRefused;
     return CreateInstallDirectory() ? InstallEnd::Completed : InstallEnd::DirectoryNotCreated;
 }
 

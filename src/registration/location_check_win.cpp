@@ -203,11 +203,9 @@ bool AddProfiles(ProtectedSet& set) {
     return false;
 }
 
-// The directories as the system names them: the Windows directory as the system and as windir
-// say, temp, the all-users desktop the shortcut goes to, every known folder, the machine's
-// Program Files in either view, and every account's profile. False when they cannot all be had:
-// then nothing may be judged removable.
-bool GatherNamed(ProtectedSet& set) {
+// The Windows directory as the system and as windir say, temp and the all-users desktop the
+// shortcut goes to. False without the Windows directory.
+bool AddSystemFolders(ProtectedSet& set) {
     wchar_t path[PathCapacity];
     UINT length = GetSystemWindowsDirectoryW(path, PathCapacity);
     set.windows = set.Add(path, length < PathCapacity ? length : 0);
@@ -217,11 +215,25 @@ bool GatherNamed(ProtectedSet& set) {
     if (size > 3 && size < PathCapacity && path[size - 1] == L'\\') path[--size] = L'\0';
     set.Add(path, size < PathCapacity ? size : 0);
     set.Add(AllUsersDesktop, lstrlenW(AllUsersDesktop));
+    return !set.windows.empty();
+}
+
+// Every known folder, with those of the running account that lie below its profile noted.
+bool AddAccountKnownFolders(ProtectedSet& set) {
     const std::size_t firstKnown = set.count;
     const HRESULT initialised = CoInitialize(nullptr);
     const bool listed = AddKnownFolders(set) && NoteFoldersBelowProfile(set, firstKnown);
     if (SUCCEEDED(initialised)) CoUninitialize();
-    return listed && AddProgramFolders(set) && AddProfiles(set) && !set.windows.empty() && !set.full;
+    return listed;
+}
+
+// The directories as the system names them: the Windows directory as the system and as windir
+// say, temp, the all-users desktop the shortcut goes to, every known folder, the machine's
+// Program Files in either view, and every account's profile. False when they cannot all be had:
+// then nothing may be judged removable.
+bool GatherNamed(ProtectedSet& set) {
+    return AddSystemFolders(set) && AddAccountKnownFolders(set) && AddProgramFolders(set) && AddProfiles(set) &&
+           !set.full;
 }
 
 // Where a directory resolves to on disk, links followed; empty when it is not there.
@@ -273,19 +285,12 @@ LocationVerdict Judge(std::u16string_view location, const ProtectedSet& set, std
     return LocationVerdict::Removable;
 }
 
-}  // namespace
-
-LocationVerdict CheckLocation(const wchar_t* location, FileIdentity* judged) {
-    // Some 600 KB: the heap's, for one judgement.
-    HeapBlock block;
-    if (!block.Allocate(sizeof(ProtectedSet))) return LocationVerdict::Protected;
-    ProtectedSet& set = *new (block.bytes) ProtectedSet;
-    if (!GatherNamed(set)) return LocationVerdict::Protected;
+// Judged with the whole set gathered: by text, then by what the text names on disk: nothing
+// (judged by its text alone), a link or something that cannot be examined (never removable), or
+// a directory whose resolved path is judged again.
+LocationVerdict JudgeInFull(const wchar_t* location, ProtectedSet& set, FileIdentity* judged) {
     const LocationVerdict verdict = Judge(U(location), set, set.windows);
     if (verdict != LocationVerdict::Removable) return verdict;
-
-    // What the text names on disk: nothing (judged by its text alone), a link or something that
-    // cannot be examined (never removable), or a directory whose resolved path is judged again.
     const EntryFacts facts = ExaminePath(location);
     if (facts.kind == EntryKind::Absent) return LocationVerdict::Removable;
     if (facts.kind != EntryKind::Itself && facts.kind != EntryKind::Shared) return LocationVerdict::Protected;
@@ -303,6 +308,42 @@ LocationVerdict CheckLocation(const wchar_t* location, FileIdentity* judged) {
         return LocationVerdict::Protected;
     if (judged) *judged = facts.identity;
     return LocationVerdict::Removable;
+}
+
+// Whether location lies within one of the folders added from first on.
+bool LiesWithinAny(const wchar_t* location, const ProtectedSet& set, std::size_t first) {
+    for (std::size_t i = first; i < set.count; ++i)
+        if (LiesWithin(U(location), set.views[i], set.windows)) return true;
+    return false;
+}
+
+}  // namespace
+
+LocationVerdict CheckLocation(const wchar_t* location, FileIdentity* judged) {
+    // Some 600 KB: the heap's, for one judgement.
+    HeapBlock block;
+    if (!block.Allocate(sizeof(ProtectedSet))) return LocationVerdict::Protected;
+    ProtectedSet& set = *new (block.bytes) ProtectedSet;
+    if (!GatherNamed(set)) return LocationVerdict::Protected;
+    return JudgeInFull(location, set, judged);
+}
+
+LocationVerdict CheckInstallLocation(const wchar_t* location) {
+    HeapBlock block;
+    if (!block.Allocate(sizeof(ProtectedSet))) return LocationVerdict::Protected;
+    ProtectedSet& set = *new (block.bytes) ProtectedSet;
+    if (!AddSystemFolders(set) || !AddProgramFolders(set)) return LocationVerdict::Protected;
+    const std::size_t firstAccountFolder = set.count;
+    if (!AddProfiles(set) || set.full) return LocationVerdict::Protected;
+    const LocationVerdict verdict = Judge(U(location), set, set.windows);
+    if (verdict != LocationVerdict::Removable) return verdict;
+    // Only a definite absence spares the known folders: a location that cannot be looked at
+    // may be anything. Within the accounts' folders, a folder not made yet may be another
+    // account's AppData or a Saved Games the system makes later.
+    if (ExaminePath(location).kind == EntryKind::Absent && !LiesWithinAny(location, set, firstAccountFolder))
+        return LocationVerdict::Removable;
+    if (!AddAccountKnownFolders(set) || set.full) return LocationVerdict::Protected;
+    return JudgeInFull(location, set, nullptr);
 }
 
 }  // namespace qf

@@ -18,6 +18,16 @@ namespace qf {
 // does not exist is judged by its text alone. Protected, too, when the known folders or the
 // registry's lists cannot be read.
 // judged, when given, receives the identity of what was judged Removable (not followed if a link).
+// The uninstall's judgement, for a folder that is there or was.
 LocationVerdict CheckLocation(const wchar_t* location, FileIdentity* judged = nullptr);
+
+// The installation page's judgement: the same, but a location that is not there, outside the
+// accounts' folders (the profiles' folder, each profile, Public, ProgramData), is judged by its
+// text without the known folders. It holds nothing that could be lost, and their list costs the
+// system a lookup for each of about a hundred folders. Within the accounts' folders the system
+// makes an account's folders when the account first needs them, so there a folder not made yet
+// may still be one of them, and the judgement is whole. A location that cannot be looked at
+// counts as there.
+LocationVerdict CheckInstallLocation(const wchar_t* location);
 
 }  // namespace qf

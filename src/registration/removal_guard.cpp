@@ -158,4 +158,14 @@ LocationVerdict JudgeLocation(std::u16string_view location, const ProtectedDirec
     return LocationVerdict::Removable;
 }
 
+bool LiesWithin(std::u16string_view location, std::u16string_view directory, std::u16string_view windows) {
+    const auto readable = [](std::u16string_view path) {
+        return path.size() <= MaxPathLength && IsFullyQualified(path);
+    };
+    if (!readable(location) || !readable(directory) || windows.size() > MaxPathLength) return false;
+    const std::optional<SplitPath> inner = Split(location, windows);
+    const std::optional<SplitPath> outer = Split(directory, windows);
+    return inner && outer && Holds(*outer, *inner);
+}
+
 }  // namespace qf

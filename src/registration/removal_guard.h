@@ -36,4 +36,9 @@ enum class LocationVerdict {
 // and blanks of a name, and ASCII case.
 LocationVerdict JudgeLocation(std::u16string_view location, const ProtectedDirectories& protect);
 
+// Whether location is directory or lies below it, both read as JudgeLocation reads them (windows
+// is what an "ADMIN$" share names). False when either names no drive or share, or is longer than
+// the guard takes.
+bool LiesWithin(std::u16string_view location, std::u16string_view directory, std::u16string_view windows);
+
 }  // namespace qf

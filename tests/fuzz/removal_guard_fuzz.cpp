@@ -11,6 +11,8 @@
 //   - windir only adds refusals: a location refused with no windir is refused with any (but for
 //     an "ADMIN$" share, which names nothing without a windir);
 //   - a known folder only adds refusals, and the folder itself is refused like windir;
+//   - a location the guard takes without the folder is refused with it exactly when the folder
+//     lies within it (LiesWithin, which the installation page asks of the accounts' folders);
 //   - below a removable location, a subdirectory is removable too;
 //   - a trailing separator names the same directory.
 #include <cstdint>
@@ -91,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!NamesAShare(folders[0]) && IsRemovable(folders[0], {u"", {}})) Check(!IsRemovable(folders[0], withFolder));
 
     const bool removable = Removable(location, windir);
+    if (removable) Check(IsRemovable(location, withFolder) == !qf::LiesWithin(folders[0], location, windir));
     CheckSpelling(location, windir, removable);
     CheckWindirAndAbove(windir);
     if (removable && !NamesAShare(location)) Check(Removable(location, u""));

@@ -162,6 +162,37 @@ TEST(RemovableLocationKnownFolders, RefusesEachFolderAndWhatHoldsIt) {
     }
 }
 
+// Whether a location lies within a folder (the installation page asks it of the accounts'
+// folders), by the same reading of both texts as the judgement.
+TEST(LiesWithin, ReadsBothPathsAsTheGuardDoes) {
+    const struct {
+        std::u16string_view location, directory, windows;
+        bool within;
+    } cases[] = {
+        {u"C:\\Users\\ann\\AppData\\Roaming", u"C:\\Users", Windir, true},
+        {u"C:\\Users", u"C:\\Users\\", Windir, true},
+        {u"c:/users/ANN/", u"C:\\Users\\ann", Windir, true},
+        {u"C:\\Users. \\ann", u"C:\\Users", Windir, true},
+        {u"\\\\?\\C:\\Users\\ann\\Apps", u"C:\\Users", Windir, true},
+        {u"\\\\localhost\\C$\\Users\\ann", u"c:\\users", Windir, true},
+        {u"\\\\host\\ADMIN$\\Profiles\\ann", u"D:\\OS\\Windows\\Profiles", u"D:\\OS\\Windows", true},
+        {u"\\\\server\\share\\ann", u"\\\\SERVER\\Share", Windir, true},
+        {u"C:\\Users2\\ann", u"C:\\Users", Windir, false},
+        {u"C:\\Users\\..\\Program Files\\Quenfield", u"C:\\Users", Windir, false},
+        {u"C:\\Users", u"C:\\Users\\ann", Windir, false},
+        {u"D:\\Users\\ann", u"C:\\Users", Windir, false},
+        {u"\\\\host\\ADMIN$\\Profiles\\ann", u"C:\\Windows\\Profiles", u"", false},
+        {u"Users\\ann", u"C:\\Users", Windir, false},
+        {u"C:\\Users\\ann", u"Users", Windir, false},
+        {u"C:\\Users\\ann", u"", Windir, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(qf::LiesWithin(c.location, c.directory, c.windows), c.within)
+            << std::string(c.location.begin(), c.location.end()) << " in "
+            << std::string(c.directory.begin(), c.directory.end());
+    }
+}
+
 // The uninstall holds both paths in buffers of 1,024 units; the guard takes a path of the
 // most names such a buffer holds, and refuses a longer one rather than judge part of it.
 TEST(RemovableLocationLength, TakesWhatTheBuffersHoldAndRefusesMore) {

@@ -1,6 +1,7 @@
 // Registration against Wine's real registry, linked into this program: each case starts from a
 // machine without the product's keys. The code under test shows its message boxes modally on
-// this thread; a watcher thread records and answers them.
+// this thread; a watcher thread records and answers them. And the judgement of a location by
+// the installation page and by the uninstall, against the machine's folders.
 #include <windows.h>
 #include <aclapi.h>
 
@@ -16,6 +17,7 @@
 #include "box_watcher.h"
 #include "e2e_support.h"
 #include "archive/archive_writer.h"
+#include "registration/location_check_win.h"
 #include "registration/registration_win.h"
 #include "base/process_state_win.h"
 #include "base/run_lock_win.h"
@@ -498,6 +500,91 @@ TEST_F(Registration, TheUninstallStringAsStoredStartsTheUninstallMode) {
     EXPECT_FALSE(KeyExists(ReleaseKey));
     e2e::RemoveTree(DefaultInstallDir);
 }
+
+// --- The location judgement ---------------------------------------------------------------------
+
+// Another account's profile as the machine's profile list names it, in a folder of the test's
+// own (Wine's prefix lists only the running account and makes no other profile), and the
+// running account's Music moved to a folder of its own, as a redirection moves it.
+const wchar_t* const OtherAccountKey =
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-0-0-0-1002";
+const wchar_t* const UserShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const wchar_t* const TestFolders[] = {L"C:\\qf-accounts", L"C:\\qf-moved", L"C:\\Program Files\\qf-new",
+                                      L"C:\\windows\\qf-new"};
+
+struct JudgementCase {
+    const char* name;
+    const wchar_t* location;
+    bool made;  // made (empty) before the judgement, else not there
+    qf::LocationVerdict page, uninstall;
+};
+
+void PrintTo(const JudgementCase& c, std::ostream* out) { *out << c.name; }
+
+class LocationJudgement : public testing::TestWithParam<JudgementCase> {
+protected:
+    void SetUp() override {
+        for (const wchar_t* folder : TestFolders) e2e::RemoveTree(folder);
+        DWORD size = sizeof music;
+        hadMusic = RegGetValueW(HKEY_CURRENT_USER, UserShellFolders, L"My Music", RRF_RT_ANY | RRF_NOEXPAND, &musicType,
+                                music, &size) == ERROR_SUCCESS;
+        musicSize = size;
+        ASSERT_TRUE(hadMusic) << "the prefix has no Music folder to move";
+        const std::wstring moved = L"C:\\qf-moved\\Music";
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, UserShellFolders, L"My Music", REG_SZ, moved.c_str(),
+                                  static_cast<DWORD>((moved.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        ASSERT_FALSE(KeyExists(OtherAccountKey)) << "the prefix has an account of that name";
+        madeAccount = e2e::WriteString(OtherAccountKey, L"ProfileImagePath", L"C:\\qf-accounts\\qf-other");
+        ASSERT_TRUE(madeAccount);
+    }
+    void TearDown() override {
+        if (madeAccount) RegDeleteTreeW(HKEY_LOCAL_MACHINE, OtherAccountKey);
+        if (hadMusic) RegSetKeyValueW(HKEY_CURRENT_USER, UserShellFolders, L"My Music", musicType, music, musicSize);
+        for (const wchar_t* folder : TestFolders) e2e::RemoveTree(folder);
+    }
+
+    BYTE music[2048];
+    DWORD musicType = REG_NONE, musicSize = 0;
+    bool hadMusic = false, madeAccount = false;
+};
+
+// The page judges a location that is not there, outside the accounts' folders, by its text
+// against the folders the system and the registry name, without the known folders; the
+// uninstall, and the page for a location that is there or lies within the accounts' folders,
+// judge it in full. Neither makes what it judges.
+TEST_P(LocationJudgement, ThePageSparesTheKnownFoldersOnlyWhereNothingIsThere) {
+    const JudgementCase& c = GetParam();
+    if (c.made) ASSERT_TRUE(e2e::MakeDirs(c.location));
+    EXPECT_EQ(qf::CheckInstallLocation(c.location), c.page);
+    EXPECT_EQ(qf::CheckLocation(c.location), c.uninstall);
+    EXPECT_EQ(e2e::Exists(c.location), c.made);
+}
+
+using enum qf::LocationVerdict;
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Locations, LocationJudgement, testing::Values(
+    // Below Program Files, not there yet: the fresh installation's own case.
+    JudgementCase{"AbsentBelowProgramFiles", L"C:\\Program Files\\qf-new", false, Removable, Removable},
+    JudgementCase{"MadeBelowProgramFiles", L"C:\\Program Files\\qf-new", true, Removable, Removable},
+    // What the text and the listed folders refuse, there or not.
+    JudgementCase{"AbsentBelowWindows", L"C:\\windows\\qf-new", false, Protected, Protected},
+    JudgementCase{"AbsentHoldingAListedProfile", L"C:\\qf-accounts", false, Protected, Protected},
+    // Within an account's folders nothing there yet is judged in full: the account's AppData
+    // is made there when the account first logs on; a folder of its own is not refused.
+    JudgementCase{"AbsentAnotherAccountsAppData", L"C:\\qf-accounts\\qf-other\\AppData\\Roaming", false,
+                  Protected, Protected},
+    JudgementCase{"AbsentBelowAnotherAccountsProfile", L"C:\\qf-accounts\\qf-other\\Apps", false, Removable,
+                  Removable},
+    // A known folder moved outside the accounts' folders: while it is not there, only the
+    // uninstall's judgement, which asks for every known folder, refuses it; once it is there,
+    // both do. Below it, a folder is an installation like any other.
+    JudgementCase{"AbsentMovedKnownFolder", L"C:\\qf-moved\\Music", false, Removable, Protected},
+    JudgementCase{"MadeMovedKnownFolder", L"C:\\qf-moved\\Music", true, Protected, Protected},
+    JudgementCase{"AbsentBelowMovedKnownFolder", L"C:\\qf-moved\\Music\\ORIN-6", false, Removable, Removable},
+    JudgementCase{"MadeBelowMovedKnownFolder", L"C:\\qf-moved\\Music\\ORIN-6", true, Removable, Removable}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // The run lock is one for every account of the machine (a deployment service beside an
 // administrator's session): its descriptor, read back from the lock, lets everyone wait on it
