@@ -6,6 +6,8 @@
 #             installer's manifest, the product's keys and uninstall values, one WriteFile per
 #             file, the desktop shortcut); the yardstick
 #   bare      bench/bare_writer.cpp: the directories and one WriteFile per file, nothing else
+#   silent    qfsetup.exe /silent: the unattended mode, which shows nothing and writes its log
+#   windowless  required_work --windowless: the yardstick without its window, for silent
 #   nsis      an NSIS stored installer of the same tree (bench/peer.nsi), on the 32-bit road only:
 #             NSIS makes 32-bit programs
 # Every program but NSIS's is built from the same build of the sources, with the tree's archive
@@ -51,7 +53,7 @@ if [ ! -f "$make_payload" ]; then
   echo "compare_installers: $make_payload is missing (the shared folder must sit beside the repository)" >&2
   exit 1
 fi
-names=(qfsetup required bare)
+names=(qfsetup required bare silent windowless)
 if [ "$QF_WINE_ARCH" = win32 ]; then
   command -v makensis >/dev/null || { echo "compare_installers: makensis is missing (scripts/install-deps.sh)" >&2; exit 1; }
   names+=(nsis)
@@ -146,7 +148,9 @@ run() {
   local command
   case $name in
     qfsetup) command='C:\bench\qfsetup.exe /q' ;;
+    silent) command='C:\bench\qfsetup.exe /silent' ;;
     required) command="C:\\bench\\required_work.exe $target" ;;
+    windowless) command="C:\\bench\\required_work.exe --windowless $target" ;;
     bare) command="C:\\bench\\bare_writer.exe $target" ;;
     nsis) command="C:\\bench\\peer.exe /S /D=$target" ;;
   esac
@@ -155,9 +159,12 @@ run() {
   line=$(wine "$measure" --fresh "$@" $command | tr -d '\r')
   local files
   files=$(find "$tmpfs/Quenfield" -type f | wc -l)
+  # NSIS puts its shortcut on the common desktop.
+  local made=$shortcut
+  [ "$name" != nsis ] || made="$c/users/Public/Desktop/ORIN-6 Client.lnk"
   if [[ $line != *" exit 0"* ]] || [ "$files" -lt "$tree_files" ] ||
-    { [ "$name" != bare ] && [ ! -f "$shortcut" ]; } ||
-    { [[ $name = qfsetup || $name = required ]] && [ ! -f "$tmpfs/Quenfield/qfsetup.exe" ]; }; then
+    { [ "$name" != bare ] && [ ! -f "$made" ]; } ||
+    { [[ $name != bare && $name != nsis ]] && [ ! -f "$tmpfs/Quenfield/qfsetup.exe" ]; }; then
     echo "compare_installers: $name did not install the $size tree ($line; $files files of $tree_files)" >&2
     exit 1
   fi
@@ -204,19 +211,20 @@ times = {}
 for line in open(results):
     size, rnd, name, sec = line.split()
     times.setdefault(size, {}).setdefault(name, {})[int(rnd)] = float(sec)
-def ratio(size, ref):
+def ratio(size, name, ref):
     t = times[size]
-    r = [t["qfsetup"][k] / t[ref][k] for k in t["qfsetup"]]
+    r = [t[name][k] / t[ref][k] for k in t[name]]
     return statistics.median(r), min(r), max(r)
-refs = [n for n in ("required", "bare", "nsis") if any(n in t for t in times.values())]
-print("%-8s %9s %9s %9s" % ("size", "qfsetup", "required", "bare") + ("%9s" % "nsis" if "nsis" in refs else ""))
+names = [n for n in ("qfsetup", "required", "bare", "nsis", "silent", "windowless") if any(n in t for t in times.values())]
+print("%-8s" % "size" + "".join("%11s" % n for n in names))
 for size, t in times.items():
-    print("%-8s" % size + "".join("%8.3fs" % statistics.median(t[n].values()) for n in ["qfsetup"] + refs))
+    print("%-8s" % size + "".join("%10.3fs" % statistics.median(t[n].values()) for n in names))
 print()
-for ref in refs:
-    print("qfsetup / %s, median of the per-round ratios (min-max):" % ref)
+pairs = [("qfsetup", r) for r in ("required", "bare", "nsis") if r in names] + [("silent", "windowless")]
+for name, ref in pairs:
+    print("%s / %s, median of the per-round ratios (min-max):" % (name, ref))
     for size in times:
-        m, lo, hi = ratio(size, ref)
+        m, lo, hi = ratio(size, name, ref)
         print("  %-8s %.3f  (%.3f - %.3f)" % (size, m, lo, hi))
 if nsis_note:
     print("nsis: " + nsis_note)

@@ -6,13 +6,14 @@
 //   - the archive summed by the installer's own checksum pass, from its one resource;
 //   - the installation directory created and this program copied into it as the uninstaller,
 //     by the system's file copy (CopyFileW);
-//   - the product's keys and the four uninstall values;
+//   - the product's keys, the four uninstall values and those Apps & features reads;
 //   - each directory created and each file written with one WriteFile from the resource;
 //   - the desktop shortcut, through the shell's link object, on the all-users desktop that the
 //     installer derives from the profile.
 // No pages, run lock, location checks, previous-release tests or messages.
-//   required_work TARGET
-// TARGET is the rest of the command line, as it stands. Exit code 0 when every step worked,
+//   required_work [--windowless] TARGET
+// TARGET is the rest of the command line, as it stands. --windowless leaves the window out: the
+// yardstick of the silent mode. Exit code 0 when every step worked,
 // 1 otherwise.
 #include <windows.h>
 #include <objidl.h>
@@ -96,6 +97,11 @@ bool SetText(HKEY key, const char16_t* name, std::u16string_view value) {
                           static_cast<DWORD>((value.size() + 1) * sizeof(char16_t))) == ERROR_SUCCESS;
 }
 
+bool SetNumber(HKEY key, const char16_t* name, DWORD value) {
+    return RegSetValueExW(key, qf::W(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+           ERROR_SUCCESS;
+}
+
 bool Register(std::u16string_view target) {
     const auto& family = qf::ProductFamilyKeyPath;
     const auto& list = qf::UninstallKeyPath;
@@ -108,13 +114,21 @@ bool Register(std::u16string_view target) {
     wchar_t name[qf::MessageCapacity];
     wchar_t icon[qf::PathCapacity];
     wchar_t command[qf::PathCapacity];
+    wchar_t quiet[qf::PathCapacity];
     const bool registered =
         qf::FormatText(qf::Buffer(name), qf::text::DisplayNameFormat, {qf::ReleaseDateText}) &&
         qf::JoinPath(qf::Buffer(icon), target, qf::ClientFileName) &&
         qf::FormatText(qf::Buffer(command), qf::UninstallCommandFormat, {target, qf::UninstallerFileName}) &&
         SetText(product, u"DisplayName", qf::U(name)) && SetText(product, u"DisplayIcon", qf::U(icon)) &&
         SetText(product, qf::UninstallStringValueName, qf::U(command)) &&
-        SetText(product, qf::InstallLocationValueName, target);
+        SetText(product, qf::InstallLocationValueName, target) &&
+        qf::FormatText(qf::Buffer(quiet), qf::QuietUninstallCommandFormat, {target, qf::UninstallerFileName}) &&
+        SetText(product, qf::DisplayVersionValueName, qf::DisplayVersionText) &&
+        SetText(product, qf::PublisherValueName, qf::PublisherText) &&
+        SetNumber(product, qf::EstimatedSizeValueName, 1) && SetText(product, qf::InstallDateValueName, u"20191220") &&
+        SetText(product, qf::UrlInfoAboutValueName, qf::ReleasePageUrl) &&
+        SetNumber(product, qf::NoModifyValueName, 1) && SetNumber(product, qf::NoRepairValueName, 1) &&
+        SetText(product, qf::QuietUninstallStringValueName, qf::U(quiet));
     RegCloseKey(product);
     return registered;
 }
@@ -160,8 +174,12 @@ bool Install(std::span<const std::uint8_t> archive, std::u16string_view target) 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    const std::u16string_view target = TargetArgument(qf::U(GetCommandLineW()));
-    if (target.empty() || !ShowWindowPainted(instance)) return 1;
+    std::u16string_view target = TargetArgument(qf::U(GetCommandLineW()));
+    // The yardstick of the silent mode, which shows nothing either.
+    constexpr std::u16string_view windowless = u"--windowless ";
+    const bool window = !target.starts_with(windowless);
+    if (!window) target.remove_prefix(windowless.size());
+    if (target.empty() || (window && !ShowWindowPainted(instance))) return 1;
     const qf::MappedResource archive = qf::MapResource(instance, qf::PayloadResourceType, qf::PayloadResourceId);
     return Install(archive.Bytes(), target) ? 0 : 1;
 }
