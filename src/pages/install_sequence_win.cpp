@@ -336,7 +336,8 @@ InstallEnd RunSilentInstallation(std::u16string_view directory, StepFailure& fai
     }
     CopyText(Buffer(failure.path), U(Installation.InstallDirectory));
     Log({text::LogDirectory, U(Installation.InstallDirectory)});
-    if (CheckLocation(Installation.InstallDirectory) == LocationVerdict::Protected) return InstallEnd::DirectoryRefused;
+    if (CheckInstallLocation(Installation.InstallDirectory) == LocationVerdict::Protected)
+        return InstallEnd::DirectoryRefused;
     return Install(nullptr, failure);
 }
 

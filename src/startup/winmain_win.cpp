@@ -118,19 +118,21 @@ int RunMessageLoop(const char16_t* pageClass, const char16_t* title) {
 int Start(HINSTANCE instance, const char* commandLine) {
     RestrictDllSearch();
     Instance = instance;
-    PageBackgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    const RunModes modes = ClassifyCommandLine(commandLine);
+    // The silent modes make no window, so they need no brush, page class or placement: asking
+    // for a colour or the screen's size starts the display driver, a tenth of a second under
+    // Wine. A class registration that failed would end them with exit code 0, as though
+    // installed.
+    const bool pages = modes.mode != RunMode::SilentInstall && modes.mode != RunMode::SilentUninstall;
+    if (pages) PageBackgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     DeriveDesktop();
     ChooseShortcutDesktop();
     InstallProgressState = InstallProgress::NotStarted;
     ExtractedFileCount = 0;
-    const RunModes modes = ClassifyCommandLine(commandLine);
-    // The silent modes make no window, so they need no page class; a registration that fails
-    // would end them with exit code 0, as though installed.
-    const bool silent = modes.mode == RunMode::SilentInstall || modes.mode == RunMode::SilentUninstall;
-    if (!silent && !RegisterPageClasses()) return 0;
+    if (pages && !RegisterPageClasses()) return 0;
     PayloadArchive = MapResource(Instance, PayloadResourceType, PayloadResourceId);
     LicenceText = MapResource(Instance, LicenceResourceType, LicenceResourceId);
-    PageGeometry = CentrePage(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
+    if (pages) PageGeometry = CentrePage(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
 
     switch (modes.mode) {
         case RunMode::Customise:
