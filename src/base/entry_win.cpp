@@ -171,22 +171,28 @@ bool NameOfOpenEntry(HANDLE entry, VolumeName& out) {
 }
 
 EntryKind KindOfOpenEntry(HANDLE entry, std::wstring_view folderName, std::u16string_view name, DWORD& attributes) {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
+    // The attributes come from the basic information, which Wine answers from the open file
+    // itself; the reparse tag, which costs Wine a look at the path (some 80 us a file, as much
+    // as the rest of a small file's extraction), only for an entry that has one.
+    FILE_BASIC_INFO basic{};
     FILE_STANDARD_INFO standard{};
     VolumeName entryName;
-    if (!GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &tag, sizeof tag) ||
+    if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof basic) ||
         !GetFileInformationByHandleEx(entry, FileStandardInfo, &standard, sizeof standard) ||
         !NameOfOpenEntry(entry, entryName))
         return EntryKind::Unknown;
-    attributes = tag.FileAttributes;
+    attributes = basic.FileAttributes;
     // Windows opens a junction, a symbolic link or a mount point as itself and names it by its
     // own path; other reparse points (a deduplicated or cloud file) are files and folders.
-    if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(tag.ReparseTag))
-        return EntryKind::Link;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        if (!GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &tag, sizeof tag)) return EntryKind::Unknown;
+        if (IsReparseTagNameSurrogate(tag.ReparseTag)) return EntryKind::Link;
+    }
     if (!IsNamedBelow(entryName.Text(), folderName, {W(name.data()), name.size()})) return EntryKind::Elsewhere;
     // A directory's count of names says nothing of the kind (Wine gives the Unix one, two and
     // more).
-    if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && standard.NumberOfLinks > 1) return EntryKind::Shared;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && standard.NumberOfLinks > 1) return EntryKind::Shared;
     return EntryKind::Itself;
 }
 
