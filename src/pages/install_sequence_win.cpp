@@ -326,7 +326,6 @@ void RunInstallation(HWND page) {
 }
 
 InstallEnd RunSilentInstallation(std::u16string_view directory, StepFailure& failure) {
-    UnderWay = true;
     switch (TakeDirectoryText(directory.empty() ? std::u16string_view(text::DefaultInstallDirectory) : directory)) {
         case DirectoryTaken::Taken: break;
         case DirectoryTaken::Blank:

@@ -15,6 +15,9 @@ enum class RunMode {
     SilentUninstall,  // "/silent-uninstall [/log=PATH]"
 };
 
+// The modes that make no window and end with an exit code of their own.
+constexpr bool IsSilent(RunMode mode) { return mode == RunMode::SilentInstall || mode == RunMode::SilentUninstall; }
+
 struct RunModes {
     RunMode mode = RunMode::Install;
     bool quiet = false;    // "/q", "/quiet", ...

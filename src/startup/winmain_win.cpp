@@ -123,7 +123,7 @@ int Start(HINSTANCE instance, const char* commandLine) {
     // for a colour or the screen's size starts the display driver, a tenth of a second under
     // Wine. A class registration that failed would end them with exit code 0, as though
     // installed.
-    const bool pages = modes.mode != RunMode::SilentInstall && modes.mode != RunMode::SilentUninstall;
+    const bool pages = !IsSilent(modes.mode);
     if (pages) PageBackgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     DeriveDesktop();
     ChooseShortcutDesktop();

@@ -51,7 +51,7 @@ void CheckTailAndMode(std::string_view commandLine) {
 
     const qf::RunModes modes = qf::ClassifyCommandLine(tail);
     Check(qf::ClassifyCommandLine(FlipCase(tail)) == modes);
-    const bool silent = modes.mode == qf::RunMode::SilentInstall || modes.mode == qf::RunMode::SilentUninstall;
+    const bool silent = qf::IsSilent(modes.mode);
     const bool prefixRule = (modes.mode != qf::RunMode::Install || modes.quiet) && !silent;
     if (prefixRule) Check(qf::ClassifyCommandLine(std::string(tail) + "x") == modes);
     if (!silent) return;
